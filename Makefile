@@ -1,0 +1,19 @@
+BUILD ?= build
+
+.PHONY: setup build run test clean
+
+setup:
+	@tools/setup.sh
+
+build: setup
+	cmake -S . -B $(BUILD) -G Ninja
+	cmake --build $(BUILD)
+
+run: build
+	$(BUILD)/ombrel
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,126 @@
+// The option set: everything that decides how one terminal looks and
+// behaves. Terminals share sets by reference; nothing ever copies one.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ombrel {
+
+// 0x00BBGGRR, red in the low byte.
+using Color = uint32_t;
+using Lines = std::vector<std::string>;
+
+enum FontStyle : uint8_t {
+  fsBold = 1,
+  fsItalic = 2,
+  fsUnderline = 4,
+  fsStrikeOut = 8,
+};
+
+struct TFontDesc {
+  std::string name = "fixedsys";
+  int size = 9;
+  uint8_t style = 0;  // FontStyle bits
+  Color color = 0x808080;
+};
+
+struct TTrigger {
+  std::string name;
+  std::string string;
+  bool textenabled = false;
+  bool soundenabled = false;
+  Lines text;
+  std::string soundfile;
+};
+
+struct TMacro {
+  Lines text;
+};
+
+struct TAlias {
+  std::string name;
+  Lines translation;
+};
+
+inline constexpr int kAnsiMapSize = 16;
+using AnsiMap = std::array<Color, kAnsiMapSize>;
+
+// The standard colours; entries 8..15 are the bold forms.
+inline constexpr AnsiMap kDefaultAnsiMap = {
+    0x000000, 0x00007F, 0x007F00, 0x007F7F, 0x7F0000, 0x7F007F, 0x7F7F00, 0x7F7F7F,
+    0x505050, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
+};
+
+inline constexpr int kMacroCount = 9;
+
+struct TOptions {
+  std::string name;
+  Color bgcolor = 0;
+  Color textbrightcolor = 0xE0E0E0;
+  TFontDesc font;  // font.color is the set's textcolor
+  bool ansi = false;
+  bool scrollbar = false;
+  bool localecho = false;
+  std::string margin;
+  AnsiMap ansimap = kDefaultAnsiMap;
+  bool telnet = false;
+  bool telnetinit = false;
+  bool telopnaws = false;
+  bool teloplinemode = false;
+  std::vector<TTrigger> triggers;
+  std::array<TMacro, kMacroCount> macros;
+  std::vector<TAlias> aliases;
+  int historysize = 50;
+  std::string pipechar = "|";
+  std::string pathchar = "/";
+  std::string stdpasteprefix;
+  std::string stdpastesuffix;
+  std::string altpasteprefix;
+  std::string altpastesuffix;
+  std::string paramstart = "[";
+  std::string paramend = "]";
+
+  Color textcolor() const { return font.color; }
+};
+
+inline constexpr const char* kDefaultSetName = "Default";
+
+// The ordered list of every option set. Sets live on the heap so that
+// references held by terminals stay valid while the list changes.
+class TOptionSetList {
+ public:
+  int Count() const { return static_cast<int>(sets_.size()); }
+  TOptions& At(int index) { return *sets_.at(index); }
+  const TOptions& At(int index) const { return *sets_.at(index); }
+  const std::string& NameAt(int index) const { return sets_.at(index)->name; }
+
+  TOptions& Add(std::unique_ptr<TOptions> set);
+  TOptions& AddNew(const std::string& name);
+  // Destroys the set; the caller first moves terminals off it.
+  void RemoveAt(int index);
+  void Clear() { sets_.clear(); }
+
+  // First set whose name equals `name` ignoring letter case.
+  std::optional<int> IndexOfNoCase(const std::string& name) const;
+  // Last set whose name equals `name` exactly (the connect rule).
+  std::optional<int> LastIndexOfExact(const std::string& name) const;
+  std::optional<int> IndexOfExact(const std::string& name) const;
+  std::optional<int> IndexOf(const TOptions* set) const;
+
+  // Fallback for terminals whose set is deleted: the first set named
+  // "Default" in any letter case, skipping `excluding`.
+  TOptions* DefaultFallback(const TOptions* excluding = nullptr);
+
+ private:
+  std::vector<std::unique_ptr<TOptions>> sets_;
+};
+
+bool EqualsNoCase(const std::string& a, const std::string& b);
+std::string LowerCase(std::string s);
+
+}  // namespace ombrel
