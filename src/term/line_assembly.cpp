@@ -1,0 +1,155 @@
+// Line assembly: how received pieces become stored lines.
+#include <algorithm>
+
+#include "term/term_core.h"
+
+namespace ombrel {
+
+namespace {
+
+constexpr char kBS = 8;
+constexpr char kCR = 13;
+constexpr char kLF = 10;
+
+bool IsBreakChar(char c) { return c == ' ' || c == ',' || c == '.' || c == '-'; }
+
+// A backspace erases the character before it, which may have arrived in an
+// earlier read; one at the very start is dropped alone.
+void ApplyBackspaces(std::string& s) {
+  if (s.find(kBS) == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    if (c != kBS) {
+      out += c;
+    } else if (!out.empty()) {
+      out.pop_back();
+    }
+  }
+  s.swap(out);
+}
+
+// Cells taken by s[from, to): escape sequences take none.
+int VisibleCells(const std::string& s, size_t from, size_t to) {
+  int cells = 0;
+  for (size_t i = from; i < to; ++i) {
+    if (s[i] == kEsc) {
+      size_t end = EscapeEnd(s, i);
+      if (end == std::string::npos || end >= to) break;
+      i = end;
+    } else {
+      ++cells;
+    }
+  }
+  return cells;
+}
+
+}  // namespace
+
+void TermCore::CompleteLine(const std::string& work, size_t from, size_t to, bool checkTriggers) {
+  std::string line = work.substr(from, to - from);
+  if (from != 0) line.insert(0, options_->margin);
+  NewLine(std::move(line), checkTriggers);
+}
+
+void TermCore::AddText(const std::string& piece, bool checkTriggers) {
+  // The working string is our own: a trigger's local echo may re-enter and
+  // change the store while we scan.
+  // A CR LF cut in two by the end of a read still ends one line.
+  const char skip = pendingPair_;
+  pendingPair_ = 0;
+  const size_t skipped = (skip && !piece.empty() && piece[0] == skip) ? 1 : 0;
+  std::string work = store_.Current().text + piece.substr(skipped);
+  ApplyBackspaces(work);
+  const std::string margin = options_->margin;
+  const int width = cols;
+  const int marginCells = static_cast<int>(margin.size());
+
+  size_t start = 0;
+  long brk = -1;  // last break position, inclusive end of a wrapped line
+  // Breaking inside the margin would store a line of margin alone and push
+  // the next one past the width, so break positions start after it.
+  long firstBreak = work.compare(0, margin.size(), margin) == 0 ? marginCells : 0;
+  int cells = 0;
+  size_t i = 0;
+  while (i < work.size()) {
+    const char c = work[i];
+    if (IsBreakChar(c) && static_cast<long>(i) >= firstBreak) brk = static_cast<long>(i);
+    if (c == kCR || c == kLF) {
+      CompleteLine(work, start, i, checkTriggers);
+      size_t next = i + 1;
+      const char pair = (c == kCR) ? kLF : kCR;
+      if (next < work.size() && work[next] == pair) {
+        ++next;
+      } else if (next == work.size()) {
+        pendingPair_ = pair;
+      }
+      start = next;
+      firstBreak = static_cast<long>(start);
+      brk = -1;
+      cells = marginCells;
+      i = next;
+    } else if (c == kEsc) {
+      brk = static_cast<long>(i) - 1;
+      size_t end = EscapeEnd(work, i);
+      i = (end == std::string::npos) ? work.size() : end + 1;
+    } else if (cells >= width) {
+      if (brk < firstBreak) brk = static_cast<long>(i) - 1;
+      const size_t lineEnd = static_cast<size_t>(brk + 1);
+      CompleteLine(work, start, lineEnd, checkTriggers);
+      start = lineEnd;
+      firstBreak = static_cast<long>(start);
+      cells = marginCells + VisibleCells(work, start, i + 1);
+      ++i;
+    } else {
+      ++cells;
+      ++i;
+    }
+  }
+  std::string rest = work.substr(start);
+  if (start != 0) rest.insert(0, margin);
+  SetCurrentLine(std::move(rest));
+}
+
+void TermCore::NewLine(std::string lineText, bool checkTriggers) {
+  store_.Current().text = lineText;
+  for (size_t i = lineText.find(kEsc); i != std::string::npos; i = lineText.find(kEsc, i + 1)) {
+    size_t end = EscapeEnd(lineText, i);
+    if (end == std::string::npos) break;
+    if (lineText[end] == 'm') ApplySGR(EscapeParams(lineText, i, end), carry_);
+    i = end;
+  }
+  ++store_.curline;
+  auto& buf = store_.buf;
+  if (static_cast<size_t>(store_.curline) >= buf.size()) {
+    // The store grows by 500 lines; the reserve keeps long sessions from
+    // moving every line on each step.
+    size_t want = static_cast<size_t>(store_.curline) + LineStore::kGrowBy;
+    if (want > buf.capacity()) buf.reserve(std::max(want, buf.capacity() * 2));
+    buf.resize(want);
+  }
+  tbufrec& cur = store_.Current();
+  cur.text = options_->margin;
+  cur.startcolor = carry_.color;
+  cur.startbold = carry_.bold;
+  if (logfile_) LogLine(lineText);
+  if (checkTriggers) RunTriggers(lineText);
+}
+
+void TermCore::SetCurrentLine(std::string lineText) {
+  store_.Current().text = std::move(lineText);
+  const bool active = !events_.isActive || events_.isActive(*this);
+  if (active == static_cast<bool>(unseen)) {
+    unseen = active ? 0 : 1;
+    if (events_.tabsChanged) events_.tabsChanged(*this);
+  }
+}
+
+void TermCore::ClearTerminal() {
+  store_.buf.resize(LineStore::kInitialLines);
+  store_.curline = 0;
+  SetCurrentLine(options_ ? options_->margin : std::string());
+  if (events_.cleared) events_.cleared(*this);
+}
+
+}  // namespace ombrel

@@ -1,0 +1,138 @@
+// The receive path: every text that reaches a terminal, and the connection
+// notifications that report on its socket.
+#include "term/term_core.h"
+#include "telnet/iac.h"
+
+namespace ombrel {
+
+TermCore::TermCore(TOptions* options) : options_(options) {
+  if (options_) store_.Current().text = options_->margin;
+}
+
+TermCore::~TermCore() { CloseLog(); }
+
+void TermCore::Send(const std::string& bytes) {
+  if (socket_) socket_->SendText(bytes);
+}
+
+void TermCore::ErrorBox(const std::string& text, const std::string& caption) {
+  if (events_.errorBox) events_.errorBox(*this, text, caption);
+}
+
+std::string TermCore::RunTelnet(std::string block) {
+  std::string text, replies, output;
+  while (!block.empty()) {
+    int kind = telnet_->Parse(block, output);
+    if (kind == ParseIncomplete) break;
+    (kind == ParseText ? text : replies) += output;
+  }
+  // Answers go out before any of the block's text is shown.
+  if (!replies.empty()) Send(replies);
+  return text;
+}
+
+void TermCore::WriteText(const std::string& input, bool checkTriggers) {
+  if (!options_) return;
+  std::string text = (options_->telnet && telnet_) ? RunTelnet(input) : input;
+  if (checkTriggers && !escapeTail_.empty()) {
+    text.insert(0, escapeTail_);
+    escapeTail_.clear();
+  }
+  SplitAtEscapes(text, checkTriggers);
+  if (events_.repaint) events_.repaint(*this);
+}
+
+void TermCore::SplitAtEscapes(const std::string& text, bool received) {
+  size_t pieceStart = 0;
+  size_t pos = 0;
+  while ((pos = text.find(kEsc, pos)) != std::string::npos) {
+    if (pos > pieceStart) AddText(text.substr(pieceStart, pos - pieceStart), received);
+    size_t end = EscapeEnd(text, pos);
+    if (end == std::string::npos) {
+      // Cut off by the end of the read: wait for the rest in the next one.
+      if (received && text.size() - pos <= kMaxEscapeTail) escapeTail_ = text.substr(pos);
+      return;
+    }
+    bool keep = options_->ansi && !ApplyEscape(EscapeParams(text, pos, end), text[end]);
+    pieceStart = keep ? pos : end + 1;
+    pos = end + 1;
+  }
+  if (pieceStart < text.size()) AddText(text.substr(pieceStart), received);
+}
+
+bool TermCore::ApplyEscape(std::string_view params, char final) {
+  switch (final) {
+    case 'J':
+      // The old lines stay above; the view shows a fresh, empty screen.
+      store_.Current().text.clear();
+      for (int i = 0; i < rows; ++i) NewLine(std::string(), true);
+      return true;
+    case 'n':
+      if (params == "5") {
+        Send("\x1b[0n");
+        return true;
+      }
+      if (params == "6") {
+        Send("\x1b[" + std::to_string(store_.curline + 1) + ";" +
+             std::to_string(store_.Current().text.size()) + "R");
+        return true;
+      }
+      return false;
+    default:
+      // SGR stays in the text and is applied again when the line is painted;
+      // the other sequences are kept without effect.
+      return false;
+  }
+}
+
+void TermCore::UpdateDisconnect() {
+  if (events_.disconnectChanged) events_.disconnectChanged(*this);
+}
+
+void TermCore::clientsocketLookup() {
+  WriteText("Looking up host...\r\n", false);
+  UpdateDisconnect();
+}
+
+void TermCore::clientsocketConnecting() {
+  std::string target, port;
+  if (socket_) {
+    target = socket_->Address().empty() ? socket_->Host() : socket_->Address();
+    port = std::to_string(socket_->Port());
+  }
+  WriteText("Connecting to " + target + ":" + port + "...\r\n", false);
+  UpdateDisconnect();
+}
+
+void TermCore::clientsocketConnect() {
+  WriteText("Connection established...\r\n", false);
+  // A sequence left over from an earlier connection is not the start of
+  // anything this server sends.
+  escapeTail_.clear();
+  if (onConnected) onConnected(*this);
+  UpdateDisconnect();
+}
+
+void TermCore::clientsocketDisconnect() {
+  if (!reconnecting) WriteText("Disconnected.\r\n", false);
+  caption = "Not Connected";
+  if (events_.captionChanged) events_.captionChanged(*this);
+  UpdateDisconnect();
+}
+
+void TermCore::clientsocketError(SocketErrorKind kind) {
+  switch (kind) {
+    case SocketErrorKind::General: WriteText("General Socket Error.\r\n", false); break;
+    case SocketErrorKind::Send: WriteText("Socket Send Error.\r\n", false); break;
+    case SocketErrorKind::Receive: WriteText("Socket Read Error.\r\n", false); break;
+    case SocketErrorKind::Connect: WriteText("Failed to connect.\r\n", false); break;
+    case SocketErrorKind::Disconnect:
+      WriteText("Error while disconnecting.\r\n", false);
+      if (socket_) socket_->Close();
+      break;
+    default: break;
+  }
+  if (events_.repaint) events_.repaint(*this);
+}
+
+}  // namespace ombrel

@@ -1,0 +1,104 @@
+// The terminal's core: the line store with its carried state, the receive
+// path every text goes through, logging, saved buffers and triggers. The
+// window around it paints, the socket adapter feeds it.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "options/options.h"
+#include "term/escape.h"
+#include "term/line_store.h"
+#include "term/platform.h"
+#include "term/telnet_filter.h"
+
+namespace ombrel {
+
+class TermCore {
+ public:
+  // An escape sequence cut off by the end of a read waits for the next one,
+  // up to this many bytes; a longer one is dropped.
+  static constexpr size_t kMaxEscapeTail = 1024;
+
+  explicit TermCore(TOptions* options = nullptr);
+  ~TermCore();
+  TermCore(const TermCore&) = delete;
+  TermCore& operator=(const TermCore&) = delete;
+
+  // --- wiring
+  void SetOptions(TOptions* options) { options_ = options; }
+  TOptions* Options() const { return options_; }
+  void SetSocket(IClientSocket* socket) { socket_ = socket; }
+  IClientSocket* Socket() const { return socket_; }
+  void SetTelnet(TelnetFilter* telnet) { telnet_ = telnet; }
+  void SetSoundPlayer(ISoundPlayer* player) { player_ = player; }
+  TermEvents& Events() { return events_; }
+
+  // --- size of the view in character cells
+  int cols = 80;
+  int rows = 24;
+
+  // --- line store
+  const LineStore& Store() const { return store_; }
+  int32_t curline() const { return store_.curline; }
+  AttrState Carried() const { return carry_; }
+  uint8_t unseen = 0;
+
+  void AddText(const std::string& piece, bool checkTriggers);
+  void NewLine(std::string lineText, bool checkTriggers);
+  void SetCurrentLine(std::string lineText);
+  void ClearTerminal();
+
+  // --- receive path
+  void WriteText(const std::string& text, bool checkTriggers);
+  // Returns true when the sequence is used up and leaves the text.
+  bool ApplyEscape(std::string_view params, char final);
+  void Send(const std::string& bytes);
+
+  // --- connection notifications
+  std::string autologin;
+  uint8_t reconnecting = 0;
+  std::string caption = "Not Connected";
+  void clientsocketLookup();
+  void clientsocketConnecting();
+  void clientsocketConnect();
+  void clientsocketRead(const std::string& bytes) { WriteText(bytes, true); }
+  void clientsocketDisconnect();
+  void clientsocketError(SocketErrorKind kind);
+  // What connect does after its status line; the telnet and command layers
+  // bind it.
+  std::function<void(TermCore&)> onConnected;
+
+  // --- files
+  const std::string& logname() const { return logname_; }
+  void SetLogFile(const std::string& fileName);
+  void CloseLog();
+  void SaveBuffer(const std::string& fileName) const;
+  void LoadLog(const std::string& fileName);
+
+  void RunTriggers(const std::string& lineText);
+
+ private:
+  std::string RunTelnet(std::string block);
+  void SplitAtEscapes(const std::string& text, bool received);
+  void CompleteLine(const std::string& work, size_t from, size_t to, bool checkTriggers);
+  void LogLine(const std::string& lineText);
+  void UpdateDisconnect();
+  void ErrorBox(const std::string& text, const std::string& caption);
+
+  TOptions* options_ = nullptr;
+  IClientSocket* socket_ = nullptr;
+  TelnetFilter* telnet_ = nullptr;
+  ISoundPlayer* player_ = nullptr;
+  TermEvents events_;
+
+  LineStore store_;
+  AttrState carry_;
+  std::string escapeTail_;
+  char pendingPair_ = 0;  // the LF (or CR) that would pair with a line end
+
+  std::string logname_;
+  std::FILE* logfile_ = nullptr;
+};
+
+}  // namespace ombrel
