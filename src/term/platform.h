@@ -47,6 +47,8 @@ struct TermEvents {
   // A log was loaded: show its first line.
   std::function<void(TermCore&)> showTop;
   std::function<void(TermCore&, const std::string& text, const std::string& caption)> errorBox;
+  // A negotiation step of this terminal's telnet parser, for the console.
+  std::function<void(TermCore&, const std::string& text)> telnetLog;
 };
 
 // Save and load failures, reported to the action that asked for them.

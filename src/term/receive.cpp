@@ -19,11 +19,19 @@ void TermCore::ErrorBox(const std::string& text, const std::string& caption) {
   if (events_.errorBox) events_.errorBox(*this, text, caption);
 }
 
-std::string TermCore::RunTelnet(std::string block) {
+std::string TermCore::RunTelnet(std::string block, bool received) {
+  // A command cut off by the end of the last read starts this one.
+  if (received && !telnetTail_.empty()) {
+    block.insert(0, telnetTail_);
+    telnetTail_.clear();
+  }
   std::string text, replies, output;
   while (!block.empty()) {
     int kind = telnet_->Parse(block, output);
-    if (kind == ParseIncomplete) break;
+    if (kind == ParseIncomplete) {
+      if (received && telnet_ == &parser_) telnetTail_ = parser_.Incomplete();
+      break;
+    }
     (kind == ParseText ? text : replies) += output;
   }
   // Answers go out before any of the block's text is shown.
@@ -33,7 +41,7 @@ std::string TermCore::RunTelnet(std::string block) {
 
 void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   if (!options_) return;
-  std::string text = (options_->telnet && telnet_) ? RunTelnet(input) : input;
+  std::string text = (options_->telnet && telnet_) ? RunTelnet(input, checkTriggers) : input;
   if (checkTriggers && !escapeTail_.empty()) {
     text.insert(0, escapeTail_);
     escapeTail_.clear();
@@ -109,8 +117,11 @@ void TermCore::clientsocketConnect() {
   // A sequence left over from an earlier connection is not the start of
   // anything this server sends.
   escapeTail_.clear();
-  if (onConnected) onConnected(*this);
+  telnetTail_.clear();
+  BindParser();
   UpdateDisconnect();
+  Negotiate(options_ && options_->telnetinit);
+  if (!autologin.empty() && sendAutologin) sendAutologin(*this, autologin);
 }
 
 void TermCore::clientsocketDisconnect() {

@@ -10,6 +10,7 @@
 #include "term/escape.h"
 #include "term/line_store.h"
 #include "term/platform.h"
+#include "telnet/telnet_parser.h"
 #include "term/telnet_filter.h"
 
 namespace ombrel {
@@ -30,7 +31,9 @@ class TermCore {
   TOptions* Options() const { return options_; }
   void SetSocket(IClientSocket* socket) { socket_ = socket; }
   IClientSocket* Socket() const { return socket_; }
+  // Tests may put another filter in the parser's place.
   void SetTelnet(TelnetFilter* telnet) { telnet_ = telnet; }
+  TTelnetParser& Parser() { return parser_; }
   void SetSoundPlayer(ISoundPlayer* player) { player_ = player; }
   TermEvents& Events() { return events_; }
 
@@ -65,9 +68,17 @@ class TermCore {
   void clientsocketRead(const std::string& bytes) { WriteText(bytes, true); }
   void clientsocketDisconnect();
   void clientsocketError(SocketErrorKind kind);
-  // What connect does after its status line; the telnet and command layers
-  // bind it.
-  std::function<void(TermCore&)> onConnected;
+  // Sends the auto-login text; the command layer binds it.
+  std::function<void(TermCore&, const std::string& text)> sendAutologin;
+
+  // --- telnet side
+  void GetWindowSize(uint16_t& width, uint16_t& height) const;
+  void LinemodeChanged(bool enabled);
+  void Negotiate(bool initiate);
+  // After every layout: a new size is reported while NAWS is active.
+  void ReportWindowSize();
+  enum class TelnetCommand { AYT, IP, AO };
+  void SendTelnetCommand(TelnetCommand command);
 
   // --- files
   const std::string& logname() const { return logname_; }
@@ -79,7 +90,8 @@ class TermCore {
   void RunTriggers(const std::string& lineText);
 
  private:
-  std::string RunTelnet(std::string block);
+  std::string RunTelnet(std::string block, bool received);
+  void BindParser();
   void SplitAtEscapes(const std::string& text, bool received);
   void CompleteLine(const std::string& work, size_t from, size_t to, bool checkTriggers);
   void LogLine(const std::string& lineText);
@@ -88,7 +100,9 @@ class TermCore {
 
   TOptions* options_ = nullptr;
   IClientSocket* socket_ = nullptr;
-  TelnetFilter* telnet_ = nullptr;
+  TTelnetParser parser_;
+  TelnetFilter* telnet_ = &parser_;
+  std::string telnetTail_;
   ISoundPlayer* player_ = nullptr;
   TermEvents events_;
 

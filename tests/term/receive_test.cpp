@@ -34,7 +34,8 @@ TEST(ConnectionNotices, StatusLinesInTheirOrder) {
   int disconnectUpdates = 0, captions = 0, connects = 0;
   f.term.Events().disconnectChanged = [&](TermCore&) { ++disconnectUpdates; };
   f.term.Events().captionChanged = [&](TermCore&) { ++captions; };
-  f.term.onConnected = [&](TermCore&) { ++connects; };
+  f.term.autologin = "me";
+  f.term.sendAutologin = [&](TermCore&, const std::string& t) { connects += t == "me"; };
   f.term.clientsocketLookup();
   f.term.clientsocketConnecting();
   f.term.clientsocketConnect();

@@ -1,0 +1,226 @@
+#include "telnet/telnet_parser.h"
+
+namespace ombrel {
+
+using namespace telnet;
+
+namespace {
+
+std::string Command(unsigned char command, unsigned char option) {
+  return {static_cast<char>(IAC), static_cast<char>(command), static_cast<char>(option)};
+}
+
+// A value byte 255 would read as IAC, so it goes out doubled.
+void AppendSizeByte(std::string& out, unsigned value) {
+  out += static_cast<char>(value);
+  if (value == IAC) out += static_cast<char>(IAC);
+}
+
+}  // namespace
+
+void TTelnetParser::Reset() {
+  for (TOptionState* s : {&linemode, &naws}) {
+    s->us = NO;
+    s->him = NO;
+    s->usq = false;
+    s->himq = false;
+  }
+  OnAYT = OnAO = OnIP = nullptr;
+  OnNAWS = nullptr;
+  OnGetWindowSize = nullptr;
+  OnLinemode = nullptr;
+  OnLog = nullptr;
+  incomplete_.clear();
+}
+
+void TTelnetParser::ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS,
+                                  SizeQuery onGetWindowSize) {
+  naws.accept = accept;
+  naws.want = want;
+  OnNAWS = std::move(onNAWS);
+  OnGetWindowSize = std::move(onGetWindowSize);
+}
+
+int TTelnetParser::Incomplete(std::string& data, std::string& output, bool keep) {
+  incomplete_ = keep ? data : std::string();
+  data.clear();
+  output.clear();
+  return ParseIncomplete;
+}
+
+int TTelnetParser::Parse(std::string& data, std::string& output) {
+  incomplete_.clear();
+  const size_t iac = data.find(static_cast<char>(IAC));
+  if (iac == std::string::npos || iac > 0) {
+    output = data.substr(0, iac);
+    data.erase(0, output.size());
+    return ParseText;
+  }
+  if (data.size() < 2) return Incomplete(data, output, true);
+  const unsigned char c = static_cast<unsigned char>(data[1]);
+  if (c < SB || c > DONT) {
+    data.erase(0, 2);
+    if (c == IAC) {
+      // IAC IAC is the data byte 255.
+      output = std::string(1, static_cast<char>(IAC));
+      return ParseText;
+    }
+    output.clear();
+    if (c == IP) Raise(OnIP);
+    if (c == AO) Raise(OnAO);
+    if (c == AYT) Raise(OnAYT);
+    return c;
+  }
+  if (data.size() < 3) return Incomplete(data, output, true);
+  if (c == SB) return ParseSubnegotiation(data, output);
+  const unsigned char option = static_cast<unsigned char>(data[2]);
+  data.erase(0, 3);
+  return ParseOption(c, option, output);
+}
+
+int TTelnetParser::ParseSubnegotiation(std::string& data, std::string& output) {
+  const std::string end = {static_cast<char>(IAC), static_cast<char>(SE)};
+  const size_t se = data.find(end, 3);
+  if (se == std::string::npos) return Incomplete(data, output, data.size() <= kMaxKeptSubnegotiation);
+  const unsigned char option = static_cast<unsigned char>(data[2]);
+  // Only the bytes before IAC SE are read, so a short one never reads past it.
+  if (option == OPT_NAWS && se >= 3 + 4) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(data[3 + i]); };
+    HandleSBNAWS(static_cast<uint16_t>(byte(0) * 256 + byte(1)),
+                 static_cast<uint16_t>(byte(2) * 256 + byte(3)));
+  } else if (option == OPT_NAWS) {
+    Log("SB NAWS Received");
+  }
+  data.erase(0, se + 2);
+  output.clear();
+  return SB;
+}
+
+int TTelnetParser::ParseOption(unsigned char command, unsigned char option, std::string& output) {
+  output.clear();
+  const std::string number = std::to_string(option);
+  switch (command) {
+    case WILL:
+      if (option == OPT_NAWS) return HandleWillNAWS(output), command;
+      output = Command(DONT, option);
+      Log("UNRECOGNIZED WILL (option=" + number + ")");
+      break;
+    case WONT:
+      if (option == OPT_NAWS) return HandleWontNAWS(), command;
+      output = Command(DONT, option);
+      Log("UNRECOGNIZED WONT (option=" + number + ")");
+      break;
+    case DO:
+      if (option == OPT_NAWS) return HandleDoNAWS(output), command;
+      output = Command(WONT, option);
+      Log("UNRECOGNIZED DO (option=" + number + ")");
+      break;
+    case DONT:
+      if (option == OPT_NAWS) HandleDontNAWS(output);
+      break;
+  }
+  return command;
+}
+
+void TTelnetParser::HandleDoNAWS(std::string& output) {
+  Log("DO NAWS Received");
+  output.clear();
+  if (naws.us == WANTYES) {
+    if (naws.usq) {
+      naws.us = WANTNO;
+      naws.usq = false;
+      output = Command(WONT, OPT_NAWS);
+      Log("WONT NAWS Sent");
+      return;
+    }
+    naws.us = YES;
+  }
+  if (naws.want && naws.us == YES) {
+    uint16_t width = 80, height = 25;
+    if (OnGetWindowSize) OnGetWindowSize(*this, width, height);
+    output = {static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(OPT_NAWS)};
+    AppendSizeByte(output, width >> 8);
+    AppendSizeByte(output, width & 0xFF);
+    AppendSizeByte(output, height >> 8);
+    AppendSizeByte(output, height & 0xFF);
+    output += static_cast<char>(IAC);
+    output += static_cast<char>(SE);
+    Log("SB NAWS Sent (" + std::to_string(width) + "x" + std::to_string(height) + ")");
+  }
+}
+
+void TTelnetParser::HandleDontNAWS(std::string& output) {
+  Log("DONT NAWS Received");
+  output.clear();
+  if (naws.us != WANTNO) return;
+  if (naws.usq) {
+    naws.us = WANTYES;
+    naws.usq = false;
+    output = Command(WILL, OPT_NAWS);
+    Log("WILL NAWS Sent");
+  } else {
+    naws.us = NO;
+  }
+}
+
+void TTelnetParser::HandleWillNAWS(std::string& output) {
+  Log("WILL NAWS Received");
+  if (!naws.accept) {
+    output = Command(DONT, OPT_NAWS);
+    Log("DONT NAWS Sent");
+  } else if (naws.him == NO) {
+    naws.him = YES;
+    output = Command(DO, OPT_NAWS);
+    Log("DO NAWS Sent");
+  }
+}
+
+void TTelnetParser::HandleWontNAWS() {
+  Log("WONT NAWS Received");
+  if (naws.him == YES) naws.him = NO;
+}
+
+void TTelnetParser::HandleSBNAWS(uint16_t width, uint16_t height) {
+  Log("SB NAWS Received");
+  if (OnNAWS) OnNAWS(*this, width, height);
+}
+
+void TTelnetParser::SetNAWS(bool enable, std::string& output) {
+  output.clear();
+  naws.want = enable;
+  if (enable) {
+    if (naws.us == WANTNO) {
+      naws.usq = true;
+    } else if (naws.us == NO || naws.us == WANTYES) {
+      naws.usq = false;
+      naws.us = WANTYES;
+      output = Command(WILL, OPT_NAWS);
+      Log("WILL NAWS Sent");
+    }
+  } else {
+    if (naws.us == WANTYES) {
+      naws.usq = true;
+    } else if (naws.us == YES || naws.us == WANTNO) {
+      naws.us = NO;
+      output = Command(WONT, OPT_NAWS);
+      Log("WONT NAWS Sent");
+    }
+  }
+}
+
+void TTelnetParser::SendAYT(std::string& output) {
+  output = {static_cast<char>(IAC), static_cast<char>(AYT)};
+  Log("AYT Sent");
+}
+
+void TTelnetParser::SendIP(std::string& output) {
+  output = {static_cast<char>(IAC), static_cast<char>(IP)};
+  Log("IP Sent");
+}
+
+void TTelnetParser::SendAO(std::string& output) {
+  output = {static_cast<char>(IAC), static_cast<char>(AO)};
+  Log("AO Sent");
+}
+
+}  // namespace ombrel

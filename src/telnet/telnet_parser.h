@@ -1,0 +1,92 @@
+// The telnet parser: separates text from telnet commands, refuses every
+// option but NAWS, and negotiates NAWS by the Q method. It never writes to a
+// connection: answers come back in an output string for the caller to send.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "term/telnet_filter.h"
+
+namespace ombrel {
+
+namespace telnet {
+inline constexpr unsigned char SE = 240, NOP = 241, IP = 244, AO = 245, AYT = 246, GA = 249,
+                               SB = 250, WILL = 251, WONT = 252, DO = 253, DONT = 254, IAC = 255;
+inline constexpr unsigned char OPT_NAWS = 31, OPT_LINEMODE = 34;
+}  // namespace telnet
+
+enum OptionStateValue : uint16_t { NO = 1, YES = 2, WANTNO = 3, WANTYES = 4 };
+
+struct TOptionState {
+  uint16_t us = 0;
+  uint16_t him = 0;
+  bool usq = false;   // true: OPPOSITE queued
+  bool himq = false;
+  bool accept = false;
+  bool want = false;
+};
+
+class TTelnetParser : public TelnetFilter {
+ public:
+  // A sub-negotiation cut off by the end of a read is kept for the next
+  // read up to this size; past it, it is dropped.
+  static constexpr size_t kMaxKeptSubnegotiation = 64 * 1024;
+
+  using Event = std::function<void(TTelnetParser&)>;
+  using NAWSEvent = std::function<void(TTelnetParser&, uint16_t width, uint16_t height)>;
+  using SizeQuery = std::function<void(TTelnetParser&, uint16_t& width, uint16_t& height)>;
+  using LinemodeEvent = std::function<void(TTelnetParser&, bool enabled)>;
+  using LogEvent = std::function<void(TTelnetParser&, const std::string& text)>;
+
+  TOptionState linemode;
+  TOptionState naws;
+  Event OnAYT, OnAO, OnIP;
+  NAWSEvent OnNAWS;
+  SizeQuery OnGetWindowSize;
+  LinemodeEvent OnLinemode;
+  LogEvent OnLog;
+
+  TTelnetParser() { Reset(); }
+
+  void Reset();
+  void SetLogHandler(LogEvent handler) { OnLog = std::move(handler); }
+  void SetLinemodeHandler(LinemodeEvent handler) { OnLinemode = std::move(handler); }
+  void ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS, SizeQuery onGetWindowSize);
+
+  int Parse(std::string& data, std::string& output) override;
+  // After Parse returned ParseIncomplete: the cut-off sequence, to be put in
+  // front of the next block (empty when it was too long to keep).
+  const std::string& Incomplete() const { return incomplete_; }
+
+  void SetNAWS(bool enable, std::string& output);
+  bool NAWSActive() const { return naws.us == YES; }
+  void SendWindowSize(std::string& output) { HandleDoNAWS(output); }
+  TOptionState GetNAWSState() const { return naws; }
+  TOptionState GetLinemodeState() const { return linemode; }
+  void SendAYT(std::string& output);
+  void SendIP(std::string& output);
+  void SendAO(std::string& output);
+
+  void HandleWillNAWS(std::string& output);
+  void HandleWontNAWS();
+  void HandleDoNAWS(std::string& output);
+  void HandleDontNAWS(std::string& output);
+  void HandleSBNAWS(uint16_t width, uint16_t height);
+
+ private:
+  void Log(const std::string& text) {
+    if (OnLog) OnLog(*this, text);
+  }
+  void Raise(const Event& e) {
+    if (e) e(*this);
+  }
+  int Incomplete(std::string& data, std::string& output, bool keep);
+  int ParseSubnegotiation(std::string& data, std::string& output);
+  int ParseOption(unsigned char command, unsigned char option, std::string& output);
+
+  std::string incomplete_;
+};
+
+}  // namespace ombrel

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "term_fakes.h"
+
+namespace ombrel {
+namespace {
+
+using namespace telnet;
+using testing::TermFixture;
+using Lines = std::vector<std::string>;
+
+std::string B(std::initializer_list<int> bytes) {
+  std::string s;
+  for (int b : bytes) s += static_cast<char>(b);
+  return s;
+}
+
+struct TelnetTerm : TermFixture {
+  std::vector<std::string> log;
+  TelnetTerm() {
+    options.telnet = true;
+    options.telnetinit = true;
+    options.telopnaws = true;
+    term.cols = 80;
+    term.rows = 25;
+    term.Events().telnetLog = [this](TermCore&, const std::string& t) { log.push_back(t); };
+  }
+};
+
+TEST(TelnetSession, ConnectOffersNAWSAndDoIsAnsweredWithTheSize) {
+  TelnetTerm f;
+  f.term.autologin = "me";
+  Lines order;
+  f.term.Events().disconnectChanged = [&](TermCore&) { order.push_back("disconnect"); };
+  f.term.sendAutologin = [&](TermCore&, const std::string& t) { order.push_back("login " + t); };
+  f.term.clientsocketConnect();
+  EXPECT_EQ(order, (Lines{"disconnect", "login me"}));
+  EXPECT_EQ(f.socket.writes, Lines{B({IAC, WILL, 31})});
+
+  f.term.WriteText(B({IAC, DO, 31, IAC, DO, 24}) + "Welcome\r\n", true);
+  EXPECT_EQ(f.socket.writes.back(), B({IAC, SB, 31, 0, 79, 0, 24, IAC, SE, IAC, WONT, 24}));
+  EXPECT_EQ(f.log, (Lines{"WILL NAWS Sent", "DO NAWS Received", "SB NAWS Sent (79x24)",
+                          "UNRECOGNIZED DO (option=24)"}));
+  EXPECT_EQ(f.Completed().back(), "Welcome");
+
+  f.term.cols = 100;
+  f.term.ReportWindowSize();
+  EXPECT_EQ(f.socket.writes.back(), B({IAC, SB, 31, 0, 99, 0, 24, IAC, SE}));
+}
+
+TEST(TelnetSession, SwitchesOffMeanNothingSent) {
+  TelnetTerm noinit;
+  noinit.options.telnetinit = false;
+  noinit.term.clientsocketConnect();
+  EXPECT_TRUE(noinit.socket.writes.empty());
+  noinit.term.Negotiate(true);
+  EXPECT_EQ(noinit.socket.writes, Lines{B({IAC, WILL, 31})});
+
+  TelnetTerm off;
+  off.options.telnet = false;
+  off.term.clientsocketConnect();
+  off.term.Negotiate(true);
+  off.term.SendTelnetCommand(TermCore::TelnetCommand::AYT);
+  off.term.WriteText(B({IAC, DO, 31}), true);
+  EXPECT_TRUE(off.socket.writes.empty());
+  EXPECT_TRUE(off.log.empty());
+  EXPECT_EQ(off.Current(), B({IAC, DO, 31}));
+
+  TelnetTerm down;
+  down.term.clientsocketConnect();
+  down.socket.active = false;
+  down.term.SendTelnetCommand(TermCore::TelnetCommand::IP);
+  EXPECT_EQ(down.log, Lines{"WILL NAWS Sent"});
+}
+
+TEST(TelnetSession, NegotiateAgainAfterNAWSWasSwitchedOff) {
+  TelnetTerm f;
+  f.term.clientsocketConnect();
+  f.term.WriteText(B({IAC, DO, 31}), true);
+  f.options.telopnaws = false;
+  f.term.Negotiate(true);
+  EXPECT_EQ(f.socket.writes.back(), B({IAC, WONT, 31}));
+  EXPECT_FALSE(f.term.Parser().NAWSActive());
+  size_t sent = f.socket.writes.size();
+  f.term.ReportWindowSize();
+  EXPECT_EQ(f.socket.writes.size(), sent);
+}
+
+TEST(TelnetSession, WindowSizeIsOneLessNeverBelowOne) {
+  TelnetTerm f;
+  uint16_t w, h;
+  f.term.cols = 1;
+  f.term.rows = 0;
+  f.term.GetWindowSize(w, h);
+  EXPECT_EQ(w, 1);
+  EXPECT_EQ(h, 1);
+  f.term.cols = 80;
+  f.term.LinemodeChanged(true);
+  EXPECT_EQ(f.Completed().back(), "Linemode enabled");
+}
+
+TEST(TelnetSession, CommandsSentToTheServer) {
+  TelnetTerm f;
+  f.term.clientsocketConnect();
+  f.term.SendTelnetCommand(TermCore::TelnetCommand::AYT);
+  f.term.SendTelnetCommand(TermCore::TelnetCommand::IP);
+  f.term.SendTelnetCommand(TermCore::TelnetCommand::AO);
+  EXPECT_EQ(f.socket.writes, (Lines{B({IAC, WILL, 31}), B({IAC, AYT}), B({IAC, IP}), B({IAC, AO})}));
+  EXPECT_EQ(f.log.back(), "AO Sent");
+}
+
+// A negotiation-heavy stream cut at any byte gives the same answers, in
+// the same order, and the same text as the whole stream.
+TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
+  const std::string stream = "Hi" + B({IAC, DO, 31, IAC, WILL, 1}) + "there" +
+                             B({IAC, SB, 24, 1, IAC, SE, IAC, IAC}) + "\x1b[1mbold" +
+                             B({IAC, GA, IAC, DO, 3, IAC, SB, 31, 0, 80, 0, 24, IAC, SE}) +
+                             "\r\nend" + B({IAC, DONT, 31});
+  auto run = [&](const std::vector<std::string>& reads) {
+    TelnetTerm f;
+    f.options.ansi = true;
+    f.term.clientsocketConnect();
+    for (const auto& r : reads) f.term.WriteText(r, true);
+    std::string replies;
+    for (const auto& w : f.socket.writes) replies += w;
+    return std::make_pair(replies, testing::DumpStore(f.term.Store()));
+  };
+  const auto whole = run({stream});
+  EXPECT_NE(whole.second.find("there" + B({255}) + "^[[1mbold"), std::string::npos);
+  for (size_t cut = 1; cut < stream.size(); ++cut)
+    ASSERT_EQ(run({stream.substr(0, cut), stream.substr(cut)}), whole) << "cut at " << cut;
+  std::vector<std::string> bytes;
+  for (char c : stream) bytes.emplace_back(1, c);
+  EXPECT_EQ(run(bytes), whole);
+}
+
+TEST(TelnetSession, LocalTextNeverPicksUpACutOffCommand) {
+  TelnetTerm f;
+  f.term.clientsocketConnect();
+  f.term.WriteText("a" + B({IAC}), true);
+  f.term.WriteText("status\r\n", false);
+  f.term.WriteText(B({WILL, 1}) + "b", true);
+  EXPECT_EQ(f.Lines(), (Lines{"Connection established...", "astatus", "b"}));
+  EXPECT_EQ(f.socket.writes.back(), B({IAC, DONT, 1}));
+}
+
+}  // namespace
+}  // namespace ombrel
