@@ -1,0 +1,79 @@
+// The main window: a frame holding the terminal windows, the toolbar with
+// the tab strip, the main menu, and the registry of open terminals.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+
+#include "app/main_window_logic.h"
+#include "options/options.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QTabBar;
+class QToolBar;
+class QMenu;
+class QActionGroup;
+
+namespace ombrel {
+
+class TtermForm;
+class TdModule;
+class SoundPlayer;
+
+class TmainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  TmainForm(TOptionSetList& optionSets, QString dataDir, QWidget* parent = nullptr);
+  ~TmainForm() override;
+
+  void SetModule(TdModule* module);
+  TdModule* Module() const { return module_; }
+
+  TtermForm* NewTerminal();
+  void RemoveTerminal(TtermForm* terminal);
+  TtermForm* CurrentTerminal() const { return registry_.current(); }
+  const std::vector<TtermForm*>& Terminals() const { return registry_.terminals(); }
+  void UpdateTabs();
+  // A terminal window became the active one.
+  void TerminalActivated(TtermForm* terminal);
+
+  const QString& DataDir() const { return dataDir_; }
+  TOptionSetList& OptionSets() { return optionSets_; }
+  SoundPlayer& Player() { return *player_; }
+  QMdiArea* Workspace() const { return mdi_; }
+  QToolBar* ToolBar() const { return toolBar_; }
+  QTabBar* Tabs() const { return winTC_; }
+  QMenu* TerminalsMenu() const { return terminalsMenu_; }
+  void SetMainMenuShown(bool shown);
+
+  // Dialogs that follow the current terminal; bound once they exist.
+  std::function<void()> refreshFind;
+  std::function<void(TtermForm*)> refreshOptions;
+  std::function<void(TtermForm*)> refreshConsole;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildToolbar();
+  void winTCChange(int index);
+  void winTCMouseDown();
+
+  TOptionSetList& optionSets_;
+  QString dataDir_;
+  TdModule* module_ = nullptr;
+  TerminalRegistry<TtermForm> registry_;
+  QMdiArea* mdi_;
+  QToolBar* toolBar_ = nullptr;
+  QTabBar* winTC_ = nullptr;
+  QMenu* terminalsMenu_ = nullptr;
+  QActionGroup* windowGroup_;
+  SoundPlayer* player_;
+  bool shownOnce_ = false;
+  bool updatingTabs_ = false;
+};
+
+}  // namespace ombrel

@@ -1,0 +1,28 @@
+#include "app/ui/sound_player.h"
+
+#include <QAudioOutput>
+#include <QFileInfo>
+#include <QMediaPlayer>
+#include <QUrl>
+#include <stdexcept>
+
+namespace ombrel {
+
+SoundPlayer::SoundPlayer(QObject* parent)
+    : QObject(parent), player_(new QMediaPlayer(this)), output_(new QAudioOutput(this)) {
+  player_->setAudioOutput(output_);
+  connect(player_, &QMediaPlayer::errorOccurred, this,
+          [this](QMediaPlayer::Error, const QString& text) {
+            if (onError) onError(text);
+          });
+}
+
+void SoundPlayer::Play(const std::string& fileName) {
+  const QString name = QString::fromLocal8Bit(fileName.c_str());
+  if (!QFileInfo(name).isReadable()) throw std::runtime_error("Cannot open " + fileName);
+  player_->stop();
+  player_->setSource(QUrl::fromLocalFile(name));
+  player_->play();
+}
+
+}  // namespace ombrel
