@@ -114,7 +114,8 @@ std::string CommandProcessor::FillParams(const std::string& text, char start, ch
     // at once closes an empty name.
     if (c == end && open) {
       open = false;
-      const std::string name = text.substr(segment, i - segment);
+      // With equal start and end characters the segment starts past i.
+      const std::string name = i > segment ? text.substr(segment, i - segment) : std::string();
       segment = i + 1;
       std::string value = table.LookupParam(name);
       if (value.empty()) value = AskParam(name, table);
