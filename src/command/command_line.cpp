@@ -22,26 +22,45 @@ void CommandLine::HistoryAdd(const std::string& text) {
 std::optional<std::string> CommandLine::KeyDown(int virtualKey, unsigned modifiers) {
   const KeyCommand command = MapKey(virtualKey, modifiers);
   switch (command.action) {
-    case KeyAction::kHistoryPrev: return history_.HistoryPrev();
-    case KeyAction::kHistoryNext: return history_.HistoryNext();
-    default: Perform(command); return std::nullopt;
+    case KeyAction::kHistoryPrev:
+      return history_.HistoryPrev();
+    case KeyAction::kHistoryNext:
+      return history_.HistoryNext();
+    default:
+      Perform(command);
+      return std::nullopt;
   }
 }
 
 void CommandLine::Perform(const KeyCommand& command) {
   switch (command.action) {
-    case KeyAction::kScrollPageUp: view_.ScrollBy(-view_.Rows()); break;
-    case KeyAction::kScrollPageDown: view_.ScrollBy(view_.Rows()); break;
-    case KeyAction::kScrollToStart: view_.ScrollBy(-view_.CurLine()); break;
-    case KeyAction::kScrollToEnd: view_.ScrollBy(view_.CurLine()); break;
-    case KeyAction::kScrollLineUp: view_.ScrollBy(-1); break;
-    case KeyAction::kScrollLineDown: view_.ScrollBy(1); break;
+    case KeyAction::kScrollPageUp:
+      view_.ScrollBy(-view_.Rows());
+      break;
+    case KeyAction::kScrollPageDown:
+      view_.ScrollBy(view_.Rows());
+      break;
+    case KeyAction::kScrollToStart:
+      view_.ScrollBy(-view_.CurLine());
+      break;
+    case KeyAction::kScrollToEnd:
+      view_.ScrollBy(view_.CurLine());
+      break;
+    case KeyAction::kScrollLineUp:
+      view_.ScrollBy(-1);
+      break;
+    case KeyAction::kScrollLineDown:
+      view_.ScrollBy(1);
+      break;
     // No connection check: the echo is written even while disconnected.
     case KeyAction::kSendDirection:
       processor_.SendCommand(std::string(1, command.direction), false);
       break;
-    case KeyAction::kRunMacro: RunMacro(command.macro); break;
-    default: break;
+    case KeyAction::kRunMacro:
+      RunMacro(command.macro);
+      break;
+    default:
+      break;
   }
 }
 

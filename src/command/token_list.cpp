@@ -7,9 +7,7 @@ namespace {
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-bool NeedsQuoting(const std::string& s) {
-  return s.find_first_of(",'") != std::string::npos;
-}
+bool NeedsQuoting(const std::string& s) { return s.find_first_of(",'") != std::string::npos; }
 
 // Token given as S[start, end), 0-based; lands in `first` until that holds
 // something, in `rest` afterwards.

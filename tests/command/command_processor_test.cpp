@@ -1,6 +1,7 @@
+#include "command/command_processor.h"
+
 #include <gtest/gtest.h>
 
-#include "command/command_processor.h"
 #include "command/iac.h"
 #include "fake_target.h"
 
@@ -213,8 +214,16 @@ TEST_F(Processor, NothingGoesOutWhileDisconnected) {
 }
 
 TEST(EscapeIAC, DoublesByte255OnlyOnTelnetConnections) {
-  EXPECT_EQ(EscapeIAC("a\xFF" "b\xFF\xFF", true), "a\xFF\xFF" "b\xFF\xFF\xFF\xFF");
-  EXPECT_EQ(EscapeIAC("a\xFF" "b", false), "a\xFF" "b");
+  EXPECT_EQ(EscapeIAC("a\xFF"
+                      "b\xFF\xFF",
+                      true),
+            "a\xFF\xFF"
+            "b\xFF\xFF\xFF\xFF");
+  EXPECT_EQ(EscapeIAC("a\xFF"
+                      "b",
+                      false),
+            "a\xFF"
+            "b");
   EXPECT_EQ(EscapeIAC("", true), "");
   EXPECT_EQ(EscapeIAC("\xFE\xFD", true), "\xFE\xFD");
 }
@@ -223,10 +232,15 @@ TEST_F(Processor, EverySendPathEscapesByte255OnTelnet) {
   target.options.telnet = true;
   target.options.localecho = true;
   AddAlias("k", {"kill [1]"});
-  processor.SendCommand("say \xFF|k \xFF" "a|/\xFF", true);
+  processor.SendCommand(
+      "say \xFF|k \xFF"
+      "a|/\xFF",
+      true);
   processor.SendLines("p\xFF\r\n", false, false);
-  EXPECT_EQ(target.sends, (Writes{"say \xFF\xFF\r\n", "kill \xFF\xFF" "a\r\n", "\r\n",
-                                  "\xFF\xFF\r\n", "p\xFF\xFF\r\n", "\r\n"}));
+  EXPECT_EQ(target.sends, (Writes{"say \xFF\xFF\r\n",
+                                  "kill \xFF\xFF"
+                                  "a\r\n",
+                                  "\r\n", "\xFF\xFF\r\n", "p\xFF\xFF\r\n", "\r\n"}));
   // The terminal shows the byte once.
   EXPECT_EQ(target.echoes.front(), "say \xFF\r\n");
 

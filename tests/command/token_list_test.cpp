@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "command/token_list.h"
+
+#include <gtest/gtest.h>
 
 namespace ombrel {
 namespace {
@@ -66,7 +66,9 @@ TEST(SplitCommand, ParametersAreUnquotedButNotTheCommandWord) {
 
   // A parameter with a quote is stored quoted and read back as typed.
   s = SplitOf("tell it's, fine");
-  EXPECT_EQ(s.rest, "'it''s,'\x14" "fine\x14");
+  EXPECT_EQ(s.rest,
+            "'it''s,'\x14"
+            "fine\x14");
   EXPECT_EQ(GetToken(s.rest, 1), "it's,");
 }
 
@@ -88,11 +90,16 @@ TEST(TokenList, AddGetAndCount) {
 
   // A list without its final separator: the tail is a field, and the next
   // token is appended after a supplied separator.
-  std::string open = "a\x14" "b";
+  std::string open =
+      "a\x14"
+      "b";
   EXPECT_EQ(CountTokens(open), 2);
   EXPECT_EQ(GetToken(open, 2), "b");
   AddToken(open, "c");
-  EXPECT_EQ(open, "a\x14" "b\x14" "c\x14");
+  EXPECT_EQ(open,
+            "a\x14"
+            "b\x14"
+            "c\x14");
 
   // A field holding the separator and a comma is appended unquoted.
   std::string raw;
