@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
 missing=()

@@ -1,7 +1,7 @@
 // The receive path: every text that reaches a terminal, and the connection
 // notifications that report on its socket.
 #include "term/term_core.h"
-#include "telnet/iac.h"
+#include "command/iac.h"
 
 namespace ombrel {
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "command/command_target.h"
 #include "options/options.h"
 #include "term/escape.h"
 #include "term/line_store.h"
@@ -15,20 +16,20 @@
 
 namespace ombrel {
 
-class TermCore {
+class TermCore : public CommandTarget {
  public:
   // An escape sequence cut off by the end of a read waits for the next one,
   // up to this many bytes; a longer one is dropped.
   static constexpr size_t kMaxEscapeTail = 1024;
 
   explicit TermCore(TOptions* options = nullptr);
-  ~TermCore();
+  ~TermCore() override;
   TermCore(const TermCore&) = delete;
   TermCore& operator=(const TermCore&) = delete;
 
   // --- wiring
   void SetOptions(TOptions* options) { options_ = options; }
-  TOptions* Options() const { return options_; }
+  TOptions* Options() const override { return options_; }
   void SetSocket(IClientSocket* socket) { socket_ = socket; }
   IClientSocket* Socket() const { return socket_; }
   // Tests may put another filter in the parser's place.
@@ -53,10 +54,12 @@ class TermCore {
   void ClearTerminal();
 
   // --- receive path
-  void WriteText(const std::string& text, bool checkTriggers);
+  void WriteText(const std::string& text, bool checkTriggers) override;
   // Returns true when the sequence is used up and leaves the text.
   bool ApplyEscape(std::string_view params, char final);
-  void Send(const std::string& bytes);
+  void Send(const std::string& bytes) override;
+  bool Connected() const override { return socket_ && socket_->Active(); }
+  std::string CurrentLineText() const override { return store_.Current().text; }
 
   // --- connection notifications
   std::string autologin;

@@ -3,7 +3,7 @@
 #include <exception>
 #include <filesystem>
 
-#include "telnet/iac.h"
+#include "command/iac.h"
 #include "term/term_core.h"
 
 namespace ombrel {
@@ -17,7 +17,7 @@ void TermCore::RunTriggers(const std::string& lineText) {
       std::string text;
       for (const auto& line : trigger.text) text += line + "\r\n";
       if (options_->localecho) WriteText(text, false);
-      Send(DoubleIAC(text + "\r\n", options_->telnet));
+      Send(EscapeIAC(text + "\r\n", options_->telnet));
     }
     std::error_code ec;
     if (trigger.soundenabled && player_ && std::filesystem::exists(trigger.soundfile, ec)) {

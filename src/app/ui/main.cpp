@@ -1,12 +1,19 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+
+#include "app/ui/d_module.h"
+#include "app/ui/main_form.h"
+#include "options/options.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QMainWindow main;
-  main.setWindowTitle("Ombrel");
-  main.resize(625, 399);
-  main.setMinimumSize(480, 300);
-  main.show();
+  ombrel::TOptionSetList optionSets;
+  const QString dataDir = QDir(QCoreApplication::applicationDirPath()).filePath("data") + "/";
+  ombrel::TmainForm mainForm(optionSets, dataDir);
+  auto* module = new ombrel::TdModule(&mainForm);
+  mainForm.SetModule(module);
+  if (optionSets.Count() == 0) optionSets.AddNew(ombrel::kDefaultSetName);
+  mainForm.NewTerminal();
+  mainForm.show();
   return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -180,12 +181,12 @@ void TmainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!shownOnce_) {
     shownOnce_ = true;
-    if (module_) module_->ReadConfig();
+    ReadConfig();
   }
 }
 
 void TmainForm::closeEvent(QCloseEvent* event) {
-  if (module_) module_->WriteConfig();
+  WriteConfig();
   QMainWindow::closeEvent(event);
 }
 
@@ -193,5 +194,12 @@ void TmainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (winTC_) winTC_->setMaximumWidth(std::max(0, width() - 200));
 }
+
+}  // namespace ombrel
+
+namespace ombrel {
+
+void TmainForm::ReadConfig() {}
+void TmainForm::WriteConfig() {}
 
 }  // namespace ombrel

@@ -46,6 +46,8 @@ class TmainForm : public QMainWindow {
   QTabBar* Tabs() const { return winTC_; }
   QMenu* TerminalsMenu() const { return terminalsMenu_; }
   void SetMainMenuShown(bool shown);
+  void ReadConfig();
+  void WriteConfig();
 
   // Dialogs that follow the current terminal; bound once they exist.
   std::function<void()> refreshFind;

@@ -8,8 +8,14 @@
 
 namespace ombrel {
 
-SoundPlayer::SoundPlayer(QObject* parent)
-    : QObject(parent), player_(new QMediaPlayer(this)), output_(new QAudioOutput(this)) {
+SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
+
+// The media backend starts with the first sound, so a machine without one
+// still starts and runs every terminal.
+void SoundPlayer::EnsurePlayer() {
+  if (player_) return;
+  player_ = new QMediaPlayer(this);
+  output_ = new QAudioOutput(this);
   player_->setAudioOutput(output_);
   connect(player_, &QMediaPlayer::errorOccurred, this,
           [this](QMediaPlayer::Error, const QString& text) {
@@ -20,6 +26,7 @@ SoundPlayer::SoundPlayer(QObject* parent)
 void SoundPlayer::Play(const std::string& fileName) {
   const QString name = QString::fromLocal8Bit(fileName.c_str());
   if (!QFileInfo(name).isReadable()) throw std::runtime_error("Cannot open " + fileName);
+  EnsurePlayer();
   player_->stop();
   player_->setSource(QUrl::fromLocalFile(name));
   player_->play();

@@ -20,8 +20,9 @@ class SoundPlayer : public QObject, public ISoundPlayer {
   std::function<void(const QString&)> onError;
 
  private:
-  QMediaPlayer* player_;
-  QAudioOutput* output_;
+  void EnsurePlayer();
+  QMediaPlayer* player_ = nullptr;
+  QAudioOutput* output_ = nullptr;
 };
 
 }  // namespace ombrel

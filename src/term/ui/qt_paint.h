@@ -1,0 +1,26 @@
+// Fonts, colours and the drawing of a terminal's visible lines with Qt.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+
+#include "options/options.h"
+#include "term/line_store.h"
+
+namespace ombrel {
+
+// Colours are stored as 0x00BBGGRR.
+inline QColor ToQColor(Color c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+inline Color FromQColor(const QColor& c) {
+  return static_cast<Color>(c.red()) | (static_cast<Color>(c.green()) << 8) |
+         (static_cast<Color>(c.blue()) << 16);
+}
+
+// The set's font; "fixedsys" is the platform's fixed-pitch font.
+QFont TerminalFont(const TOptions& options);
+
+void PaintTerminalImage(QImage& image, const LineStore& store, const TOptions& options,
+                        int topline, int rows, int charwidth, int lineheight);
+
+}  // namespace ombrel

@@ -1,0 +1,103 @@
+// A terminal window: the view painted from the line store, its scroll bar,
+// and the command line. The rules live in the terminal and command cores;
+// this class wires them to Qt.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+#include "command/command_line.h"
+#include "term/term_core.h"
+
+class QAction;
+class QLineEdit;
+class QMdiSubWindow;
+class QPushButton;
+class QScrollBar;
+
+namespace ombrel {
+
+class TmainForm;
+class TermBox;
+
+class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
+  Q_OBJECT
+ public:
+  TtermForm(TmainForm* main, TOptions* options, QWidget* parent = nullptr);
+  ~TtermForm() override;
+
+  TermCore& core() { return core_; }
+  CommandLine& commandLine() { return commandLine_; }
+  QString Caption() const { return QString::fromLocal8Bit(core_.caption.c_str()); }
+  void SetCaption(const QString& caption);
+  void SetOptions(TOptions* options);
+  void SetSocket(IClientSocket* socket) { core_.SetSocket(socket); }
+
+  // Registry bookkeeping of the main window.
+  QMdiSubWindow* subWindow = nullptr;
+  QAction* menuEntry = nullptr;
+
+  QLineEdit* cmdEdit;
+  QScrollBar* sbar;
+  TermBox* termBox;
+  QPushButton* returnBtn;
+
+  bool Connected() const { return core_.Connected(); }
+  void Disconnect();
+
+  // View.
+  void LayoutTerminal();
+  void Redraw(bool fromScrollBar);
+  void ScrollToEnd();
+  void ScrollBy(int delta, bool repaint);
+  int topline = -1;
+  bool follow = true;
+  int charwidth = 8;
+  int lineheight = 16;
+  const QImage& Bitmap() const { return bitmap_; }
+
+  // Selection, copy, links.
+  void NormalizeSelection();
+  std::string GetSelectedText();
+  std::string GetSelectedLine();
+  void SelectAll();
+  void DragScrollStep();
+  bool dblclick = false;
+  std::string currentLink;
+
+  // Paste.
+  void PasteText(const std::string& clipboardText);
+  void PasteIntoCommandLine(const std::string& clipboardText);
+
+  // The parameter prompt of alias and macro expansion.
+  std::function<std::string(const std::string& name)> askParam;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  // ScrollTarget
+  void ScrollBy(int lines) override { ScrollBy(lines, true); }
+  int Rows() const override { return core_.rows; }
+  int CurLine() const override { return core_.curline(); }
+  // ParamPrompt
+  std::string Ask(const std::string& name) override;
+
+  void BindCore();
+  void returnBtnClick();
+  bool FormKeyDown(QKeyEvent* event);
+  friend class TermBox;
+  void PaintImageNow();
+
+  TmainForm* main_;
+  TermCore core_;
+  CommandLine commandLine_;
+  QImage bitmap_;
+};
+
+}  // namespace ombrel
