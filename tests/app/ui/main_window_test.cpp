@@ -1,0 +1,160 @@
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+#include "app/ui/d_module.h"
+#include "app/ui/main_form.h"
+#include "term/ui/term_form.h"
+
+using namespace ombrel;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  TOptionSetList sets;
+  std::unique_ptr<TmainForm> main;
+  TdModule* module = nullptr;
+
+  QStringList TabTexts() {
+    QStringList out;
+    for (int i = 0; i < main->Tabs()->count(); ++i) out << main->Tabs()->tabText(i);
+    return out;
+  }
+  int TerminalEntries() {
+    int n = 0;
+    for (QAction* a : main->TerminalsMenu()->actions())
+      if (a->actionGroup()) ++n;
+    return n;
+  }
+  void Activate(TtermForm* t) {
+    main->Workspace()->setActiveSubWindow(t->subWindow);
+    QCoreApplication::processEvents();
+  }
+ private slots:
+  void init() {
+    sets.Clear();
+    sets.AddNew("Default");
+    main = std::make_unique<TmainForm>(sets, QDir::tempPath() + "/ombrel-mw-data/");
+    module = new TdModule(main.get());
+    main->SetModule(module);
+    main->resize(800, 600);
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+  }
+  void cleanup() { main.reset(); }
+
+  void tabsShowCaptionsAndTheUnseenMark() {
+    TtermForm* a = main->NewTerminal();
+    TtermForm* b = main->NewTerminal();
+    TtermForm* c = main->NewTerminal();
+    a->SetCaption("A");
+    b->SetCaption("B");
+    c->SetCaption("C");
+    Activate(a);
+    QCOMPARE(main->CurrentTerminal(), a);
+    b->core().WriteText("hello\r\n", true);
+    QCOMPARE(TabTexts(), (QStringList{"A", "B *", "C"}));
+    QCOMPARE(main->Tabs()->currentIndex(), 0);
+    Activate(b);
+    QCOMPARE(TabTexts(), (QStringList{"A", "B", "C"}));
+    QCOMPARE(main->Tabs()->currentIndex(), 1);
+    QVERIFY(b->menuEntry->isChecked());
+  }
+
+  void closingTheMiddleTerminalKeepsTheOthersInOrder() {
+    TtermForm* a = main->NewTerminal();
+    TtermForm* b = main->NewTerminal();
+    TtermForm* c = main->NewTerminal();
+    a->SetCaption("A");
+    c->SetCaption("C");
+    b->subWindow->close();
+    QCoreApplication::processEvents();
+    QCOMPARE(TabTexts(), (QStringList{"A", "C"}));
+    QCOMPARE(TerminalEntries(), 2);
+    QCOMPARE(main->Terminals().size(), size_t{2});
+  }
+
+  void selectingATabBringsItsTerminalForward() {
+    TtermForm* a = main->NewTerminal();
+    main->NewTerminal();
+    main->Tabs()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    QCOMPARE(main->CurrentTerminal(), a);
+    QCOMPARE(main->Workspace()->activeSubWindow(), a->subWindow);
+  }
+
+  void arrangingRestoresAndPlacesEveryTerminal() {
+    TtermForm* a = main->NewTerminal();
+    TtermForm* b = main->NewTerminal();
+    a->subWindow->showMaximized();
+    module->ArrangeColumns();
+    const int W = main->Workspace()->width();
+    const int H = main->Workspace()->height();  // client area below the toolbar
+    QVERIFY(!a->subWindow->isMaximized());
+    QCOMPARE(a->subWindow->geometry(), QRect(0, 0, W / 2 - 5, H - 5));
+    QCOMPARE(b->subWindow->geometry(), QRect(W / 2 - 5, 0, W / 2 - 5, H - 5));
+    module->ArrangeMaximized();
+    // The frame shows one maximized child at a time: the one in front.
+    QVERIFY(main->Workspace()->activeSubWindow()->isMaximized());
+    QCOMPARE(main->Workspace()->activeSubWindow()->size(), main->Workspace()->viewport()->size());
+  }
+
+  void expertModeHidesMenuAndToolbarAndComesBackWithTheLastTerminal() {
+    TtermForm* t = main->NewTerminal();
+    module->action(ActionId::aToolbar)->trigger();  // hide the toolbar first
+    QVERIFY(!main->ToolBar()->isVisible());
+    module->action(ActionId::aExpertMode)->trigger();
+    QVERIFY(module->ExpertMode());
+    QVERIFY(!main->menuBar()->isVisible());
+    module->action(ActionId::aExpertMode)->trigger();
+    QVERIFY(main->menuBar()->isVisible());
+    QVERIFY(main->ToolBar()->isVisible());  // back even though it was hidden before
+
+    module->action(ActionId::aExpertMode)->trigger();
+    t->subWindow->close();
+    QCoreApplication::processEvents();
+    QVERIFY(!module->ExpertMode());
+    QVERIFY(main->menuBar()->isVisible());
+    QVERIFY(main->ToolBar()->isVisible());
+  }
+
+  void expertModeWithoutTerminalsOnlyWarns() {
+    QString seen;
+    QTimer::singleShot(0, [&seen] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        seen = box->windowTitle() + "|" + box->text();
+        box->accept();
+      }
+    });
+    module->action(ActionId::aExpertMode)->trigger();
+    QCOMPARE(seen, QString("Ombrel Warning|Cannot enter Expert Mode unless there is at least one "
+                           "terminal.\rPlease create a new terminal and try again."));
+    QVERIFY(!module->ExpertMode());
+    QVERIFY(main->menuBar()->isVisible());
+  }
+
+  void toolbarHoldsTheSevenButtonsWithDistinctIcons() {
+    QStringList hints;
+    QSet<qint64> icons;
+    for (QAction* a : main->ToolBar()->actions()) {
+      if (a->isSeparator() || a->icon().isNull()) continue;
+      hints << a->toolTip();
+      icons.insert(a->icon().cacheKey());
+    }
+    QCOMPARE(hints.size(), 7);
+    QCOMPARE(hints.first(), QString("Display Account form to manage accounts or to connect to a server"));
+    QCOMPARE(icons.size(), 7);
+    QCOMPARE(main->ToolBar()->height(), 29);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
