@@ -1,0 +1,89 @@
+// What to paint: the visible lines as runs of text in their colours, and
+// the selection as rectangles to invert.
+#include "term/escape.h"
+#include "term/term_view.h"
+
+namespace ombrel {
+
+int VisibleUpTo(const std::string& text, int p) {
+  if (p > static_cast<int>(text.size())) return 0;
+  int visible = 0;
+  for (int i = 0; i < p; ++i) {
+    if (text[i] == kEsc) {
+      size_t end = EscapeEnd(text, i);
+      if (end == std::string::npos) break;
+      i = static_cast<int>(end);
+      continue;
+    }
+    ++visible;
+  }
+  return visible;
+}
+
+int PositionOfVisible(const std::string& text, int n) {
+  if (n <= 0) return 0;
+  int visible = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kEsc) {
+      size_t end = EscapeEnd(text, i);
+      if (end == std::string::npos) break;
+      i = end;
+      continue;
+    }
+    if (++visible == n) return static_cast<int>(i) + 1;
+  }
+  return static_cast<int>(text.size());
+}
+
+PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
+  PaintPlan plan;
+  const TOptions* o = core_.Options();
+  if (!o) return plan;
+  plan.background = o->bgcolor;
+  if (topline < 0) return plan;
+  const int y0 = imageHeight - rows() * lineheight;
+  for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
+    const tbufrec& line = store().Line(topline + k);
+    const int y = y0 + k * lineheight;
+    AttrState state{line.startbold, line.startcolor};
+    Color color = o->ansi ? ApplyColor(state, *o, o->textcolor()) : o->textcolor();
+    const std::string& t = line.text;
+    int x = 0;
+    size_t i = 0;
+    while (i < t.size()) {
+      const size_t esc = t.find(kEsc, i);
+      const size_t stop = (esc == std::string::npos) ? t.size() : esc;
+      if (stop > i) {
+        std::string piece = t.substr(i, stop - i);
+        const int w = measure.TextWidth(piece);
+        plan.runs.push_back({x, y, std::move(piece), color});
+        x += w;
+      }
+      if (esc == std::string::npos) break;
+      const size_t fin = EscapeEnd(t, esc);
+      if (fin == std::string::npos) break;
+      if (o->ansi && t[fin] == 'm')
+        ApplySGR(EscapeParams(t, esc, fin), state,
+                 [&](const AttrState& s) { color = ApplyColor(s, *o, color); });
+      i = fin + 1;
+    }
+  }
+  if (!hasselection) return plan;
+  // V(p) columns; the ends in order.
+  TextPos a{selstartline, selstartcol}, b{selendline, selendcol};
+  if (a.line > b.line || (a.line == b.line && a.index > b.index)) std::swap(a, b);
+  const int fullWidth = (core_.cols + 1) * charwidth;
+  for (int line = std::max(a.line, topline); line <= b.line && line < topline + rows(); ++line) {
+    if (line < 0 || line > curline()) continue;
+    const int y = y0 + (line - topline) * lineheight;
+    const std::string& t = LineText(line);
+    int x1 = 0, x2 = fullWidth;
+    if (line == a.line) x1 = (VisibleUpTo(t, a.index) - 1) * charwidth;
+    if (line == b.line) x2 = VisibleUpTo(t, b.index) * charwidth;
+    if (line == a.line && line != b.line) x2 = x1 + fullWidth;
+    if (x2 > x1) plan.inverted.push_back({x1, y, x2 - x1, lineheight});
+  }
+  return plan;
+}
+
+}  // namespace ombrel

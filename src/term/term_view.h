@@ -1,0 +1,151 @@
+// The terminal view without pixels: which lines are shown, the scroll bar,
+// what to paint in which colour, and selection, copy, find and links. The
+// window forwards its mouse and wheel events here and draws the plan.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "options/options.h"
+#include "term/term_core.h"
+
+namespace ombrel {
+
+// Text measurement in the set's font, from the window.
+class TextMeasure {
+ public:
+  virtual ~TextMeasure() = default;
+  virtual int TextWidth(const std::string& text) const = 0;
+  virtual int TextHeight(const std::string& text) const = 0;
+};
+
+struct ScrollBarState {
+  bool visible = false;
+  int pageSize = 1;
+  int maximum = 0;
+  int position = 0;
+};
+
+struct TextRun {
+  int x = 0, y = 0;
+  std::string text;
+  Color color = 0;
+};
+
+struct PixelRect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
+struct PaintPlan {
+  Color background = 0;
+  std::vector<TextRun> runs;
+  std::vector<PixelRect> inverted;  // the selection
+};
+
+// A text position: a line of the store and a 1-based index into its text.
+struct TextPos {
+  int line = -1;
+  int index = -1;
+  bool operator==(const TextPos&) const = default;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+// What the view asks of its window; unassigned ones do nothing.
+struct ViewEvents {
+  std::function<void()> repaint;
+  std::function<void()> startDragTimer;
+  std::function<void()> stopDragTimer;
+  std::function<void()> clearCommandSelection;
+  std::function<void(const std::string& url)> openLink;
+  std::function<void(bool hand)> setHandCursor;
+  std::function<void(bool enabled)> linkActionEnabled;
+  std::function<void()> selectionDone;  // the find dialog follows
+};
+
+class TermView {
+ public:
+  explicit TermView(TermCore& core) : core_(core) {}
+
+  ViewEvents events;
+
+  // ---- geometry and scrolling
+  int charwidth = 8;
+  int lineheight = 16;
+  int imageWidth = 0;
+  int imageHeight = 0;
+  int boxHeight = 0;
+  int topline = -1;
+  bool follow = true;
+  ScrollBarState scrollbar;
+
+  // Sizes the image from the paint box, measures the cell and sets the
+  // terminal's cols and rows.
+  void Layout(const TextMeasure& measure, int boxWidth, int boxHeight);
+  // The scroll-state step of a repaint; then asks for the repaint.
+  void Redraw(bool fromScrollBar);
+  void ScrollToEnd();
+  void ScrollBy(int delta, bool repaint);
+  void ScrollBarMoved(int position);
+  void Wheel(bool up, bool shiftOnly) { ScrollBy(up ? -(shiftOnly ? 5 : 1) : (shiftOnly ? 5 : 1), true); }
+  // After each block of text: follow the end, or stay.
+  void AfterWrite() { follow ? ScrollToEnd() : Redraw(false); }
+
+  PaintPlan BuildPaintPlan(const TextMeasure& measure) const;
+
+  // ---- selection and copy
+  int selstartline = -1, selstartcol = -1, selendline = -1, selendcol = -1;
+  bool hasselection = false;
+  bool selecting = false;
+  bool suppressmouse = false;
+  int mousex = 0, mousey = 0, dragx = 0, dragy = 0;
+  std::string linkurl;
+
+  TextPos PointToPos(int x, int y) const;
+  void MouseDown(MouseButton button, int x, int y);
+  void MouseMove(int x, int y);
+  void MouseUp(MouseButton button, int x, int y);
+  void DblClick();
+  void DragScroll();
+  void SelectAll();
+  void ClearSelection();
+  void NormalizeSelection();
+  bool HasSelection() const { return hasselection; }
+  std::string GetSelectedText();
+  std::string GetSelectedLine();
+
+  // ---- find
+  bool FindText(const std::string& text, bool caseSensitive, bool inSelection);
+  bool FindNext();
+  bool findactive = false, findcase = false, findinsel = false;
+  std::string findtext;
+  int findline = 0, findcol = 1, findendline = -1, findendcol = 0;
+
+  // ---- links
+  bool FindLink(int line, int index);
+
+ private:
+  const LineStore& store() const { return core_.Store(); }
+  int curline() const { return core_.curline(); }
+  int rows() const { return core_.rows; }
+  const std::string& LineText(int line) const { return store().Line(line).text; }
+  void Repaint() const {
+    if (events.repaint) events.repaint();
+  }
+  void ShowLineCentred(int line);
+  // The text over a range, each line's part stripped of escapes, trimmed
+  // and joined by single spaces.
+  std::string JoinedText(int fromLine, int fromIndex, int toLine, int toIndex) const;
+
+  TermCore& core_;
+};
+
+// Visible characters of `text` up to and including 1-based position p.
+int VisibleUpTo(const std::string& text, int p);
+// 1-based position of the n-th visible character, or the text's length
+// when it has fewer; 0 for n <= 0.
+int PositionOfVisible(const std::string& text, int n);
+
+}  // namespace ombrel
