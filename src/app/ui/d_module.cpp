@@ -119,7 +119,7 @@ void TdModule::CreateActions() {
   Bind(A::aFindInBuf, [this] { if (findInBuf) findInBuf(); });
   Bind(A::aFindNext, [this] { if (findNext) findNext(); });
   Bind(A::aCopyLinkLocation, [current] {
-    if (auto* t = current()) QGuiApplication::clipboard()->setText(QString::fromLocal8Bit(t->currentLink.c_str()));
+    if (auto* t = current()) QGuiApplication::clipboard()->setText(QString::fromLocal8Bit(t->view().linkurl.c_str()));
   });
   Bind(A::aExit, [] { QApplication::exit(0); });
   Bind(A::aAbout, [this] { if (showAbout) showAbout(); });
@@ -273,12 +273,7 @@ void TdModule::dragTimerTimer() {
     dragTimer->stop();
     return;
   }
-  if (t->dblclick) {
-    t->dblclick = false;
-    dragTimer->stop();
-    return;
-  }
-  t->DragScrollStep();
+  if (!t->DragTimerTick()) dragTimer->stop();
 }
 
 void TdModule::appTimerTimer() {

@@ -6,7 +6,7 @@
 #include <QImage>
 
 #include "options/options.h"
-#include "term/line_store.h"
+#include "term/term_view.h"
 
 namespace ombrel {
 
@@ -20,7 +20,8 @@ inline Color FromQColor(const QColor& c) {
 // The set's font; "fixedsys" is the platform's fixed-pitch font.
 QFont TerminalFont(const TOptions& options);
 
-void PaintTerminalImage(QImage& image, const LineStore& store, const TOptions& options,
-                        int topline, int rows, int charwidth, int lineheight);
+// Draws what the view plan says: background, text runs, then the
+// selection inverted.
+void PaintPlanOnImage(QImage& image, const PaintPlan& plan, const QFont& font);
 
 }  // namespace ombrel

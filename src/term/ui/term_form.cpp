@@ -1,6 +1,14 @@
 #include "term/ui/term_form.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QUrl>
+#include <QAction>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QInputDialog>
@@ -20,7 +28,8 @@
 namespace ombrel {
 
 // The terminal view: shows the terminal's off-screen image, repainted at
-// most once per frame however many blocks arrive.
+// most once per frame however many blocks arrive, and hands the pointer to
+// the view core.
 class TermBox : public QWidget {
  public:
   explicit TermBox(TtermForm* owner) : QWidget(owner), owner_(owner) {
@@ -35,10 +44,54 @@ class TermBox : public QWidget {
     QPainter p(this);
     p.drawImage(0, 0, owner_->Bitmap());
   }
+  void mousePressEvent(QMouseEvent* e) override {
+    owner_->view().MouseDown(ButtonOf(e), e->position().x(), e->position().y());
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    owner_->view().MouseMove(e->position().x(), e->position().y());
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    owner_->view().MouseUp(ButtonOf(e), e->position().x(), e->position().y());
+  }
+  void mouseDoubleClickEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::LeftButton) owner_->view().DblClick();
+  }
+  void contextMenuEvent(QContextMenuEvent* e) override {
+    if (TdModule* m = owner_->Main()->Module()) {
+      QMenu* menu = m->BuildContextMenu(this);
+      menu->setAttribute(Qt::WA_DeleteOnClose);
+      menu->popup(e->globalPos());
+    }
+  }
 
  private:
+  static MouseButton ButtonOf(const QMouseEvent* e) {
+    switch (e->button()) {
+      case Qt::LeftButton: return MouseButton::Left;
+      case Qt::RightButton: return MouseButton::Right;
+      default: return MouseButton::Middle;
+    }
+  }
   TtermForm* owner_;
 };
+
+namespace {
+
+// Cell and run widths in the set's font; the store holds bytes, one
+// character each.
+class QtTextMeasure : public TextMeasure {
+ public:
+  explicit QtTextMeasure(const QFont& font) : fm_(font) {}
+  int TextWidth(const std::string& text) const override {
+    return fm_.horizontalAdvance(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  }
+  int TextHeight(const std::string&) const override { return fm_.height(); }
+
+ private:
+  QFontMetrics fm_;
+};
+
+}  // namespace
 
 TtermForm::TtermForm(TmainForm* main, TOptions* options, QWidget* parent)
     : QWidget(parent),
@@ -48,7 +101,8 @@ TtermForm::TtermForm(TmainForm* main, TOptions* options, QWidget* parent)
       returnBtn(new QPushButton(this)),
       main_(main),
       core_(options),
-      commandLine_(core_, *this, *this) {
+      commandLine_(core_, *this, *this),
+      view_(core_) {
   setWindowTitle(Caption());
   setMinimumSize(120, 80);
   sbar->setFixedWidth(16);
@@ -60,11 +114,10 @@ TtermForm::TtermForm(TmainForm* main, TOptions* options, QWidget* parent)
   connect(returnBtn, &QPushButton::clicked, this, [this] { returnBtnClick(); });
   connect(sbar, &QScrollBar::actionTriggered, this, [this](int) {
     // The position the user moved to, before Qt applies it.
-    topline = sbar->sliderPosition();
-    follow = topline >= core_.curline() - core_.rows;
-    Redraw(true);
+    view_.ScrollBarMoved(sbar->sliderPosition());
   });
   BindCore();
+  BindView();
   core_.ClearTerminal();
   setFocusProxy(cmdEdit);
 }
@@ -79,17 +132,15 @@ void TtermForm::BindCore() {
     if (main_->Module()) main_->Module()->UpdateDisconnect(this);
   };
   e.captionChanged = [this](TermCore&) { SetCaption(Caption()); };
-  e.repaint = [this](TermCore&) {
-    if (follow)
-      ScrollToEnd();
-    else
-      Redraw(false);
+  e.repaint = [this](TermCore&) { view_.AfterWrite(); };
+  e.cleared = [this](TermCore&) {
+    view_.ClearSelection();
+    view_.Redraw(false);
   };
-  e.cleared = [this](TermCore&) { Redraw(false); };
   e.showTop = [this](TermCore&) {
-    topline = 0;
-    follow = false;
-    Redraw(false);
+    view_.topline = 0;
+    view_.follow = false;
+    view_.Redraw(false);
   };
   e.errorBox = [this](TermCore&, const std::string& text, const std::string& caption) {
     QMessageBox::critical(this, QString::fromStdString(caption), QString::fromLocal8Bit(text.c_str()));
@@ -98,6 +149,55 @@ void TtermForm::BindCore() {
     commandLine_.Processor().SendCommand(text, false);
   };
   core_.SetSoundPlayer(&main_->Player());
+}
+
+void TtermForm::BindView() {
+  ViewEvents& v = view_.events;
+  v.repaint = [this] {
+    SyncScrollBar();
+    termBox->dirty = true;
+    termBox->update();
+  };
+  v.startDragTimer = [this] {
+    if (main_->Module()) main_->Module()->dragTimer->start();
+  };
+  v.stopDragTimer = [this] {
+    if (main_->Module()) main_->Module()->dragTimer->stop();
+  };
+  v.clearCommandSelection = [this] { cmdEdit->deselect(); };
+  v.openLink = [](const std::string& url) {
+    QDesktopServices::openUrl(QUrl(QString::fromLocal8Bit(url.c_str())));
+  };
+  v.setHandCursor = [this](bool hand) { termBox->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor); };
+  v.linkActionEnabled = [this](bool on) {
+    if (main_->Module()) main_->Module()->action(ActionId::aCopyLinkLocation)->setEnabled(on);
+  };
+  v.selectionDone = [this] {
+    if (main_->refreshFind) main_->refreshFind();
+  };
+}
+
+// The scroll bar widget shows the view's scroll state; its visibility
+// changes the paint box's width, so the layout follows it.
+void TtermForm::SyncScrollBar() {
+  const ScrollBarState& s = view_.scrollbar;
+  const QSignalBlocker block(sbar);
+  sbar->setPageStep(std::max(1, s.pageSize));
+  sbar->setRange(0, std::max(0, s.maximum - s.pageSize + 1));
+  sbar->setValue(s.position);
+  if (sbar->isVisibleTo(this) != s.visible) {
+    sbar->setVisible(s.visible);
+    LayoutTerminal();
+  }
+}
+
+bool TtermForm::DragTimerTick() {
+  if (view_.suppressmouse) {
+    view_.suppressmouse = false;
+    return false;
+  }
+  view_.DragScroll();
+  return true;
 }
 
 void TtermForm::SetCaption(const QString& caption) {
@@ -124,89 +224,32 @@ void TtermForm::LayoutTerminal() {
   const int w = width(), h = height();
   const int editH = cmdEdit->sizeHint().height();
   sbar->setGeometry(w - sbar->width(), 0, sbar->width(), h - editH);
-  const int boxW = sbar->isVisible() ? w - sbar->width() : w;
+  const int boxW = sbar->isVisibleTo(this) ? w - sbar->width() : w;
   termBox->setGeometry(0, 0, boxW, h - editH + 1);
   cmdEdit->setGeometry(0, termBox->height(), w, editH);
   returnBtn->setGeometry(w, termBox->height(), 0, editH);
-  bitmap_ = QImage(std::max(1, termBox->width() + 1), std::max(1, termBox->height() + 1),
-                   QImage::Format_RGB32);
-  QFontMetrics fm(TerminalFont(*o));
-  charwidth = std::max(1, fm.horizontalAdvance("W"));
-  lineheight = std::max(1, fm.height());
-  core_.cols = bitmap_.width() / charwidth;
-  core_.rows = bitmap_.height() / lineheight;
-  sbar->setSingleStep(1);
-  sbar->setPageStep(std::max(1, core_.rows));
-  if (follow)
-    ScrollToEnd();
-  else
-    Redraw(false);
-  core_.ReportWindowSize();
-}
-
-void TtermForm::Redraw(bool fromScrollBar) {
-  const TOptions* o = core_.Options();
-  if (!o) return;
-  const int curline = core_.curline(), rows = core_.rows;
-  if (fromScrollBar) {
-    sbar->setValue(topline);
-  } else {
-    if (o->scrollbar && rows <= curline) {
-      sbar->setPageStep(rows);
-      sbar->setRange(0, std::max(0, curline - rows + 1));
-      sbar->setValue(topline);
-      sbar->show();
-    } else {
-      sbar->hide();
-    }
-    if (curline - topline < rows) topline = std::max(0, curline - rows + 1);
-  }
+  view_.Layout(QtTextMeasure(TerminalFont(*o)), termBox->width(), termBox->height());
+  if (bitmap_.width() != view_.imageWidth || bitmap_.height() != view_.imageHeight)
+    bitmap_ = QImage(view_.imageWidth, view_.imageHeight, QImage::Format_RGB32);
   termBox->dirty = true;
-  termBox->update();
+  core_.ReportWindowSize();
 }
 
 void TtermForm::PaintImageNow() {
   termBox->dirty = false;
   const TOptions* o = core_.Options();
   if (!o || bitmap_.isNull()) return;
-  PaintTerminalImage(bitmap_, core_.Store(), *o, topline, core_.rows, charwidth, lineheight);
-}
-
-void TtermForm::ScrollToEnd() {
-  topline = std::max(0, core_.curline() - core_.rows + 1);
-  Redraw(false);
-}
-
-void TtermForm::ScrollBy(int delta, bool repaint) {
-  topline += delta;
-  const int last = core_.curline() - core_.rows + 1;
-  if (delta >= 0 && topline > last) {
-    topline = last;
-    follow = true;
-  }
-  if (delta < 0) {
-    if (topline < 0) topline = 0;
-    follow = false;
-  }
-  if (repaint) Redraw(false);
+  const QFont font = TerminalFont(*o);
+  PaintPlanOnImage(bitmap_, view_.BuildPaintPlan(QtTextMeasure(font)), font);
 }
 
 void TtermForm::wheelEvent(QWheelEvent* event) {
   const int notches = event->angleDelta().y() / 120;
   if (notches == 0) return;
   const bool shiftOnly = event->modifiers() == Qt::ShiftModifier && event->buttons() == Qt::NoButton;
-  const int step = shiftOnly ? 5 : 1;
-  for (int i = 0; i < std::abs(notches); ++i) ScrollBy(notches > 0 ? -step : step, true);
+  for (int i = 0; i < std::abs(notches); ++i) view_.Wheel(notches > 0, shiftOnly);
   event->accept();
 }
-
-// ---- selection (filled in with the view logic)
-
-void TtermForm::NormalizeSelection() {}
-std::string TtermForm::GetSelectedText() { return {}; }
-std::string TtermForm::GetSelectedLine() { return {}; }
-void TtermForm::SelectAll() {}
-void TtermForm::DragScrollStep() {}
 
 // ---- command line
 
@@ -293,6 +336,7 @@ void TtermForm::showEvent(QShowEvent* event) {
 }
 
 void TtermForm::closeEvent(QCloseEvent* event) {
+  // Closing a terminal closes its log.
   core_.CloseLog();
   if (core_.Socket()) core_.Socket()->Close();
   main_->RemoveTerminal(this);

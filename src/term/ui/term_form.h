@@ -9,6 +9,7 @@
 
 #include "command/command_line.h"
 #include "term/term_core.h"
+#include "term/term_view.h"
 
 class QAction;
 class QLineEdit;
@@ -28,6 +29,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   ~TtermForm() override;
 
   TermCore& core() { return core_; }
+  TmainForm* Main() const { return main_; }
   CommandLine& commandLine() { return commandLine_; }
   QString Caption() const { return QString::fromLocal8Bit(core_.caption.c_str()); }
   void SetCaption(const QString& caption);
@@ -46,25 +48,23 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   bool Connected() const { return core_.Connected(); }
   void Disconnect();
 
-  // View.
+  // View: scrolling, selection, find and links live in the view core.
+  TermView& view() { return view_; }
   void LayoutTerminal();
-  void Redraw(bool fromScrollBar);
-  void ScrollToEnd();
-  void ScrollBy(int delta, bool repaint);
-  int topline = -1;
-  bool follow = true;
-  int charwidth = 8;
-  int lineheight = 16;
+  void Redraw(bool fromScrollBar) { view_.Redraw(fromScrollBar); }
+  void ScrollToEnd() { view_.ScrollToEnd(); }
+  void ScrollBy(int delta, bool repaint) { view_.ScrollBy(delta, repaint); }
   const QImage& Bitmap() const { return bitmap_; }
+  // The off-screen image as the view plan says it looks now.
+  void PaintImageNow();
 
   // Selection, copy, links.
-  void NormalizeSelection();
-  std::string GetSelectedText();
-  std::string GetSelectedLine();
-  void SelectAll();
-  void DragScrollStep();
-  bool dblclick = false;
-  std::string currentLink;
+  void NormalizeSelection() { view_.NormalizeSelection(); }
+  std::string GetSelectedText() { return view_.GetSelectedText(); }
+  std::string GetSelectedLine() { return view_.GetSelectedLine(); }
+  void SelectAll() { view_.SelectAll(); }
+  // One tick of the drag timer; false when the timer should stop.
+  bool DragTimerTick();
 
   // Paste.
   void PasteText(const std::string& clipboardText);
@@ -89,14 +89,16 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   std::string Ask(const std::string& name) override;
 
   void BindCore();
+  void BindView();
+  void SyncScrollBar();
   void returnBtnClick();
   bool FormKeyDown(QKeyEvent* event);
   friend class TermBox;
-  void PaintImageNow();
 
   TmainForm* main_;
   TermCore core_;
   CommandLine commandLine_;
+  TermView view_;
   QImage bitmap_;
 };
 
