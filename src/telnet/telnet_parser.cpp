@@ -41,28 +41,37 @@ void TTelnetParser::ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS,
   OnGetWindowSize = std::move(onGetWindowSize);
 }
 
-int TTelnetParser::Incomplete(std::string& data, std::string& output, bool keep) {
-  incomplete_ = keep ? data : std::string();
-  data.clear();
+int TTelnetParser::Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output,
+                              bool keep) {
+  incomplete_ = keep ? std::string(rest) : std::string();
+  pos = end;
   output.clear();
   return ParseIncomplete;
 }
 
 int TTelnetParser::Parse(std::string& data, std::string& output) {
+  size_t pos = 0;
+  const int kind = ParseAt(data, pos, output);
+  data.erase(0, pos);
+  return kind;
+}
+
+int TTelnetParser::ParseAt(std::string_view all, size_t& pos, std::string& output) {
   incomplete_.clear();
+  const std::string_view data = all.substr(pos);
   const size_t iac = data.find(static_cast<char>(IAC));
-  if (iac == std::string::npos || iac > 0) {
-    output = data.substr(0, iac);
-    data.erase(0, output.size());
+  if (iac == std::string_view::npos || iac > 0) {
+    output.assign(data.substr(0, iac));
+    pos += output.size();
     return ParseText;
   }
-  if (data.size() < 2) return Incomplete(data, output, true);
+  if (data.size() < 2) return Incomplete(data, pos, all.size(), output, true);
   const unsigned char c = static_cast<unsigned char>(data[1]);
   if (c < SB || c > DONT) {
-    data.erase(0, 2);
+    pos += 2;
     if (c == IAC) {
       // IAC IAC is the data byte 255.
-      output = std::string(1, static_cast<char>(IAC));
+      output.assign(1, static_cast<char>(IAC));
       return ParseText;
     }
     output.clear();
@@ -71,17 +80,19 @@ int TTelnetParser::Parse(std::string& data, std::string& output) {
     if (c == AYT) Raise(OnAYT);
     return c;
   }
-  if (data.size() < 3) return Incomplete(data, output, true);
-  if (c == SB) return ParseSubnegotiation(data, output);
+  if (data.size() < 3) return Incomplete(data, pos, all.size(), output, true);
+  if (c == SB) return ParseSubnegotiation(all, pos, output);
   const unsigned char option = static_cast<unsigned char>(data[2]);
-  data.erase(0, 3);
+  pos += 3;
   return ParseOption(c, option, output);
 }
 
-int TTelnetParser::ParseSubnegotiation(std::string& data, std::string& output) {
-  const std::string end = {static_cast<char>(IAC), static_cast<char>(SE)};
+int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::string& output) {
+  const std::string_view data = all.substr(pos);
+  constexpr std::string_view end = "\xff\xf0";  // IAC SE
   const size_t se = data.find(end, 3);
-  if (se == std::string::npos) return Incomplete(data, output, data.size() <= kMaxKeptSubnegotiation);
+  if (se == std::string_view::npos)
+    return Incomplete(data, pos, all.size(), output, data.size() <= kMaxKeptSubnegotiation);
   const unsigned char option = static_cast<unsigned char>(data[2]);
   // Only the bytes before IAC SE are read, so a short one never reads past it.
   if (option == OPT_NAWS && se >= 3 + 4) {
@@ -91,7 +102,7 @@ int TTelnetParser::ParseSubnegotiation(std::string& data, std::string& output) {
   } else if (option == OPT_NAWS) {
     Log("SB NAWS Received");
   }
-  data.erase(0, se + 2);
+  pos += se + 2;
   output.clear();
   return SB;
 }

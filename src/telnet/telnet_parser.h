@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "term/telnet_filter.h"
 
@@ -56,6 +57,9 @@ class TTelnetParser : public TelnetFilter {
   void ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS, SizeQuery onGetWindowSize);
 
   int Parse(std::string& data, std::string& output) override;
+  // The same piece, read at `pos` without erasing; `pos` moves past it. A
+  // block with many commands costs no copying of its rest this way.
+  int ParseAt(std::string_view data, size_t& pos, std::string& output);
   // After Parse returned ParseIncomplete: the cut-off sequence, to be put in
   // front of the next block (empty when it was too long to keep).
   const std::string& Incomplete() const { return incomplete_; }
@@ -82,8 +86,8 @@ class TTelnetParser : public TelnetFilter {
   void Raise(const Event& e) {
     if (e) e(*this);
   }
-  int Incomplete(std::string& data, std::string& output, bool keep);
-  int ParseSubnegotiation(std::string& data, std::string& output);
+  int Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output, bool keep);
+  int ParseSubnegotiation(std::string_view data, size_t& pos, std::string& output);
   int ParseOption(unsigned char command, unsigned char option, std::string& output);
 
   std::string incomplete_;

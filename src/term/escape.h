@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include <array>
+
 #include "options/options.h"
 
 namespace ombrel {
@@ -15,7 +17,14 @@ namespace ombrel {
 inline constexpr char kEsc = 27;
 inline constexpr std::string_view kFinalChars = "mpiJKgMDrusfCBAH)(lhRnc";
 
-inline bool IsFinalChar(char c) { return kFinalChars.find(c) != std::string_view::npos; }
+// Every received byte inside a sequence is tested, so the test is a table.
+inline constexpr std::array<bool, 256> kIsFinalChar = [] {
+  std::array<bool, 256> table{};
+  for (char c : kFinalChars) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
+inline bool IsFinalChar(char c) { return kIsFinalChar[static_cast<unsigned char>(c)]; }
 
 // Index of the final character of the sequence whose ESC is at `esc`, or
 // npos when the text ends first.

@@ -52,14 +52,17 @@ void TermCore::CompleteLine(const std::string& work, size_t from, size_t to, boo
   NewLine(std::move(line), checkTriggers);
 }
 
-void TermCore::AddText(const std::string& piece, bool checkTriggers) {
+void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   // The working string is our own: a trigger's local echo may re-enter and
   // change the store while we scan.
   // A CR LF cut in two by the end of a read still ends one line.
   const char skip = pendingPair_;
   pendingPair_ = 0;
   const size_t skipped = (skip && !piece.empty() && piece[0] == skip) ? 1 : 0;
-  std::string work = store_.Current().text + piece.substr(skipped);
+  std::string work;
+  work.reserve(store_.Current().text.size() + piece.size());
+  work += store_.Current().text;
+  work += piece.substr(skipped);
   ApplyBackspaces(work);
   const std::string margin = options_->margin;
   const int width = cols;
@@ -112,12 +115,16 @@ void TermCore::AddText(const std::string& piece, bool checkTriggers) {
 }
 
 void TermCore::NewLine(std::string lineText, bool checkTriggers) {
-  store_.Current().text = lineText;
-  for (size_t i = lineText.find(kEsc); i != std::string::npos; i = lineText.find(kEsc, i + 1)) {
-    size_t end = EscapeEnd(lineText, i);
-    if (end == std::string::npos) break;
-    if (lineText[end] == 'm') ApplySGR(EscapeParams(lineText, i, end), carry_);
-    i = end;
+  const int32_t index = store_.curline;
+  store_.Current().text = std::move(lineText);
+  {
+    const std::string& t = store_.Current().text;
+    for (size_t i = t.find(kEsc); i != std::string::npos; i = t.find(kEsc, i + 1)) {
+      size_t end = EscapeEnd(t, i);
+      if (end == std::string::npos) break;
+      if (t[end] == 'm') ApplySGR(EscapeParams(t, i, end), carry_);
+      i = end;
+    }
   }
   ++store_.curline;
   auto& buf = store_.buf;
@@ -132,8 +139,10 @@ void TermCore::NewLine(std::string lineText, bool checkTriggers) {
   cur.text = options_->margin;
   cur.startcolor = carry_.color;
   cur.startbold = carry_.bold;
-  if (logfile_) LogLine(lineText);
-  if (checkTriggers) RunTriggers(lineText);
+  // RunTriggers keeps its own copy before anything can move the store.
+  const std::string& stored = store_.Line(index).text;
+  if (logfile_) LogLine(stored);
+  if (checkTriggers) RunTriggers(stored);
 }
 
 void TermCore::SetCurrentLine(std::string lineText) {

@@ -26,13 +26,24 @@ std::string TermCore::RunTelnet(std::string block, bool received) {
     telnetTail_.clear();
   }
   std::string text, replies, output;
-  while (!block.empty()) {
-    int kind = telnet_->Parse(block, output);
-    if (kind == ParseIncomplete) {
-      if (received && telnet_ == &parser_) telnetTail_ = parser_.Incomplete();
-      break;
+  if (telnet_ == &parser_) {
+    // Most blocks hold no command at all: they are the text as they stand.
+    if (block.find(static_cast<char>(telnet::IAC)) == std::string::npos) return block;
+    text.reserve(block.size());
+    for (size_t pos = 0; pos < block.size();) {
+      const int kind = parser_.ParseAt(block, pos, output);
+      if (kind == ParseIncomplete) {
+        if (received) telnetTail_ = parser_.Incomplete();
+        break;
+      }
+      (kind == ParseText ? text : replies) += output;
     }
-    (kind == ParseText ? text : replies) += output;
+  } else {
+    while (!block.empty()) {
+      const int kind = telnet_->Parse(block, output);
+      if (kind == ParseIncomplete) break;
+      (kind == ParseText ? text : replies) += output;
+    }
   }
   // Answers go out before any of the block's text is shown.
   if (!replies.empty()) Send(replies);
@@ -41,12 +52,15 @@ std::string TermCore::RunTelnet(std::string block, bool received) {
 
 void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   if (!options_) return;
+  // Trigger strings may have been edited since the last read.
+  if (checkTriggers) triggerFilter_.Update(options_->triggers);
   std::string text = (options_->telnet && telnet_) ? RunTelnet(input, checkTriggers) : input;
   if (checkTriggers && !escapeTail_.empty()) {
     text.insert(0, escapeTail_);
     escapeTail_.clear();
   }
   SplitAtEscapes(text, checkTriggers);
+  FlushLog();
   if (events_.repaint) events_.repaint(*this);
 }
 
@@ -54,18 +68,29 @@ void TermCore::SplitAtEscapes(const std::string& text, bool received) {
   size_t pieceStart = 0;
   size_t pos = 0;
   while ((pos = text.find(kEsc, pos)) != std::string::npos) {
-    if (pos > pieceStart) AddText(text.substr(pieceStart, pos - pieceStart), received);
     size_t end = EscapeEnd(text, pos);
     if (end == std::string::npos) {
       // Cut off by the end of the read: wait for the rest in the next one.
+      if (pos > pieceStart) AddText(std::string_view(text).substr(pieceStart, pos - pieceStart), received);
       if (received && text.size() - pos <= kMaxEscapeTail) escapeTail_ = text.substr(pos);
       return;
     }
-    bool keep = options_->ansi && !ApplyEscape(EscapeParams(text, pos, end), text[end]);
-    pieceStart = keep ? pos : end + 1;
+    // Kept sequences stay in the piece, so a coloured line is assembled in
+    // one go rather than once per colour change.
+    if (options_->ansi && !ConsumesEscape(EscapeParams(text, pos, end), text[end])) {
+      pos = end + 1;
+      continue;
+    }
+    if (pos > pieceStart) AddText(std::string_view(text).substr(pieceStart, pos - pieceStart), received);
+    if (options_->ansi) ApplyEscape(EscapeParams(text, pos, end), text[end]);
+    pieceStart = end + 1;
     pos = end + 1;
   }
-  if (pieceStart < text.size()) AddText(text.substr(pieceStart), received);
+  if (pieceStart < text.size()) AddText(std::string_view(text).substr(pieceStart), received);
+}
+
+bool TermCore::ConsumesEscape(std::string_view params, char final) {
+  return final == 'J' || (final == 'n' && (params == "5" || params == "6"));
 }
 
 bool TermCore::ApplyEscape(std::string_view params, char final) {

@@ -13,6 +13,7 @@
 #include "term/platform.h"
 #include "telnet/telnet_parser.h"
 #include "term/telnet_filter.h"
+#include "term/trigger_filter.h"
 
 namespace ombrel {
 
@@ -48,7 +49,7 @@ class TermCore : public CommandTarget {
   AttrState Carried() const { return carry_; }
   uint8_t unseen = 0;
 
-  void AddText(const std::string& piece, bool checkTriggers);
+  void AddText(std::string_view piece, bool checkTriggers);
   void NewLine(std::string lineText, bool checkTriggers);
   void SetCurrentLine(std::string lineText);
   void ClearTerminal();
@@ -57,6 +58,8 @@ class TermCore : public CommandTarget {
   void WriteText(const std::string& text, bool checkTriggers) override;
   // Returns true when the sequence is used up and leaves the text.
   bool ApplyEscape(std::string_view params, char final);
+  // Does ApplyEscape use this sequence up?
+  static bool ConsumesEscape(std::string_view params, char final);
   void Send(const std::string& bytes) override;
   bool Connected() const override { return socket_ && socket_->Active(); }
   std::string CurrentLineText() const override { return store_.Current().text; }
@@ -116,6 +119,9 @@ class TermCore : public CommandTarget {
 
   std::string logname_;
   std::FILE* logfile_ = nullptr;
+  void FlushLog();
+  void StopLogging();
+  TriggerFilter triggerFilter_;
 };
 
 }  // namespace ombrel

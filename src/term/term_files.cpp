@@ -26,17 +26,24 @@ void TermCore::CloseLog() {
 }
 
 void TermCore::LogLine(const std::string& lineText) {
-  // Each line reaches the file at once, so a crash loses nothing logged.
   bool ok = std::fwrite(lineText.data(), 1, lineText.size(), logfile_) == lineText.size() &&
-            std::fwrite("\r\n", 1, 2, logfile_) == 2 && std::fflush(logfile_) == 0;
-  if (!ok) {
-    // Failing here must not cut the rest of the read short: stop logging
-    // and tell the user.
-    std::string reason = std::strerror(errno);
-    std::string name = logname_;
-    CloseLog();
-    ErrorBox("Failed to write log file " + name + ": " + reason, "File Error");
-  }
+            std::fwrite("\r\n", 1, 2, logfile_) == 2;
+  if (!ok) StopLogging();
+}
+
+// Failing to log must not cut the rest of the read short: stop logging and
+// tell the user.
+void TermCore::StopLogging() {
+  std::string reason = std::strerror(errno);
+  std::string name = logname_;
+  CloseLog();
+  ErrorBox("Failed to write log file " + name + ": " + reason, "File Error");
+}
+
+// Every read's lines reach the file before the read is shown, so a crash
+// loses nothing logged, at one write per read rather than one per line.
+void TermCore::FlushLog() {
+  if (logfile_ && std::fflush(logfile_) != 0) StopLogging();
 }
 
 void TermCore::SaveBuffer(const std::string& fileName) const {

@@ -9,11 +9,24 @@
 namespace ombrel {
 
 void TermCore::RunTriggers(const std::string& lineText) {
-  // Indexes, not iterators: the echo below re-enters the receive path.
-  for (size_t k = 0; k < options_->triggers.size(); ++k) {
+  if (options_->triggers.empty()) return;
+  if (triggerFilter_.Size() != options_->triggers.size()) triggerFilter_.Update(options_->triggers);
+  // The echo below re-enters the receive path without running triggers, so
+  // the candidate list stays valid; indexes, not iterators, all the same.
+  const std::vector<char>& candidates = triggerFilter_.Candidates(lineText);
+  // The line may live in the store, which the echo can move: the first
+  // trigger that sends takes a copy of it.
+  const std::string* line = &lineText;
+  std::string kept;
+  for (size_t k = 0; k < options_->triggers.size() && k < candidates.size(); ++k) {
     const TTrigger& trigger = options_->triggers[k];
-    if (trigger.string.empty() || lineText.find(trigger.string) == std::string::npos) continue;
+    if (!candidates[k] || trigger.string.empty() || line->find(trigger.string) == std::string::npos)
+      continue;
     if (trigger.textenabled) {
+      if (line != &kept) {
+        kept = *line;
+        line = &kept;
+      }
       std::string text;
       for (const auto& line : trigger.text) text += line + "\r\n";
       if (options_->localecho) WriteText(text, false);

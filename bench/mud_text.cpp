@@ -1,0 +1,64 @@
+#include "mud_text.h"
+
+#include <array>
+#include <random>
+
+namespace ombrel::bench {
+namespace {
+
+constexpr std::array<const char*, 6> kProse = {
+    "The rain has stopped and the streets of the old town shine in the lamplight.",
+    "A merchant calls out his wares from a cart piled high with cabbages.",
+    "You hear the distant bells of the temple ringing the evening hour.",
+    "A thin grey cat slips between your feet and vanishes into an alley.",
+    "The guard looks you over, shrugs, and goes back to polishing his helmet.",
+    "Somewhere above you a window bangs shut against the wind.",
+};
+
+constexpr std::array<const char*, 8> kColoured = {
+    "\x1b[1;36mThe Market Square\x1b[0m\r\n",
+    "\x1b[0;32m[Exits: north east south west up]\x1b[0m\r\n",
+    "\x1b[1;33mA fat merchant\x1b[0m is here, counting his \x1b[33mgold coins\x1b[0m.\r\n",
+    "\x1b[31mThe goblin\x1b[0m hits you \x1b[1;31mhard\x1b[0m! [\x1b[35m12\x1b[0m]\r\n",
+    "\x1b[1;35mAldric tells you, 'meet me at the gate in five minutes.'\x1b[0m\r\n",
+    "\x1b[0;37mYou see nothing special about the \x1b[1;34mblue door\x1b[0;37m.\x1b[0m\r\n",
+    "\x1b[32m<\x1b[1;32m432hp \x1b[0;36m211m \x1b[33m98mv\x1b[32m>\x1b[0m ",
+    "\r\n\x1b[1;37m[OOC] Brianna: anyone up for the crypt run tonight?\x1b[0m\r\n",
+};
+
+template <typename Pick>
+std::string Fill(size_t bytes, Pick pick) {
+  std::string out;
+  out.reserve(bytes + 256);
+  std::mt19937 rng(7);
+  while (out.size() < bytes) out += pick(rng);
+  return out;
+}
+
+}  // namespace
+
+std::string PlainText(size_t bytes) {
+  return Fill(bytes, [](std::mt19937& rng) {
+    return std::string(kProse[rng() % kProse.size()]) + "\r\n";
+  });
+}
+
+std::string ColouredText(size_t bytes) {
+  return Fill(bytes, [](std::mt19937& rng) { return std::string(kColoured[rng() % kColoured.size()]); });
+}
+
+std::string NegotiationText(size_t bytes) {
+  int n = 0;
+  return Fill(bytes, [&n](std::mt19937& rng) {
+    std::string piece = kColoured[rng() % kColoured.size()];
+    switch (++n % 4) {
+      case 0: piece += "\xff\xfb\x01"; break;          // WILL ECHO
+      case 1: piece += "\xff\xfc\x01\xff\xf9"; break;  // WONT ECHO, GA
+      case 2: piece += "\xff\xfa\x18\x01\xff\xf0"; break;  // SB TERMINAL-TYPE SEND
+      default: piece += "Price: 255\xff\xff coins\r\n"; break;
+    }
+    return piece;
+  });
+}
+
+}  // namespace ombrel::bench

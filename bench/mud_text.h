@@ -1,0 +1,18 @@
+// Generated server output for the benchmarks: what a busy MUD sends.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace ombrel::bench {
+
+// Plain lines of prose, CR LF ended.
+std::string PlainText(size_t bytes);
+// Room names, exits, mobs and chat in ANSI colours, with prompts that have
+// no line end, as MUD servers send them.
+std::string ColouredText(size_t bytes);
+// Coloured text with a telnet command or subnegotiation every few lines
+// and doubled IAC bytes inside the text.
+std::string NegotiationText(size_t bytes);
+
+}  // namespace ombrel::bench

@@ -1,0 +1,67 @@
+// Throughput of the whole receive path: telnet parsing, the escape
+// interpreter, line assembly and triggers, fed in socket-sized reads.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "mud_text.h"
+#include "term/term_core.h"
+
+namespace ombrel {
+namespace {
+
+constexpr size_t kBlock = 4 << 20;  // text fed per iteration
+constexpr size_t kRead = 4096;      // one socket read
+
+// Twenty triggers as a player keeps them: most never match this text, one
+// matches a line now and then without sending anything.
+void AddTriggers(TOptions& o) {
+  for (int i = 0; i < 19; ++i) {
+    TTrigger t;
+    t.name = "t" + std::to_string(i);
+    t.string = "You are hungry " + std::to_string(i);
+    o.triggers.push_back(t);
+  }
+  TTrigger tell;
+  tell.name = "tell";
+  tell.string = "tells you";
+  o.triggers.push_back(tell);
+}
+
+void Feed(benchmark::State& state, const std::string& text, bool log) {
+  TOptions options;
+  options.telnet = true;
+  options.ansi = true;
+  AddTriggers(options);
+  TermCore term(&options);
+  const std::string logName = (std::filesystem::temp_directory_path() / "ombrel-bench.log").string();
+  if (log) term.SetLogFile(logName);
+  for (auto _ : state) {
+    for (size_t i = 0; i < text.size(); i += kRead) term.clientsocketRead(text.substr(i, kRead));
+    if (term.curline() > 1'000'000) {
+      state.PauseTiming();
+      term.ClearTerminal();
+      state.ResumeTiming();
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  if (log) {
+    term.CloseLog();
+    std::remove(logName.c_str());
+  }
+}
+
+void BM_Plain(benchmark::State& s) { Feed(s, bench::PlainText(kBlock), s.range(0)); }
+void BM_Coloured(benchmark::State& s) { Feed(s, bench::ColouredText(kBlock), s.range(0)); }
+void BM_Negotiation(benchmark::State& s) { Feed(s, bench::NegotiationText(kBlock), s.range(0)); }
+
+BENCHMARK(BM_Plain)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Coloured)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Negotiation)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ombrel
+
+BENCHMARK_MAIN();

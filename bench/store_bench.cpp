@@ -1,0 +1,77 @@
+// Memory of the line store, loading a large log, and clearing a full store.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "mud_text.h"
+#include "term/term_core.h"
+
+namespace ombrel {
+namespace {
+
+size_t HeapInUse() { return mallinfo2().uordblks; }
+
+// Bytes the store takes per stored line beyond the line's own text.
+void BM_StoreOverheadPerLine(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  const std::string text = bench::ColouredText(static_cast<size_t>(lines) * 60);
+  double overhead = 0;
+  for (auto _ : state) {
+    TOptions options;
+    options.ansi = true;
+    auto term = std::make_unique<TermCore>(&options);
+    const size_t before = HeapInUse();
+    size_t i = 0;
+    while (term->curline() < lines && i < text.size()) {
+      term->WriteText(text.substr(i, 4096), false);
+      i += 4096;
+    }
+    const size_t after = HeapInUse();
+    size_t textBytes = 0;
+    for (int k = 0; k <= term->curline(); ++k) textBytes += term->Store().Line(k).text.size();
+    overhead = (static_cast<double>(after - before) - static_cast<double>(textBytes)) /
+               (term->curline() + 1);
+    state.counters["text_B_per_line"] = static_cast<double>(textBytes) / (term->curline() + 1);
+  }
+  state.counters["overhead_B_per_line"] = overhead;
+}
+BENCHMARK(BM_StoreOverheadPerLine)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_LoadLog(benchmark::State& state) {
+  const size_t bytes = static_cast<size_t>(state.range(0)) << 20;
+  const std::string name = (std::filesystem::temp_directory_path() / "ombrel-bench-load.log").string();
+  {
+    // A log holds stored lines as they were received, escapes and all.
+    std::ofstream out(name, std::ios::binary);
+    out << bench::ColouredText(bytes);
+  }
+  TOptions options;
+  options.ansi = true;
+  TermCore term(&options);
+  for (auto _ : state) term.LoadLog(name);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+  std::remove(name.c_str());
+}
+BENCHMARK(BM_LoadLog)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_ClearAfterAMillionLines(benchmark::State& state) {
+  const std::string text = bench::PlainText(4 << 20);
+  TOptions options;
+  TermCore term(&options);
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (size_t i = 0; term.curline() < 1'000'000; i = (i + 4096) % text.size())
+      term.WriteText(text.substr(i, 4096), false);
+    state.ResumeTiming();
+    term.ClearTerminal();
+  }
+}
+BENCHMARK(BM_ClearAfterAMillionLines)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ombrel
+
+BENCHMARK_MAIN();
