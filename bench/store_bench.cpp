@@ -12,7 +12,11 @@
 namespace ombrel {
 namespace {
 
-size_t HeapInUse() { return mallinfo2().uordblks; }
+// Both the small blocks and the large ones malloc maps on its own.
+size_t HeapInUse() {
+  const struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+}
 
 // Bytes the store takes per stored line beyond the line's own text.
 void BM_StoreOverheadPerLine(benchmark::State& state) {

@@ -156,6 +156,8 @@ void TermCore::SetCurrentLine(std::string lineText) {
 
 void TermCore::ClearTerminal() {
   store_.buf.resize(LineStore::kInitialLines);
+  // A long session's store is given back, not kept for the next one.
+  store_.buf.shrink_to_fit();
   store_.curline = 0;
   SetCurrentLine(options_ ? options_->margin : std::string());
   if (events_.cleared) events_.cleared(*this);

@@ -1,12 +1,12 @@
-#include <QApplication>
 #include <QDir>
 
+#include "app/ui/application.h"
 #include "app/ui/d_module.h"
 #include "app/ui/main_form.h"
 #include "options/options.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  ombrel::OmbrelApplication app(argc, argv);
   ombrel::TOptionSetList optionSets;
   const QString dataDir = QDir(QCoreApplication::applicationDirPath()).filePath("data") + "/";
   ombrel::TmainForm mainForm(optionSets, dataDir);

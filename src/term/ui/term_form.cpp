@@ -116,6 +116,10 @@ TtermForm::TtermForm(TmainForm* main, TOptions* options, QWidget* parent)
     // The position the user moved to, before Qt applies it.
     view_.ScrollBarMoved(sbar->sliderPosition());
   });
+  frameTimer_ = new QTimer(this);
+  frameTimer_->setSingleShot(true);
+  frameTimer_->setInterval(kFrameMs);
+  connect(frameTimer_, &QTimer::timeout, termBox, [this] { termBox->update(); });
   BindCore();
   BindView();
   core_.ClearTerminal();
@@ -156,7 +160,9 @@ void TtermForm::BindView() {
   v.repaint = [this] {
     SyncScrollBar();
     termBox->dirty = true;
-    termBox->update();
+    // However many reads arrive, the box is painted at most once a frame,
+    // from the state after the last of them.
+    if (!frameTimer_->isActive()) frameTimer_->start();
   };
   v.startDragTimer = [this] {
     if (main_->Module()) main_->Module()->dragTimer->start();

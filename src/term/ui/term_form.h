@@ -16,6 +16,7 @@ class QLineEdit;
 class QMdiSubWindow;
 class QPushButton;
 class QScrollBar;
+class QTimer;
 
 namespace ombrel {
 
@@ -100,6 +101,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   CommandLine commandLine_;
   TermView view_;
   QImage bitmap_;
+  static constexpr int kFrameMs = 16;
+  QTimer* frameTimer_ = nullptr;
 };
 
 }  // namespace ombrel
