@@ -51,11 +51,11 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 }
 
 int TAccountList::Insert(std::unique_ptr<TAccount> account) {
-  // A linear search: a renamed entry may stand out of order, which a
-  // binary search must not meet.
-  auto pos = std::find_if(accounts_.begin(), accounts_.end(), [&](const auto& entry) {
-    return CompareNoCase(account->name, entry->name) < 0;
-  });
+  // After the last entry that does not sort after it. A linear search: a
+  // renamed entry may stand out of order, which a binary search must not meet.
+  auto pos = accounts_.begin();
+  for (auto it = accounts_.begin(); it != accounts_.end(); ++it)
+    if (CompareNoCase((*it)->name, account->name) <= 0) pos = it + 1;
   int index = static_cast<int>(pos - accounts_.begin());
   accounts_.insert(pos, std::move(account));
   return index;
