@@ -19,6 +19,7 @@ struct TAccount {
   std::string optionset = kDefaultSetName;
   Lines comments;
   Lines autoSend;
+  bool operator==(const TAccount&) const = default;
 };
 
 // The account the Add command creates under the typed name.

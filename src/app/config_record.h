@@ -24,6 +24,7 @@ struct TConfigRecord {
   uint8_t expertMode = 0;
   uint8_t toolbarVisible = 0;
   std::string lastDir;  // at most kLastDirMax bytes; SetLastDir cuts
+  bool operator==(const TConfigRecord&) const = default;
 };
 
 // Cuts `dir` to the 255 bytes the record has room for.
