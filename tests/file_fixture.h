@@ -18,8 +18,9 @@
 namespace ombrel::test {
 
 struct TempDir {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("ombrel-files-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device{}()));
+  std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("ombrel-files-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device{}()));
   TempDir() { std::filesystem::create_directories(path); }
   ~TempDir() { std::filesystem::remove_all(path); }
   std::string operator/(const std::string& name) const { return (path / name).string(); }
@@ -29,8 +30,12 @@ inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-inline void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-inline std::string Golden(const std::string& name) { return ReadBytes(std::string(OMBREL_TEST_DATA) + "/" + name); }
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+inline std::string Golden(const std::string& name) {
+  return ReadBytes(std::string(OMBREL_TEST_DATA) + "/" + name);
+}
 
 // While alive, no file may grow beyond `bytes`.
 struct FileSizeLimit {
@@ -62,15 +67,16 @@ void ExpectFailedSaveKeepsFile(const std::string& path, Good saveGood, More save
 // Random bytes without line ends (and tabs, unless asked for).
 inline std::string RandomText(std::mt19937& rng, size_t maxLen, bool tabs = false) {
   std::string s(rng() % (maxLen + 1), ' ');
-  for (char& c : s)
-    do c = static_cast<char>(rng());
+  for (char& c : s) do
+      c = static_cast<char>(rng());
     while (c == '\r' || c == '\n' || (!tabs && c == '\t'));
   return s;
 }
 
 // A cut-off start of `good` followed by random lines, many of them `pieces`,
 // ended by CR LF, LF or a lone CR.
-inline std::string Damaged(std::mt19937& rng, const std::string& good, const std::vector<std::string>& pieces) {
+inline std::string Damaged(std::mt19937& rng, const std::string& good,
+                           const std::vector<std::string>& pieces) {
   std::string s = good.substr(0, rng() % (good.size() + 1));
   for (int i = rng() % 30; i > 0; --i) {
     s += rng() % 2 ? pieces[rng() % pieces.size()] : RandomText(rng, 8, true);

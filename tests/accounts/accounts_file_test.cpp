@@ -1,8 +1,9 @@
+#include "accounts/accounts_file.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "accounts/accounts_file.h"
 #include "file_fixture.h"
 
 namespace ombrel {
@@ -27,7 +28,8 @@ TEST(Account, TextListsAndNewAccounts) {
   // A comment ending with a line break keeps the same number of lines.
   EXPECT_EQ(TextToLines("x\r\ny\r\n"), TextToLines("x\r\ny"));
   EXPECT_EQ(LinesToText({"a", ""}), "a\r\n\r\n");
-  EXPECT_TRUE(*NewAccount("Mud") == (TAccount{"Mud", "Host Server Name", "23", "Default", {"No Comments"}, {}}));
+  EXPECT_TRUE(*NewAccount("Mud") ==
+              (TAccount{"Mud", "Host Server Name", "23", "Default", {"No Comments"}, {}}));
 }
 
 TEST(Account, ListIsSortedIgnoringCaseAndKeepsEqualNamesInOrder) {
@@ -46,7 +48,8 @@ TEST(AccountsFile, HomeAndTestAreTheSixteenLines) {
   const std::string golden = test::Golden("accounts/home_test.dat");
   TAccountList list;
   list.Insert(NewAccount("Test"));
-  list.Insert(std::make_unique<TAccount>(TAccount{"Home", "127.0.0.1", "4000", "Default", {"No Comments"}, {"look", "who"}}));
+  list.Insert(std::make_unique<TAccount>(
+      TAccount{"Home", "127.0.0.1", "4000", "Default", {"No Comments"}, {"look", "who"}}));
   EXPECT_EQ(FormatAccounts(list), golden);
 
   test::TempDir dir;
@@ -61,28 +64,34 @@ TEST(AccountsFile, ReadingRulesAndHugeCounts) {
   TAccountList list;
   // Any file order reads sorted; unknown sets become "Default", known ones
   // keep their letter case; lone LF line ends are accepted, CR LF written.
-  std::string file = Crlf({"zed", "h", "1", "gone", "0", "0", "Zed", "h", "2", "MUD", "1", "say hi", "0"}) +
-                     "amy\nh\n3\nmud\n-4\n0\n";
+  std::string file =
+      Crlf({"zed", "h", "1", "gone", "0", "0", "Zed", "h", "2", "MUD", "1", "say hi", "0"}) +
+      "amy\nh\n3\nmud\n-4\n0\n";
   ASSERT_TRUE(ParseAccounts(file, list, Sets({"Mud"})).ok);
-  EXPECT_EQ(FormatAccounts(list), Crlf({"amy", "h", "3", "mud", "0", "0", "zed", "h", "1", "Default", "0", "0", "Zed",
-                                        "h", "2", "MUD", "1", "say hi", "0"}));
+  EXPECT_EQ(FormatAccounts(list),
+            Crlf({"amy", "h", "3", "mud", "0", "0", "zed", "h", "1", "Default", "0", "0", "Zed",
+                  "h", "2", "MUD", "1", "say hi", "0"}));
 
-  ReadResult r = ParseAccounts(Crlf({"ok", "h", "1", "Default", "0", "0", "cut", "h", "23"}), list, Sets({}));
+  ReadResult r =
+      ParseAccounts(Crlf({"ok", "h", "1", "Default", "0", "0", "cut", "h", "23"}), list, Sets({}));
   EXPECT_EQ(r.error, "'' is not a valid integer value");
   ASSERT_TRUE(!r.ok && list.Count() == 1);
   EXPECT_EQ(list.NameAt(0), "ok");
 
-  r = ParseAccounts(Crlf({"a", "h", "1", "Default", "0", "0", "b", "h", "1", "Default", "two"}), list, Sets({}));
+  r = ParseAccounts(Crlf({"a", "h", "1", "Default", "0", "0", "b", "h", "1", "Default", "two"}),
+                    list, Sets({}));
   EXPECT_EQ(r.error, "'two' is not a valid integer value");
   EXPECT_EQ(list.Count(), 1);
 
   auto start = std::chrono::steady_clock::now();
   // Comments running past the end: the account keeps the lines there are.
-  ASSERT_TRUE(ParseAccounts(Crlf({"a", "h", "1", "x", "0", "2000000000", "only"}), list, Sets({})).ok);
+  ASSERT_TRUE(
+      ParseAccounts(Crlf({"a", "h", "1", "x", "0", "2000000000", "only"}), list, Sets({})).ok);
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.At(0).comments, Lines{"only"});
   // Auto-send running past the end leaves the comment count missing.
-  r = ParseAccounts(Crlf({"a", "h", "1", "x", "0", "0", "b", "h", "1", "x", "2000000000", "l1"}), list, Sets({}));
+  r = ParseAccounts(Crlf({"a", "h", "1", "x", "0", "0", "b", "h", "1", "x", "2000000000", "l1"}),
+                    list, Sets({}));
   EXPECT_EQ(r.error, "'' is not a valid integer value");
   EXPECT_EQ(list.Count(), 1);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -98,8 +107,8 @@ TEST(AccountsFile, FileFailures) {
   list.Insert(NewAccount("first"));
   for (int i = 0; i < 5; ++i) more.Insert(NewAccount("more"));
   const std::string path = dir / "new/data/accounts.dat";
-  test::ExpectFailedSaveKeepsFile(path, [&] { return SaveAccounts(path, list); },
-                                  [&] { return SaveAccounts(path, more); });
+  test::ExpectFailedSaveKeepsFile(
+      path, [&] { return SaveAccounts(path, list); }, [&] { return SaveAccounts(path, more); });
 }
 
 TEST(AccountsFile, RandomAccountsRoundTripAndDamagedFilesAreSafe) {
@@ -109,8 +118,12 @@ TEST(AccountsFile, RandomAccountsRoundTripAndDamagedFilesAreSafe) {
   for (int round = 0; round < 100; ++round) {
     TAccountList list, back;
     for (int i = rng() % 6; i > 0; --i) {
-      auto a = std::make_unique<TAccount>(TAccount{test::RandomText(rng, 3, true), test::RandomText(rng, 10, true),
-                                                   test::RandomText(rng, 5, true), setNames[rng() % 4], {}, {}});
+      auto a = std::make_unique<TAccount>(TAccount{test::RandomText(rng, 3, true),
+                                                   test::RandomText(rng, 10, true),
+                                                   test::RandomText(rng, 5, true),
+                                                   setNames[rng() % 4],
+                                                   {},
+                                                   {}});
       for (Lines* l : {&a->autoSend, &a->comments})
         for (int n = rng() % 4; n > 0; --n) l->push_back(test::RandomText(rng, 10, true));
       list.Insert(std::move(a));
@@ -125,9 +138,11 @@ TEST(AccountsFile, RandomAccountsRoundTripAndDamagedFilesAreSafe) {
   const std::string golden = test::Golden("accounts/home_test.dat");
   TAccountList damaged;
   for (int round = 0; round < 500; ++round) {
-    ReadResult r = ParseAccounts(test::Damaged(rng, golden, {"0", "3", "-1", "99999999999", "2147483647", "x", ""}),
-                                 damaged, sets);
-    EXPECT_TRUE(r.ok || r.error.find("is not a valid integer value") != std::string::npos) << r.error;
+    ReadResult r = ParseAccounts(
+        test::Damaged(rng, golden, {"0", "3", "-1", "99999999999", "2147483647", "x", ""}), damaged,
+        sets);
+    EXPECT_TRUE(r.ok || r.error.find("is not a valid integer value") != std::string::npos)
+        << r.error;
   }
 }
 

@@ -1,6 +1,7 @@
+#include "app/config_record.h"
+
 #include <gtest/gtest.h>
 
-#include "app/config_record.h"
 #include "file_fixture.h"
 
 namespace ombrel {
@@ -51,8 +52,9 @@ TEST(ConfigRecord, FileFailures) {
   EXPECT_TRUE(!r.ok && !r.existed && held == kEveryField);
 
   other.width = 5;
-  test::ExpectFailedSaveKeepsFile(path, [&] { return WriteConfigFile(path, kEveryField); },
-                                  [&] { return WriteConfigFile(path, other); });
+  test::ExpectFailedSaveKeepsFile(
+      path, [&] { return WriteConfigFile(path, kEveryField); },
+      [&] { return WriteConfigFile(path, other); });
   ASSERT_TRUE(ReadConfigFile(path, other).ok);
   EXPECT_TRUE(other == kEveryField);
 

@@ -1,7 +1,8 @@
+#include "options/options_file.h"
+
 #include <gtest/gtest.h>
 
 #include "file_fixture.h"
-#include "options/options_file.h"
 
 namespace ombrel {
 namespace {
@@ -68,8 +69,9 @@ TEST(OptionsFile, ValueForms) {
 }
 
 TEST(OptionsFile, BadNumbersKeepDefaultsAndExtraBlocksAreDropped) {
-  TOptions o = ReadOne("#bgcolor\tabc\r\n#textcolor\t99999999999\r\n#fontsize\t\r\n#textbrightcolor\t 12\r\n"
-                       "#ansimap\r\n5\r\nred\r\n-2147483649\r\n#endansimap\r\n");
+  TOptions o = ReadOne(
+      "#bgcolor\tabc\r\n#textcolor\t99999999999\r\n#fontsize\t\r\n#textbrightcolor\t 12\r\n"
+      "#ansimap\r\n5\r\nred\r\n-2147483649\r\n#endansimap\r\n");
   TOptions expected = Named("S");
   expected.textbrightcolor = 12;
   expected.ansimap[0] = 5;
@@ -84,26 +86,32 @@ TEST(OptionsFile, BadNumbersKeepDefaultsAndExtraBlocksAreDropped) {
   for (int i = 0; i < kMacroCount; ++i) expected.macros[i].text = {"m" + std::to_string(i)};
   expected.pipechar = ";";  // reading goes on after the dropped blocks
   EXPECT_TRUE(ReadOne(body + "#endmacros\r\n#pipechar\t;\r\n") == expected);
-
 }
 
 TEST(OptionsFile, SectionsAndBlocks) {
   TOptions o = ReadOne(
-      "#triggers\r\n#trigger\tgone\r\n#endtrigger\r\n#endtriggers\r\n#triggers\r\njunk\r\n#trigger\tt\r\n"
-      "#text\r\na\r\n#endtext\r\n#text\r\nb\tc\r\n#endtext\r\n#string\tx\r\n#endtrigger\r\n#endtriggers\r\n#aliases\r\n#alias\tGG\r\n"
-      "#translation\r\nold\r\n#endtranslation\r\n#translation\r\nnew\r\n#endtranslation\r\n#endalias\r\n#endaliases\r\n");
+      "#triggers\r\n#trigger\tgone\r\n#endtrigger\r\n#endtriggers\r\n#triggers\r\njunk\r\n#"
+      "trigger\tt\r\n"
+      "#text\r\na\r\n#endtext\r\n#text\r\nb\tc\r\n#endtext\r\n#string\tx\r\n#endtrigger\r\n#"
+      "endtriggers\r\n#aliases\r\n#alias\tGG\r\n"
+      "#translation\r\nold\r\n#endtranslation\r\n#translation\r\nnew\r\n#endtranslation\r\n#"
+      "endalias\r\n#endaliases\r\n");
   EXPECT_TRUE((o.triggers == std::vector<TTrigger>{{"t", "x", false, false, {"a", "b\tc"}, ""}}));
   EXPECT_TRUE((o.aliases == std::vector<TAlias>{{"GG", {"new"}}}));
 
   TOptionSetList list;  // same names both kept; a file ending inside a block keeps what it read
-  ParseOptionSets("x\r\n#optionset\tMud\r\n#endoptionset\r\n#optionset\tDefault\r\n#endoptionset\r\n"
-                  "#optionset\tDefault\r\n#triggers\r\n#trigger\tcut\r\n#string\thalf", list);
+  ParseOptionSets(
+      "x\r\n#optionset\tMud\r\n#endoptionset\r\n#optionset\tDefault\r\n#endoptionset\r\n"
+      "#optionset\tDefault\r\n#triggers\r\n#trigger\tcut\r\n#string\thalf",
+      list);
   ASSERT_EQ(list.Count(), 3);
   EXPECT_EQ(list.NameAt(0) + list.NameAt(1) + list.NameAt(2), "MudDefaultDefault");
-  EXPECT_TRUE((list.At(2).triggers == std::vector<TTrigger>{{"cut", "half", false, false, {}, ""}}));
+  EXPECT_TRUE(
+      (list.At(2).triggers == std::vector<TTrigger>{{"cut", "half", false, false, {}, ""}}));
 
   // Without "#endtriggers" the next set is swallowed by the trigger section.
-  ParseOptionSets("#optionset\tA\r\n#triggers\r\n#endoptionset\r\n#optionset\tB\r\n#trigger\tlate\r\n", list);
+  ParseOptionSets(
+      "#optionset\tA\r\n#triggers\r\n#endoptionset\r\n#optionset\tB\r\n#trigger\tlate\r\n", list);
   ASSERT_EQ(list.Count(), 1);
   EXPECT_TRUE((list.At(0).triggers == std::vector<TTrigger>{{"late", "", false, false, {}, ""}}));
 
@@ -127,8 +135,8 @@ TEST(OptionsFile, FileFailures) {
 
   two.AddNew("one"), two.AddNew("two");
   const std::string path = dir / "data/options.dat";
-  test::ExpectFailedSaveKeepsFile(path, [&] { return SaveOptionSets(path, list); },
-                                  [&] { return SaveOptionSets(path, two); });
+  test::ExpectFailedSaveKeepsFile(
+      path, [&] { return SaveOptionSets(path, list); }, [&] { return SaveOptionSets(path, two); });
 }
 
 TEST(OptionsFile, RandomSetsRoundTrip) {
@@ -144,12 +152,15 @@ TEST(OptionsFile, RandomSetsRoundTrip) {
     o.bgcolor = rng(), o.textbrightcolor = rng(), o.font.color = rng();
     for (auto& c : o.ansimap) c = rng();
     o.font.name = text(), o.font.size = static_cast<int32_t>(rng()), o.font.style = rng() % 16;
-    for (bool* f : {&o.ansi, &o.scrollbar, &o.localecho, &o.telnet, &o.telnetinit, &o.telopnaws, &o.teloplinemode})
+    for (bool* f : {&o.ansi, &o.scrollbar, &o.localecho, &o.telnet, &o.telnetinit, &o.telopnaws,
+                    &o.teloplinemode})
       *f = rng() & 1;
-    for (std::string* s : {&o.margin, &o.pipechar, &o.pathchar, &o.stdpasteprefix, &o.stdpastesuffix,
-                           &o.altpasteprefix, &o.altpastesuffix, &o.paramstart, &o.paramend})
+    for (std::string* s :
+         {&o.margin, &o.pipechar, &o.pathchar, &o.stdpasteprefix, &o.stdpastesuffix,
+          &o.altpasteprefix, &o.altpastesuffix, &o.paramstart, &o.paramend})
       *s = text(3);
-    for (int i = rng() % 4; i > 0; --i) o.triggers.push_back({text(), text(), bool(rng() & 1), bool(rng() & 1), lines(), text()});
+    for (int i = rng() % 4; i > 0; --i)
+      o.triggers.push_back({text(), text(), bool(rng() & 1), bool(rng() & 1), lines(), text()});
     for (auto& m : o.macros) m.text = lines();
     for (int i = rng() % 4; i > 0; --i) o.aliases.push_back({text(), lines()});
     o.historysize = 7;  // not stored: reads back as 50
@@ -164,12 +175,14 @@ TEST(OptionsFile, RandomSetsRoundTrip) {
 TEST(OptionsFile, RandomAndTruncatedFilesNeverBreakTheReader) {
   std::mt19937 rng(99);
   const std::string golden = test::Golden("options/example.dat");
-  const std::vector<std::string> keys = {"#optionset\t", "#ansimap", "#endansimap", "#triggers", "#trigger\t", "#text",
-                                         "#macros", "#macro", "#aliases", "#alias\t", "#translation", "#fontsize\t"};
+  const std::vector<std::string> keys = {"#optionset\t", "#ansimap", "#endansimap",  "#triggers",
+                                         "#trigger\t",   "#text",    "#macros",      "#macro",
+                                         "#aliases",     "#alias\t", "#translation", "#fontsize\t"};
   TOptionSetList list, again;
   for (int round = 0; round < 500; ++round) {
     ParseOptionSets(test::Damaged(rng, golden, keys), list);
-    ParseOptionSets(FormatOptionSets(list), again);  // whatever was read writes out and reads back the same
+    ParseOptionSets(FormatOptionSets(list),
+                    again);  // whatever was read writes out and reads back the same
     ASSERT_TRUE(list.Count() >= 1 && again.Count() == list.Count() && again.At(0) == list.At(0));
   }
 }
