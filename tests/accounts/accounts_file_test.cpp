@@ -118,12 +118,11 @@ TEST(AccountsFile, RandomAccountsRoundTripAndDamagedFilesAreSafe) {
   for (int round = 0; round < 100; ++round) {
     TAccountList list, back;
     for (int i = rng() % 6; i > 0; --i) {
-      auto a = std::make_unique<TAccount>(TAccount{test::RandomText(rng, 3, true),
-                                                   test::RandomText(rng, 10, true),
-                                                   test::RandomText(rng, 5, true),
-                                                   setNames[rng() % 4],
-                                                   {},
-                                                   {}});
+      auto a = std::make_unique<TAccount>();
+      a->name = test::RandomText(rng, 3, true);
+      a->server = test::RandomText(rng, 10, true);
+      a->port = test::RandomText(rng, 5, true);
+      a->optionset = setNames[rng() % 4];
       for (Lines* l : {&a->autoSend, &a->comments})
         for (int n = rng() % 4; n > 0; --n) l->push_back(test::RandomText(rng, 10, true));
       list.Insert(std::move(a));

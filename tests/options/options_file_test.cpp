@@ -90,12 +90,11 @@ TEST(OptionsFile, BadNumbersKeepDefaultsAndExtraBlocksAreDropped) {
 
 TEST(OptionsFile, SectionsAndBlocks) {
   TOptions o = ReadOne(
-      "#triggers\r\n#trigger\tgone\r\n#endtrigger\r\n#endtriggers\r\n#triggers\r\njunk\r\n#"
-      "trigger\tt\r\n"
-      "#text\r\na\r\n#endtext\r\n#text\r\nb\tc\r\n#endtext\r\n#string\tx\r\n#endtrigger\r\n#"
-      "endtriggers\r\n#aliases\r\n#alias\tGG\r\n"
-      "#translation\r\nold\r\n#endtranslation\r\n#translation\r\nnew\r\n#endtranslation\r\n#"
-      "endalias\r\n#endaliases\r\n");
+      "#triggers\r\n#trigger\tgone\r\n#endtrigger\r\n#endtriggers\r\n"
+      "#triggers\r\njunk\r\n#trigger\tt\r\n#text\r\na\r\n#endtext\r\n#text\r\nb\tc\r\n#endtext\r\n"
+      "#string\tx\r\n#endtrigger\r\n#endtriggers\r\n"
+      "#aliases\r\n#alias\tGG\r\n#translation\r\nold\r\n#endtranslation\r\n"
+      "#translation\r\nnew\r\n#endtranslation\r\n#endalias\r\n#endaliases\r\n");
   EXPECT_TRUE((o.triggers == std::vector<TTrigger>{{"t", "x", false, false, {"a", "b\tc"}, ""}}));
   EXPECT_TRUE((o.aliases == std::vector<TAlias>{{"GG", {"new"}}}));
 
@@ -181,8 +180,8 @@ TEST(OptionsFile, RandomAndTruncatedFilesNeverBreakTheReader) {
   TOptionSetList list, again;
   for (int round = 0; round < 500; ++round) {
     ParseOptionSets(test::Damaged(rng, golden, keys), list);
-    ParseOptionSets(FormatOptionSets(list),
-                    again);  // whatever was read writes out and reads back the same
+    // Whatever was read writes out and reads back the same.
+    ParseOptionSets(FormatOptionSets(list), again);
     ASSERT_TRUE(list.Count() >= 1 && again.Count() == list.Count() && again.At(0) == list.At(0));
   }
 }
