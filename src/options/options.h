@@ -27,6 +27,7 @@ struct TFontDesc {
   int size = 9;
   uint8_t style = 0;  // FontStyle bits
   Color color = 0x808080;
+  bool operator==(const TFontDesc&) const = default;
 };
 
 struct TTrigger {
@@ -36,15 +37,18 @@ struct TTrigger {
   bool soundenabled = false;
   Lines text;
   std::string soundfile;
+  bool operator==(const TTrigger&) const = default;
 };
 
 struct TMacro {
   Lines text;
+  bool operator==(const TMacro&) const = default;
 };
 
 struct TAlias {
   std::string name;
   Lines translation;
+  bool operator==(const TAlias&) const = default;
 };
 
 inline constexpr int kAnsiMapSize = 16;
@@ -86,6 +90,8 @@ struct TOptions {
   std::string paramend = "]";
 
   Color textcolor() const { return font.color; }
+  // Field by field; the editor and the file tests compare whole sets.
+  bool operator==(const TOptions&) const = default;
 };
 
 inline constexpr const char* kDefaultSetName = "Default";

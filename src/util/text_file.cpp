@@ -1,0 +1,67 @@
+#include "util/text_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+namespace ombrel {
+
+ReadResult ReadFileBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return {true, false, {}};
+    return {false, true, "cannot open " + path + ": " + std::strerror(errno)};
+  }
+  char chunk[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int saved = errno;
+      ::close(fd);
+      bytes.clear();
+      return {false, true, "cannot read " + path + ": " + std::strerror(saved)};
+    }
+    bytes.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return {};
+}
+
+std::vector<std::string> SplitFileLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t lf = bytes.find('\n', start);
+    size_t end = lf == std::string_view::npos ? bytes.size() : lf;
+    size_t len = end - start;
+    if (lf != std::string_view::npos && len > 0 && bytes[end - 1] == '\r') --len;
+    lines.emplace_back(bytes.substr(start, len));
+    if (lf == std::string_view::npos) break;
+    start = lf + 1;
+  }
+  return lines;
+}
+
+std::optional<int32_t> ParseInt32(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  // from_chars takes a '-' but no '+'.
+  if (i < text.size() && text[i] == '+') {
+    ++i;
+    if (i < text.size() && text[i] == '-') return std::nullopt;
+  }
+  int32_t value = 0;
+  const char* first = text.data() + i;
+  const char* last = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(first, last, value, 10);
+  if (ec != std::errc() || ptr != last) return std::nullopt;
+  return value;
+}
+
+}  // namespace ombrel

@@ -1,0 +1,69 @@
+#include "app/config_record.h"
+
+#include <gtest/gtest.h>
+
+#include "file_fixture.h"
+
+namespace ombrel {
+namespace {
+
+const TConfigRecord kEveryField{-12, 34, 1024, 768, -1, 1, 1, "/home/user/Ombrel/data/"};
+
+std::string Bytes(const TConfigRecord& c) {
+  auto b = EncodeConfig(c);
+  return {b.begin(), b.end()};
+}
+
+TEST(ConfigRecord, EveryFieldAtItsOffset) {
+  const std::string golden = test::Golden("app/config_all_fields.cfg");
+  ASSERT_EQ(golden.size(), kConfigRecordSize);
+  const std::string bytes = Bytes(kEveryField);
+  EXPECT_EQ(bytes, golden);
+  EXPECT_EQ(bytes.substr(0, 8), std::string("\xF4\xFF\xFF\xFF\x22\0\0\0", 8));
+  EXPECT_EQ(bytes.substr(12, 12), std::string("\0\3\0\0\xFF\xFF\xFF\xFF\1\1\x17/", 12));
+  EXPECT_EQ(bytes.substr(45, 2), std::string("/\0", 2));
+  EXPECT_EQ(bytes.substr(278), std::string(2, '\0'));
+  TConfigRecord back;
+  ASSERT_TRUE(DecodeConfig(golden, back));
+  EXPECT_TRUE(back == kEveryField);
+}
+
+TEST(ConfigRecord, LastDirIsCutToItsRoom) {
+  TConfigRecord c;
+  PresetConfig(c, std::string(300, 'd'));
+  EXPECT_TRUE(c == (TConfigRecord{0, 0, 0, 0, 0, 0, 1, std::string(255, 'd')}));
+  c.lastDir = std::string(400, 'x');  // set directly: still no spill into the padding
+  EXPECT_EQ(Bytes(c).substr(276), std::string("xx\0\0", 4));
+  EXPECT_EQ(static_cast<uint8_t>(Bytes(c)[22]), 255);
+
+  // Bytes past the length are not significant; a longer file gives its first record.
+  std::string raw = Bytes(kEveryField);
+  raw[22] = 4;
+  ASSERT_TRUE(DecodeConfig(raw + "trailing", c));
+  EXPECT_EQ(c.lastDir, "/hom");
+  EXPECT_EQ(Bytes(c).substr(27, 20), std::string(20, '\0'));
+}
+
+TEST(ConfigRecord, FileFailures) {
+  test::TempDir dir;
+  const std::string path = dir / "data/config.cfg";
+  TConfigRecord held = kEveryField, other;
+  ReadResult r = ReadConfigFile(path, held);
+  EXPECT_TRUE(!r.ok && !r.existed && held == kEveryField);
+
+  other.width = 5;
+  test::ExpectFailedSaveKeepsFile(
+      path, [&] { return WriteConfigFile(path, kEveryField); },
+      [&] { return WriteConfigFile(path, other); });
+  ASSERT_TRUE(ReadConfigFile(path, other).ok);
+  EXPECT_TRUE(other == kEveryField);
+
+  test::WriteBytes(path, Bytes(kEveryField).substr(0, 279));
+  other.width = 5;
+  r = ReadConfigFile(path, other);
+  EXPECT_TRUE(!r.ok && r.error.find("279") != std::string::npos);
+  EXPECT_EQ(other.width, 5);  // the values held stay
+}
+
+}  // namespace
+}  // namespace ombrel

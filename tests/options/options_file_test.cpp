@@ -1,0 +1,190 @@
+#include "options/options_file.h"
+
+#include <gtest/gtest.h>
+
+#include "file_fixture.h"
+
+namespace ombrel {
+namespace {
+
+TOptions Named(const std::string& name) {
+  TOptions o;
+  o.name = name;
+  return o;
+}
+
+// One set "S" from the given lines of its block.
+TOptions ReadOne(const std::string& body) {
+  TOptionSetList list;
+  ParseOptionSets("#optionset\tS\r\n" + body + "#endoptionset\r\n", list);
+  EXPECT_EQ(list.Count(), 1);
+  return list.At(0);
+}
+
+std::string WriteOne(const TOptions& o) {
+  TOptionSetList list;
+  list.Add(std::make_unique<TOptions>(o));
+  return FormatOptionSets(list);
+}
+
+TEST(OptionsFile, ExampleReadsAndWritesBackByteForByte) {
+  const std::string golden = test::Golden("options/example.dat");
+  TOptions built = Named("Default");
+  built.triggers.push_back({"tell", "tells you", true, false, {"reply thanks"}, ""});
+  built.macros[0].text = {"look"};
+  built.aliases.push_back({"gg", {"get all"}});
+  EXPECT_EQ(WriteOne(built), golden);
+
+  test::TempDir dir;
+  test::WriteBytes(dir / "options.dat", golden);
+  TOptionSetList list;
+  ASSERT_TRUE(LoadOptionSets(dir / "options.dat", list).ok);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_TRUE(list.At(0) == built);
+  EXPECT_EQ(FormatOptionSets(list), golden);
+
+  std::string lf = golden;  // lines ended by a lone LF read the same
+  for (size_t p; (p = lf.find("\r\n")) != std::string::npos;) lf.erase(p, 1);
+  ParseOptionSets(lf, list);
+  EXPECT_TRUE(list.At(0) == built);
+}
+
+TEST(OptionsFile, ValueForms) {
+  TOptions o;
+  o.margin = "   ";
+  o.font.style = fsBold | fsItalic | fsUnderline;
+  o.bgcolor = 0xFFFFFFFF;
+  const std::string text = WriteOne(o);
+  for (const char* line : {"#margin\t   \r\n", "#fontstyle\tbui\r\n", "#bgcolor\t-1\r\n",
+                           "#triggers\r\n#endtriggers\r\n", "#aliases\r\n#endaliases\r\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  EXPECT_EQ(ReadOne("#margin\t   \r\n").margin, "   ");
+  EXPECT_FALSE(ReadOne("#ansi\tTRUE\r\n").ansi);
+  EXPECT_FALSE(ReadOne("#scrollbar\ttrue\r\n#scrollbar\r\n").scrollbar);  // a later line overwrites
+  EXPECT_TRUE(ReadOne("#localecho\ttrue\tjunk\r\n").localecho);
+  EXPECT_EQ(ReadOne("#fontstyle\tiub\r\n").font.style, fsBold | fsItalic | fsUnderline);
+  EXPECT_EQ(ReadOne("#fontstyle\txsBIuz\r\n").font.style, fsStrikeOut | fsUnderline);
+  EXPECT_TRUE(ReadOne("#unknown\t1\r\nstray\r\n") == Named("S"));
+  EXPECT_EQ(GetField("#k\tv\t\tw", 4) + GetField("#k\tv", 3) + GetField("#k", 0), "w");
+}
+
+TEST(OptionsFile, BadNumbersKeepDefaultsAndExtraBlocksAreDropped) {
+  TOptions o = ReadOne(
+      "#bgcolor\tabc\r\n#textcolor\t99999999999\r\n#fontsize\t\r\n#textbrightcolor\t 12\r\n"
+      "#ansimap\r\n5\r\nred\r\n-2147483649\r\n#endansimap\r\n");
+  TOptions expected = Named("S");
+  expected.textbrightcolor = 12;
+  expected.ansimap[0] = 5;
+  EXPECT_TRUE(o == expected);
+
+  std::string body = "#ansimap\r\n";
+  for (int i = 0; i < 20; ++i) body += std::to_string(i) + "\r\n";
+  body += "#endansimap\r\n#macros\r\n";
+  for (int i = 0; i < 12; ++i) body += "#macro\r\nm" + std::to_string(i) + "\r\n#endmacro\r\n";
+  expected = Named("S");
+  for (int i = 0; i < kAnsiMapSize; ++i) expected.ansimap[i] = i;
+  for (int i = 0; i < kMacroCount; ++i) expected.macros[i].text = {"m" + std::to_string(i)};
+  expected.pipechar = ";";  // reading goes on after the dropped blocks
+  EXPECT_TRUE(ReadOne(body + "#endmacros\r\n#pipechar\t;\r\n") == expected);
+}
+
+TEST(OptionsFile, SectionsAndBlocks) {
+  TOptions o = ReadOne(
+      "#triggers\r\n#trigger\tgone\r\n#endtrigger\r\n#endtriggers\r\n"
+      "#triggers\r\njunk\r\n#trigger\tt\r\n#text\r\na\r\n#endtext\r\n#text\r\nb\tc\r\n#endtext\r\n"
+      "#string\tx\r\n#endtrigger\r\n#endtriggers\r\n"
+      "#aliases\r\n#alias\tGG\r\n#translation\r\nold\r\n#endtranslation\r\n"
+      "#translation\r\nnew\r\n#endtranslation\r\n#endalias\r\n#endaliases\r\n");
+  EXPECT_TRUE((o.triggers == std::vector<TTrigger>{{"t", "x", false, false, {"a", "b\tc"}, ""}}));
+  EXPECT_TRUE((o.aliases == std::vector<TAlias>{{"GG", {"new"}}}));
+
+  TOptionSetList list;  // same names both kept; a file ending inside a block keeps what it read
+  ParseOptionSets(
+      "x\r\n#optionset\tMud\r\n#endoptionset\r\n#optionset\tDefault\r\n#endoptionset\r\n"
+      "#optionset\tDefault\r\n#triggers\r\n#trigger\tcut\r\n#string\thalf",
+      list);
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.NameAt(0) + list.NameAt(1) + list.NameAt(2), "MudDefaultDefault");
+  EXPECT_TRUE(
+      (list.At(2).triggers == std::vector<TTrigger>{{"cut", "half", false, false, {}, ""}}));
+
+  // Without "#endtriggers" the next set is swallowed by the trigger section.
+  ParseOptionSets(
+      "#optionset\tA\r\n#triggers\r\n#endoptionset\r\n#optionset\tB\r\n#trigger\tlate\r\n", list);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_TRUE((list.At(0).triggers == std::vector<TTrigger>{{"late", "", false, false, {}, ""}}));
+
+  for (const char* nothing : {"", "#endoptionset\r\n\r\n", "#optionsets\tX\r\n"}) {
+    ParseOptionSets(nothing, list);
+    EXPECT_TRUE(list.Count() == 1 && list.At(0) == Named("Default"));
+  }
+}
+
+TEST(OptionsFile, FileFailures) {
+  test::TempDir dir;
+  TOptionSetList list, two;
+  ReadResult r = LoadOptionSets(dir / "missing.dat", list);
+  EXPECT_TRUE(r.ok && !r.existed && list.Count() == 1);
+
+  std::filesystem::create_directory(dir / "options.dat");
+  r = LoadOptionSets(dir / "options.dat", list);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("options.dat"), std::string::npos);
+  EXPECT_EQ(list.NameAt(0), "Default");
+
+  two.AddNew("one"), two.AddNew("two");
+  const std::string path = dir / "data/options.dat";
+  test::ExpectFailedSaveKeepsFile(
+      path, [&] { return SaveOptionSets(path, list); }, [&] { return SaveOptionSets(path, two); });
+}
+
+TEST(OptionsFile, RandomSetsRoundTrip) {
+  std::mt19937 rng(4242);
+  auto text = [&](size_t n = 12) { return test::RandomText(rng, n); };
+  auto lines = [&] {
+    Lines l(rng() % 4);
+    for (auto& s : l) s = test::RandomText(rng, 20, true);
+    return l;
+  };
+  for (int round = 0; round < 100; ++round) {
+    TOptions o = Named(text());
+    o.bgcolor = rng(), o.textbrightcolor = rng(), o.font.color = rng();
+    for (auto& c : o.ansimap) c = rng();
+    o.font.name = text(), o.font.size = static_cast<int32_t>(rng()), o.font.style = rng() % 16;
+    for (bool* f : {&o.ansi, &o.scrollbar, &o.localecho, &o.telnet, &o.telnetinit, &o.telopnaws,
+                    &o.teloplinemode})
+      *f = rng() & 1;
+    for (std::string* s :
+         {&o.margin, &o.pipechar, &o.pathchar, &o.stdpasteprefix, &o.stdpastesuffix,
+          &o.altpasteprefix, &o.altpastesuffix, &o.paramstart, &o.paramend})
+      *s = text(3);
+    for (int i = rng() % 4; i > 0; --i)
+      o.triggers.push_back({text(), text(), bool(rng() & 1), bool(rng() & 1), lines(), text()});
+    for (auto& m : o.macros) m.text = lines();
+    for (int i = rng() % 4; i > 0; --i) o.aliases.push_back({text(), lines()});
+    o.historysize = 7;  // not stored: reads back as 50
+    TOptionSetList back;
+    ParseOptionSets(WriteOne(o) + WriteOne(Named("next")), back);
+    o.historysize = 50;
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_TRUE(back.At(0) == o && back.At(1) == Named("next")) << "round " << round;
+  }
+}
+
+TEST(OptionsFile, RandomAndTruncatedFilesNeverBreakTheReader) {
+  std::mt19937 rng(99);
+  const std::string golden = test::Golden("options/example.dat");
+  const std::vector<std::string> keys = {"#optionset\t", "#ansimap", "#endansimap",  "#triggers",
+                                         "#trigger\t",   "#text",    "#macros",      "#macro",
+                                         "#aliases",     "#alias\t", "#translation", "#fontsize\t"};
+  TOptionSetList list, again;
+  for (int round = 0; round < 500; ++round) {
+    ParseOptionSets(test::Damaged(rng, golden, keys), list);
+    // Whatever was read writes out and reads back the same.
+    ParseOptionSets(FormatOptionSets(list), again);
+    ASSERT_TRUE(list.Count() >= 1 && again.Count() == list.Count() && again.At(0) == list.At(0));
+  }
+}
+
+}  // namespace
+}  // namespace ombrel
