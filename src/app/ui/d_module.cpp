@@ -11,7 +11,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -176,9 +175,9 @@ void TdModule::aExpertModeExecute() {
   const bool wasOn = (sender() == expert) ? !expert->isChecked() : expert->isChecked();
   if (main_->Terminals().empty() && !wasOn) {
     expert->setChecked(false);
-    QMessageBox::warning(main_, "Ombrel Warning",
-                         "Cannot enter Expert Mode unless there is at least one terminal.\r"
-                         "Please create a new terminal and try again.");
+    main_->message(TmainForm::MessageKind::Warning, "Ombrel Warning",
+                   "Cannot enter Expert Mode unless there is at least one terminal.\r"
+                   "Please create a new terminal and try again.");
     return;
   }
   const bool on = !wasOn;
@@ -214,7 +213,7 @@ void TdModule::FileCommand(ActionId id) {
     if (id == ActionId::aLoadLog) t->core().LoadLog(name);
     if (id == ActionId::aSetLogFile) t->core().SetLogFile(name);
   } catch (const std::exception& e) {
-    QMessageBox::critical(main_, "Ombrel Error", QString::fromLocal8Bit(e.what()));
+    main_->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(e.what()));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTabBar>
 #include <QToolBar>
 
@@ -51,9 +52,13 @@ TmainForm::TmainForm(TOptionSetList& optionSets, QString dataDir, QWidget* paren
     if (!w) return;
     if (auto* t = qobject_cast<TtermForm*>(w->widget())) TerminalActivated(t);
   });
-  player_->onError = [this](const QString& text) {
-    QMessageBox::critical(this, "Ombrel Error", text);
+  message = [this](MessageKind kind, const QString& caption, const QString& text) {
+    if (kind == MessageKind::Warning)
+      QMessageBox::warning(this, caption, text);
+    else
+      QMessageBox::critical(this, caption, text);
   };
+  player_->onError = [this](const QString& text) { message(MessageKind::Error, "Ombrel Error", text); };
 }
 
 TmainForm::~TmainForm() = default;
@@ -199,7 +204,41 @@ void TmainForm::resizeEvent(QResizeEvent* event) {
 
 namespace ombrel {
 
-void TmainForm::ReadConfig() {}
-void TmainForm::WriteConfig() {}
+QString TmainForm::ConfigPath() const { return dataDir_ + "config.cfg"; }
+
+void TmainForm::ReadConfig() {
+  PresetConfig(config, dataDir_.toLocal8Bit().toStdString());
+  if (!ReadConfigFile(ConfigPath().toLocal8Bit().toStdString(), config).ok)
+    message(MessageKind::Warning, "Ombrel Warning", "Failed to read config file.");
+  if (module_) module_->lastDir = QString::fromLocal8Bit(config.lastDir.c_str());
+  // The minimum size applies, so a record of zeros gives the smallest
+  // window in the top-left corner.
+  resize(config.width, config.height);
+  QPoint at(config.left, config.top);
+  if (QScreen* s = screen()) {
+    const QRect area = s->geometry();
+    if (area.width() < at.x()) at.setX(area.width() / 3);
+    if (area.height() < at.y()) at.setY(area.height() / 3);
+  }
+  move(at);
+  if (toolBar_) toolBar_->setVisible(config.toolbarVisible == 1);
+  if (module_) {
+    module_->action(ActionId::aToolbar)->setChecked(config.toolbarVisible == 1);
+    module_->action(ActionId::aExpertMode)->setChecked(config.expertMode == 1);
+  }
+  if (config.expertMode == 1) SetMainMenuShown(false);
+}
+
+void TmainForm::WriteConfig() {
+  config.left = x();
+  config.top = y();
+  config.width = width();
+  config.height = height();
+  config.toolbarVisible = toolBar_ && toolBar_->isVisibleTo(this) ? 1 : 0;
+  config.expertMode = module_ && module_->ExpertMode() ? 1 : 0;
+  if (module_) SetLastDir(config, module_->lastDir.toLocal8Bit().toStdString());
+  if (!WriteConfigFile(ConfigPath().toLocal8Bit().toStdString(), config).ok)
+    message(MessageKind::Error, "Ombrel Error", "Failed to write config file.");
+}
 
 }  // namespace ombrel

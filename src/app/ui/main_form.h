@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "app/config_record.h"
 #include "app/main_window_logic.h"
 #include "options/options.h"
 
@@ -48,6 +49,11 @@ class TmainForm : public QMainWindow {
   void SetMainMenuShown(bool shown);
   void ReadConfig();
   void WriteConfig();
+  TConfigRecord config;
+
+  // Message boxes of the main window; tests answer them.
+  enum class MessageKind { Warning, Error };
+  std::function<void(MessageKind, const QString& caption, const QString& text)> message;
 
   // Dialogs that follow the current terminal; bound once they exist.
   std::function<void()> refreshFind;
@@ -61,6 +67,7 @@ class TmainForm : public QMainWindow {
 
  private:
   void BuildToolbar();
+  QString ConfigPath() const;
   void winTCChange(int index);
   void winTCMouseDown();
 

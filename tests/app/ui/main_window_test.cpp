@@ -8,6 +8,8 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/ui/d_module.h"
@@ -20,8 +22,23 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
   TOptionSetList sets;
+  std::unique_ptr<QTemporaryDir> dataDir;
   std::unique_ptr<TmainForm> main;
   TdModule* module = nullptr;
+  QStringList messages;
+
+  QString DataDir() const { return dataDir->path() + "/"; }
+  // A main window as the program starts it, its message boxes recorded.
+  std::unique_ptr<TmainForm> Start() {
+    auto form = std::make_unique<TmainForm>(sets, DataDir());
+    form->message = [this](TmainForm::MessageKind, const QString& caption, const QString& text) {
+      messages << caption + "|" + text;
+    };
+    form->SetModule(new TdModule(form.get()));
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) return nullptr;
+    return form;
+  }
 
   QStringList TabTexts() {
     QStringList out;
@@ -42,14 +59,68 @@ class MainWindowTest : public QObject {
   void init() {
     sets.Clear();
     sets.AddNew("Default");
-    main = std::make_unique<TmainForm>(sets, QDir::tempPath() + "/ombrel-mw-data/");
-    module = new TdModule(main.get());
-    main->SetModule(module);
+    dataDir = std::make_unique<QTemporaryDir>();
+    messages.clear();
+    main = Start();
+    QVERIFY(main);
+    module = main->Module();
     main->resize(800, 600);
-    main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    QCoreApplication::processEvents();
   }
-  void cleanup() { main.reset(); }
+  void cleanup() {
+    main.reset();
+    dataDir.reset();
+  }
+
+  void firstStartWithoutConfigWarnsOnceAndUsesTheDefaults() {
+    QCOMPARE(messages, QStringList{"Ombrel Warning|Failed to read config file."});
+    QVERIFY(main->ToolBar()->isVisible());
+    QVERIFY(module->action(ActionId::aToolbar)->isChecked());
+    QVERIFY(!module->ExpertMode());
+    QCOMPARE(module->lastDir, DataDir());
+  }
+
+  void configIsWrittenOnCloseAndRestoredAtTheNextStart() {
+    main->move(40, 30);
+    main->resize(700, 500);
+    module->lastDir = "/home/player/logs";
+    module->action(ActionId::aToolbar)->trigger();  // hide the toolbar
+    QVERIFY(main->close());
+    TConfigRecord saved;
+    QVERIFY(ReadConfigFile((DataDir() + "config.cfg").toStdString(), saved).ok);
+    QCOMPARE(saved.width, 700);
+    QCOMPARE(saved.height, 500);
+    QCOMPARE(saved.toolbarVisible, uint8_t{0});
+    QCOMPARE(saved.lastDir, std::string("/home/player/logs"));
+    main.reset();
+
+    messages.clear();
+    main = Start();
+    QVERIFY(main);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(main->size(), QSize(700, 500));
+    QVERIFY(!main->ToolBar()->isVisible());
+    QVERIFY(!main->Module()->action(ActionId::aToolbar)->isChecked());
+    QCOMPARE(main->Module()->lastDir, QString("/home/player/logs"));
+  }
+
+  void aLeftEdgeBeyondTheScreenComesBackAtAThirdOfItsWidth() {
+    main.reset();
+    TConfigRecord c;
+    c.left = 5000;
+    c.top = 20;
+    c.width = 600;
+    c.height = 400;
+    c.toolbarVisible = 1;
+    c.expertMode = 1;
+    QVERIFY(WriteConfigFile((DataDir() + "config.cfg").toStdString(), c).ok);
+    main = Start();
+    QVERIFY(main);
+    QCOMPARE(main->x(), main->screen()->geometry().width() / 3);
+    QCOMPARE(main->y(), 20);
+    QVERIFY(main->Module()->ExpertMode());
+    QVERIFY(!main->menuBar()->isVisible());
+  }
 
   void tabsShowCaptionsAndTheUnseenMark() {
     TtermForm* a = main->NewTerminal();
@@ -127,16 +198,10 @@ class MainWindowTest : public QObject {
   }
 
   void expertModeWithoutTerminalsOnlyWarns() {
-    QString seen;
-    QTimer::singleShot(0, [&seen] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        seen = box->windowTitle() + "|" + box->text();
-        box->accept();
-      }
-    });
+    messages.clear();
     module->action(ActionId::aExpertMode)->trigger();
-    QCOMPARE(seen, QString("Ombrel Warning|Cannot enter Expert Mode unless there is at least one "
-                           "terminal.\rPlease create a new terminal and try again."));
+    QCOMPARE(messages, QStringList{"Ombrel Warning|Cannot enter Expert Mode unless there is at least one "
+                                   "terminal.\rPlease create a new terminal and try again."});
     QVERIFY(!module->ExpertMode());
     QVERIFY(main->menuBar()->isVisible());
   }
