@@ -50,6 +50,7 @@ class TermWindowTest : public QObject {
     o.ansi = true;
     o.bgcolor = 0x102030;
     main = std::make_unique<TmainForm>(sets, QDir::tempPath() + "/ombrel-tw-data/");
+    main->message = [](TmainForm::MessageKind, const QString&, const QString&) {};
     main->SetModule(new TdModule(main.get()));
     main->resize(800, 600);
     main->show();
