@@ -146,7 +146,6 @@ void TmainForm::TerminalActivated(TtermForm* terminal) {
   if (module_) module_->UpdateDisconnect(terminal);
   if (refreshOptions) refreshOptions(terminal);
   if (refreshFind) refreshFind();
-  if (refreshConsole) refreshConsole(terminal);
   terminal->core().unseen = 0;
   UpdateTabs();
 }

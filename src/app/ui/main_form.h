@@ -58,7 +58,9 @@ class TmainForm : public QMainWindow {
   // Dialogs that follow the current terminal; bound once they exist.
   std::function<void()> refreshFind;
   std::function<void(TtermForm*)> refreshOptions;
-  std::function<void(TtermForm*)> refreshConsole;
+  // The console's log and the parameter prompt, shared by all terminals.
+  std::function<void(TtermForm*, const std::string& text)> telnetLog;
+  std::function<std::string(const std::string& name)> askParam;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -149,6 +149,9 @@ void TtermForm::BindCore() {
   e.errorBox = [this](TermCore&, const std::string& text, const std::string& caption) {
     QMessageBox::critical(this, QString::fromStdString(caption), QString::fromLocal8Bit(text.c_str()));
   };
+  e.telnetLog = [this](TermCore&, const std::string& text) {
+    if (main_->telnetLog) main_->telnetLog(this, text);
+  };
   core_.sendAutologin = [this](TermCore&, const std::string& text) {
     commandLine_.Processor().SendCommand(text, false);
   };
@@ -267,6 +270,7 @@ void TtermForm::returnBtnClick() {
 
 std::string TtermForm::Ask(const std::string& name) {
   if (askParam) return askParam(name);
+  if (main_->askParam) return main_->askParam(name);
   return QInputDialog::getText(this, "Parameter", QString::fromLocal8Bit(name.c_str()))
       .toLocal8Bit()
       .toStdString();

@@ -1,0 +1,37 @@
+#include "app/ui/param_form.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "options/options.h"
+
+namespace ombrel {
+
+TparamForm::TparamForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint) {
+  setWindowTitle("Macro Parameter");
+  setModal(true);
+  setFixedSize(321, 109);
+  auto* prompt = new QLabel("Please enter a value for parameter", this);
+  prompt->setGeometry(8, 10, 210, 20);
+  identLabel = new QLabel(this);
+  identLabel->setGeometry(220, 10, 95, 20);
+  QFont bold = identLabel->font();
+  bold.setBold(true);
+  identLabel->setFont(bold);
+  valEdit = new QLineEdit(this);
+  valEdit->setGeometry(8, 40, 305, 22);
+  okBtn = new QPushButton("OK", this);
+  okBtn->setGeometry(120, 74, 80, 26);
+  okBtn->setDefault(true);
+  connect(okBtn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+std::string TparamForm::Ask(const std::string& name) {
+  identLabel->setText(QString::fromLocal8Bit(LowerCase(name).c_str()));
+  valEdit->clear();
+  exec();
+  return valEdit->text().toLocal8Bit().toStdString();
+}
+
+}  // namespace ombrel

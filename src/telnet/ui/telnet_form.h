@@ -1,0 +1,50 @@
+// The telnet console: negotiation states of the current terminal, the
+// shared negotiation log of all terminals, and the telnet command buttons.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace ombrel {
+
+class TdModule;
+class TmainForm;
+class TtermForm;
+
+class TtelnetForm : public QWidget {
+  Q_OBJECT
+ public:
+  TtelnetForm(TmainForm* main, TdModule* module);
+
+  // The rows for `terminal`, or for the current terminal when none.
+  void ShowOptionStates(TtermForm* terminal = nullptr);
+  void Collapse();
+  void Expand();
+  // A terminal's parser logged a step.
+  void TelnetLog(TtermForm* terminal, const std::string& text);
+
+  QWidget* controlpanel;
+  QPushButton *aytBtn, *ipBtn, *Button1, *negBtn;
+  QCheckBox* CheckBox1;
+  QTreeWidget* statusLV;
+  QPlainTextEdit* logMemo;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  static constexpr int kPanelHeight = 40;
+  static constexpr int kListHeight = 60;
+  TmainForm* main_;
+  TdModule* module_;
+  int logHeight_ = 0;  // the log pane's height, 0 while collapsed
+};
+
+}  // namespace ombrel
