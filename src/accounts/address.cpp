@@ -44,4 +44,28 @@ bool IsNumericAddress(std::string_view text) {
   return ParseWholeNumber(text).has_value();
 }
 
+std::optional<uint32_t> NumericAddressValue(std::string_view text) {
+  if (!IsNumericAddress(text)) return std::nullopt;
+  long long parts[4];
+  int count = 0;
+  while (true) {
+    size_t dot = count < 3 ? text.find('.') : std::string_view::npos;
+    long long value = *ParseWholeNumber(text.substr(0, dot));
+    if (value < 0) return std::nullopt;
+    parts[count++] = value;
+    if (dot == std::string_view::npos) break;
+    text.remove_prefix(dot + 1);
+  }
+  // Every part but the last is one byte; the last fills the bytes left.
+  uint32_t address = 0;
+  for (int i = 0; i < count - 1; ++i) {
+    if (parts[i] > 0xFF) return std::nullopt;
+    address |= static_cast<uint32_t>(parts[i]) << (24 - 8 * i);
+  }
+  const int lastBits = 32 - 8 * (count - 1);
+  const long long last = parts[count - 1];
+  if (lastBits < 32 && last >= (1LL << lastBits)) return std::nullopt;
+  return address | static_cast<uint32_t>(last);
+}
+
 }  // namespace ombrel

@@ -2,6 +2,7 @@
 // the connection as an address, anything else as a name to be looked up.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -17,5 +18,12 @@ std::optional<long long> ParseWholeNumber(std::string_view text);
 // the remaining text must be a whole number. "10.0.0.1" and "4000" pass,
 // "1.2.3.4.5" does not (its remainder "4.5" is no whole number).
 bool IsNumericAddress(std::string_view text);
+
+// The IPv4 address (host byte order) a numeric text stands for, read the
+// way socket libraries read short forms: "a.b.c.d" with four bytes,
+// "a.b.c" with a 16-bit last part, "a.b" with a 24-bit one and a bare "a"
+// as the whole 32 bits. Negative parts and parts too large for their place
+// give no address.
+std::optional<uint32_t> NumericAddressValue(std::string_view text);
 
 }  // namespace ombrel

@@ -42,5 +42,25 @@ TEST(NumericAddress, NamesAndMalformedAddresses) {
   }
 }
 
+TEST(NumericAddress, ValueOfFullAndShortForms) {
+  EXPECT_EQ(NumericAddressValue("127.0.0.1"), 0x7F000001u);
+  EXPECT_EQ(NumericAddressValue("192.168.0.10"), 0xC0A8000Au);
+  EXPECT_EQ(NumericAddressValue("10.1"), 0x0A000001u);
+  EXPECT_EQ(NumericAddressValue("10.1.300"), 0x0A01012Cu);
+  EXPECT_EQ(NumericAddressValue("2130706433"), 0x7F000001u);
+  EXPECT_EQ(NumericAddressValue("$7f.0.0.$1"), 0x7F000001u);
+  EXPECT_EQ(NumericAddressValue("$FFFFFFFF"), std::nullopt);  // -1 as a signed number
+  EXPECT_EQ(NumericAddressValue("255.255.255.255"), 0xFFFFFFFFu);
+}
+
+TEST(NumericAddress, NoValueForPartsOutOfPlace) {
+  for (const char* text : {"256.0.0.1", "1.2.3.256", "-1.2.3.4", "1.2.65536", "1.16777216",
+                           "-4000", "localhost", "1.2.3.4.5"}) {
+    EXPECT_EQ(NumericAddressValue(text), std::nullopt) << text;
+  }
+  EXPECT_EQ(NumericAddressValue("1.2.65535"), 0x0102FFFFu);
+  EXPECT_EQ(NumericAddressValue("1.16777215"), 0x01FFFFFFu);
+}
+
 }  // namespace
 }  // namespace ombrel
