@@ -15,8 +15,9 @@
 //
 //   quit                  "Goodbye." and the server closes the connection
 //   size                  the last size received, "NAWS <w>x<h>" or "NAWS none"
-//   split O1,O2,... TEXT  TEXT and CR LF, cut at the byte offsets given into
-//                         separate writes with a pause between them
+//   split O1,O2,... [TEXT]  TEXT and CR LF, cut at the byte offsets given
+//                         into separate writes with a pause between them;
+//                         without TEXT, "A treasure chest lies here."
 //   stream N              N lines of coloured text, then "END OF STREAM N"
 //
 // --chunk N cuts everything it sends into writes of N bytes (--delay-ms
@@ -245,7 +246,9 @@ class Session {
 
   void Split(const std::string& args) {
     size_t space = args.find(' ');
-    std::string text = (space == std::string::npos ? "" : args.substr(space + 1)) + "\r\n";
+    std::string text =
+        (space == std::string::npos ? std::string("A treasure chest lies here.") : args.substr(space + 1)) +
+        "\r\n";
     std::vector<size_t> cuts;
     for (const char* p = args.c_str(); *p && *p != ' ';) {
       char* end;
