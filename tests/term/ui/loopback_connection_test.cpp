@@ -6,6 +6,9 @@
 #include <QTcpServer>
 #include <QtTest>
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include "term/ui/headless_terminal.h"
 
 using ombrel::HeadlessTerminal;
@@ -23,6 +26,8 @@ class TestServer {
     args << "--timeout" << "60";
     process_.setProgram(QStringLiteral(OMBREL_MUD_TEST_SERVER));
     process_.setArguments(args);
+    // Should this test die without cleaning up, the server goes with it.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start();
     if (!process_.waitForStarted(kWait)) return;
@@ -89,6 +94,7 @@ class LoopbackConnectionTest : public QObject {
   void triggerFiresOnLineSplitOverReads();
   void serverDisconnectAndReconnect();
   void reopeningKeepsTheDisconnectQuiet();
+  void closingByTheClient();
   void refusedConnection();
   void addressesThatCannotBeUsedFailAtOnce();
   void largeColouredStreamArrivesWhole();
@@ -348,6 +354,23 @@ void LoopbackConnectionTest::reopeningKeepsTheDisconnectQuiet() {
   t.Type("again");
   QVERIFY(t.WaitForLine("You said: again", kWait));
   QVERIFY(!t.HasLine("Disconnected."));
+}
+
+void LoopbackConnectionTest::closingByTheClient() {
+  TestServer server;
+  QVERIFY(server.Port() > 0);
+  HeadlessTerminal t(TelnetOptions(false));
+  t.Core().caption = "Test MUD";
+  QVERIFY(t.Connect("127.0.0.1", server.Port()));
+  QVERIFY(t.WaitForLine("Connection established...", kWait));
+  // The Disconnect command: reported before Close returns, once.
+  t.Socket().Close();
+  QVERIFY(t.HasLine("Disconnected."));
+  QCOMPARE(t.Core().caption, std::string("Not Connected"));
+  QVERIFY(!t.Socket().Active());
+  t.Socket().Close();
+  HeadlessTerminal::WaitFor([] { return false; }, 100);
+  QCOMPARE(CountOf(t.Lines(), "Disconnected."), 1);
 }
 
 void LoopbackConnectionTest::refusedConnection() {

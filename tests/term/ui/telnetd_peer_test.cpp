@@ -7,6 +7,9 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include "term/ui/headless_terminal.h"
 
 using ombrel::HeadlessTerminal;
@@ -54,6 +57,8 @@ QString Screen(const HeadlessTerminal& t) {
 class Telnetd {
  public:
   explicit Telnetd(const QString& busybox) {
+    // Should this test die without cleaning up, the server goes with it.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     // Another program may take the free port first: try a few.
     for (int attempt = 0; attempt < 3 && !port_; ++attempt) {
       const int port = FreePort();
