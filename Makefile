@@ -3,7 +3,7 @@ BUILD ?= build
 .PHONY: setup build run test clean
 
 setup:
-	@tools/setup.sh
+	@BUILD=$(BUILD) tools/setup.sh
 
 build: setup
 	cmake -S . -B $(BUILD) -G Ninja

@@ -24,3 +24,28 @@ if ((${#missing[@]})); then
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# A real telnet server for the end-to-end tests: busybox's telnetd, unpacked
+# from Debian's static busybox into the build tree. The system's own busybox
+# is left alone. Without it those tests are skipped, saying why.
+build_dir="${BUILD:-build}"
+busybox="$build_dir/busybox/bin/busybox"
+if [ ! -x "$busybox" ]; then
+  echo "Fetching busybox-static into $build_dir/busybox"
+  tmp="$(mktemp -d)"
+  fetch() { (cd "$tmp" && apt-get download busybox-static >/dev/null 2>&1); }
+  if ! fetch; then
+    # A fresh machine may have no package lists yet.
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+    $sudo apt-get update >/dev/null 2>&1 || true
+    fetch || true
+  fi
+  deb="$(ls "$tmp"/busybox-static_*.deb 2>/dev/null | head -n 1 || true)"
+  if [ -n "$deb" ] && mkdir -p "$build_dir/busybox" && dpkg -x "$deb" "$build_dir/busybox"; then
+    echo "busybox: $("$busybox" | head -n 1)"
+  else
+    echo "warning: could not fetch busybox-static; the telnetd tests will be skipped" >&2
+  fi
+  rm -rf "$tmp"
+fi

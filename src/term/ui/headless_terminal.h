@@ -1,0 +1,68 @@
+// A terminal without a window: the core, its command line and a real
+// socket, driven by a Qt event loop with no display. Tests and benchmarks
+// talk to servers through it the way a terminal window does.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "command/command_line.h"
+#include "term/term_core.h"
+#include "term/ui/qt_client_socket.h"
+
+namespace ombrel {
+
+class HeadlessTerminal : private ScrollTarget, private ParamPrompt {
+ public:
+  explicit HeadlessTerminal(const TOptions& options = TOptions());
+  ~HeadlessTerminal() override;
+  HeadlessTerminal(const HeadlessTerminal&) = delete;
+  HeadlessTerminal& operator=(const HeadlessTerminal&) = delete;
+
+  TOptions& Options() { return options_; }
+  TermCore& Core() { return core_; }
+  QtClientSocket& Socket() { return socket_; }
+  CommandLine& commandLine() { return commandLine_; }
+
+  // A numeric target as an address, anything else as a host name.
+  bool Connect(const std::string& target, int port) { return socket_.Open(target, port); }
+  // As if typed into the command line and sent with Enter.
+  void Type(const std::string& line) { commandLine_.ReturnPressed(line); }
+  // The view changed size: new cells, reported to the server under NAWS.
+  void Resize(int cols, int rows);
+
+  // Lines 0 to curline of the store, the current one included.
+  std::vector<std::string> Lines() const;
+  bool HasLine(const std::string& text) const;
+  bool HasLineContaining(const std::string& part) const;
+  // The telnet parser's log lines, oldest first.
+  const std::vector<std::string>& TelnetLog() const { return telnetLog_; }
+  int Repaints() const { return repaints_; }
+
+  // Runs the event loop until `done` holds or `timeoutMs` passes; returns
+  // whether it holds.
+  static bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+  bool WaitForLine(const std::string& part, int timeoutMs);
+
+  // Answers the parameter prompt of aliases and macros; unset gives "".
+  std::function<std::string(const std::string& name)> askParam;
+
+ private:
+  // ScrollTarget: no view to scroll.
+  void ScrollBy(int) override {}
+  int Rows() const override { return core_.rows; }
+  int CurLine() const override { return core_.curline(); }
+  // ParamPrompt
+  std::string Ask(const std::string& name) override { return askParam ? askParam(name) : ""; }
+
+  TOptions options_;
+  TermCore core_;
+  CommandLine commandLine_;
+  QtClientSocket socket_;
+  std::vector<std::string> telnetLog_;
+  int repaints_ = 0;
+};
+
+}  // namespace ombrel

@@ -1,0 +1,153 @@
+#include "term/ui/qt_client_socket.h"
+
+#include <QHostAddress>
+#include <QTimer>
+
+#include "accounts/address.h"
+#include "term/term_core.h"
+
+namespace ombrel {
+
+QtClientSocket::QtClientSocket(TermCore& core, QObject* parent) : QObject(parent), core_(core) {
+  core_.SetSocket(this);
+  connect(&socket_, &QAbstractSocket::stateChanged, this, &QtClientSocket::StateChanged);
+  connect(&socket_, &QAbstractSocket::connected, this, &QtClientSocket::ConnectedToPeer);
+  connect(&socket_, &QIODevice::readyRead, this, &QtClientSocket::ReadyRead);
+  connect(&socket_, &QAbstractSocket::disconnected, this, &QtClientSocket::DisconnectedFromPeer);
+  connect(&socket_, &QAbstractSocket::errorOccurred, this, &QtClientSocket::ErrorOccurred);
+}
+
+QtClientSocket::~QtClientSocket() {
+  // The terminal is going away with its socket: it hears nothing more.
+  socket_.disconnect(this);
+  socket_.abort();
+  if (core_.Socket() == this) core_.SetSocket(nullptr);
+}
+
+void QtClientSocket::SetAddress(const std::string& address) {
+  address_ = address;
+  host_.clear();
+}
+
+void QtClientSocket::SetHost(const std::string& host) {
+  host_ = host;
+  address_.clear();
+}
+
+void QtClientSocket::SetPort(int port) { port_ = port; }
+
+bool QtClientSocket::Open(const std::string& target, int port) {
+  if (IsNumericAddress(target)) {
+    SetAddress(target);
+  } else {
+    SetHost(target);
+  }
+  SetPort(port);
+  return Open();
+}
+
+bool QtClientSocket::Open() {
+  // Reopening drops the old connection now, while the caller's reconnect
+  // mark still keeps its disconnect quiet.
+  if (socket_.state() != QAbstractSocket::UnconnectedState) socket_.abort();
+  connected_ = false;
+  connectingReported_ = false;
+  lookingUp_ = address_.empty();
+  if (port_ < 1 || port_ > 0xFFFF) {
+    core_.clientsocketError(SocketErrorKind::Connect);
+    return false;
+  }
+  const quint16 port = static_cast<quint16>(port_);
+  if (!lookingUp_) {
+    std::optional<uint32_t> ip = NumericAddressValue(address_);
+    if (!ip) {
+      core_.clientsocketError(SocketErrorKind::Connect);
+      return false;
+    }
+    socket_.connectToHost(QHostAddress(*ip), port);
+  } else {
+    socket_.connectToHost(QString::fromStdString(host_), port);
+  }
+  return true;
+}
+
+bool QtClientSocket::Active() const { return socket_.state() != QAbstractSocket::UnconnectedState; }
+
+void QtClientSocket::SendText(const std::string& bytes) {
+  if (!connected_ || socket_.state() != QAbstractSocket::ConnectedState || bytes.empty()) return;
+  // Written through at once, in one piece: what the terminal sends next
+  // follows it on the wire. Qt keeps what the system does not take yet.
+  ++sending_;
+  socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  socket_.flush();
+  --sending_;
+}
+
+void QtClientSocket::Close() {
+  // What was sent before closing still goes out.
+  if (socket_.state() == QAbstractSocket::ConnectedState) socket_.flush();
+  socket_.abort();
+}
+
+void QtClientSocket::Notify(std::function<void()> notice) {
+  // A failure while writing must not run the terminal's handlers in the
+  // middle of the operation that sent.
+  if (sending_) {
+    QTimer::singleShot(0, this, std::move(notice));
+  } else {
+    notice();
+  }
+}
+
+void QtClientSocket::StateChanged(QAbstractSocket::SocketState state) {
+  switch (state) {
+    case QAbstractSocket::HostLookupState:
+      // Qt passes through the lookup for a numeric address as well.
+      if (lookingUp_) core_.clientsocketLookup();
+      break;
+    case QAbstractSocket::ConnectingState:
+      // A name with several addresses is tried address by address.
+      if (!connectingReported_) {
+        connectingReported_ = true;
+        core_.clientsocketConnecting();
+      }
+      break;
+    default: break;
+  }
+}
+
+void QtClientSocket::ConnectedToPeer() {
+  connected_ = true;
+  core_.clientsocketConnect();
+}
+
+void QtClientSocket::ReadyRead() {
+  QByteArray data = socket_.readAll();
+  if (data.isEmpty()) return;
+  core_.clientsocketRead(std::string(data.constData(), static_cast<size_t>(data.size())));
+}
+
+void QtClientSocket::DisconnectedFromPeer() {
+  connected_ = false;
+  Notify([this] { core_.clientsocketDisconnect(); });
+}
+
+void QtClientSocket::ErrorOccurred(QAbstractSocket::SocketError error) {
+  // The peer closing is no failure: the disconnect follows.
+  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  SocketErrorKind kind;
+  if (!connected_) {
+    // Refused, unreachable, unknown host, timed out: the connection was
+    // never made.
+    kind = SocketErrorKind::Connect;
+  } else if (sending_) {
+    kind = SocketErrorKind::Send;
+  } else if (error == QAbstractSocket::OperationError || error == QAbstractSocket::UnknownSocketError) {
+    kind = SocketErrorKind::General;
+  } else {
+    kind = SocketErrorKind::Receive;
+  }
+  Notify([this, kind] { core_.clientsocketError(kind); });
+}
+
+}  // namespace ombrel

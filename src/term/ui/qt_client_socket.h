@@ -1,0 +1,68 @@
+// A terminal's connection: a non-blocking QTcpSocket whose events reach the
+// terminal core as its six notifications, in the order lookup (for a host
+// name), connecting, connect, then reads, and disconnect or error.
+#pragma once
+
+#include <QObject>
+#include <QTcpSocket>
+#include <string>
+
+#include "term/platform.h"
+
+namespace ombrel {
+
+class TermCore;
+
+class QtClientSocket : public QObject, public IClientSocket {
+  Q_OBJECT
+ public:
+  // Becomes the core's socket; the core must outlive it.
+  explicit QtClientSocket(TermCore& core, QObject* parent = nullptr);
+  ~QtClientSocket() override;
+
+  // Where to connect: a numeric address (no name lookup) or a host name;
+  // setting one clears the other.
+  void SetAddress(const std::string& address);
+  void SetHost(const std::string& host);
+  void SetPort(int port);
+
+  // Starts connecting and returns at once; what follows arrives as
+  // notifications. An open connection is closed first, its disconnect
+  // reported before this returns. False when the request failed at once
+  // (reported to the core as a connect error).
+  bool Open();
+  // A numeric text as an address, anything else as a host name.
+  bool Open(const std::string& target, int port);
+
+  // IClientSocket
+  void SendText(const std::string& bytes) override;
+  // From the request to open until the connection is gone.
+  bool Active() const override;
+  void Close() override;
+  std::string Address() const override { return address_; }
+  std::string Host() const override { return host_; }
+  int Port() const override { return port_; }
+
+  // True once connected and until the disconnect.
+  bool Connected() const { return connected_; }
+
+ private:
+  void StateChanged(QAbstractSocket::SocketState state);
+  void ConnectedToPeer();
+  void ReadyRead();
+  void DisconnectedFromPeer();
+  void ErrorOccurred(QAbstractSocket::SocketError error);
+  // Runs now, or after the send in progress when one is.
+  void Notify(std::function<void()> notice);
+
+  TermCore& core_;
+  QTcpSocket socket_;
+  std::string address_, host_;
+  int port_ = 23;
+  bool lookingUp_ = false;
+  bool connectingReported_ = false;
+  bool connected_ = false;
+  int sending_ = 0;
+};
+
+}  // namespace ombrel

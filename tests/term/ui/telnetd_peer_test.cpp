@@ -1,0 +1,163 @@
+// busybox's telnetd as the peer: a real telnet server negotiating with the
+// terminal, a shell behind it reporting the window size it was given.
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <signal.h>
+#include <sys/prctl.h>
+
+#include "term/ui/headless_terminal.h"
+
+using ombrel::HeadlessTerminal;
+using ombrel::TOptions;
+
+namespace {
+
+constexpr int kWait = 10000;
+
+bool HasTelnetd(const QString& busybox) {
+  if (busybox.isEmpty() || !QFileInfo(busybox).isExecutable()) return false;
+  QProcess list;
+  list.start(busybox, {"--list"});
+  if (!list.waitForFinished(kWait)) {
+    list.kill();
+    list.waitForFinished();
+    return false;
+  }
+  return list.readAllStandardOutput().split('\n').contains("telnetd");
+}
+
+// The copy set-up unpacks into the build tree, else one on the path.
+QString FindBusybox() {
+  const QString own = QStringLiteral(OMBREL_BUSYBOX_DIR "/bin/busybox");
+  if (HasTelnetd(own)) return own;
+  const QString system = QStandardPaths::findExecutable("busybox");
+  return HasTelnetd(system) ? system : QString();
+}
+
+int FreePort() {
+  QTcpServer probe;
+  if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
+  return probe.serverPort();
+}
+
+// What the terminal shows, for failure messages.
+QString Screen(const HeadlessTerminal& t) {
+  QString all;
+  for (const auto& line : t.Lines()) all += QString::fromLatin1(line.data(), line.size()) + "\n";
+  return all;
+}
+
+// telnetd in the foreground on a loopback port, with a plain shell for
+// every connection; killed when the test ends.
+class Telnetd {
+ public:
+  explicit Telnetd(const QString& busybox) {
+    // Should this test die without cleaning up, the server goes with it.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    // Another program may take the free port first: try a few.
+    for (int attempt = 0; attempt < 3 && !port_; ++attempt) {
+      const int port = FreePort();
+      process_.start(busybox, {"telnetd", "-F", "-b", "127.0.0.1", "-p", QString::number(port), "-l",
+                               "/bin/sh"});
+      if (!process_.waitForStarted(kWait)) continue;
+      if (WaitListening(port)) {
+        port_ = port;
+      } else {
+        Stop();
+      }
+    }
+  }
+  ~Telnetd() { Stop(); }
+  int Port() const { return port_; }
+  QString Output() { return QString::fromLocal8Bit(process_.readAll()); }
+
+ private:
+  bool WaitListening(int port) {
+    QDeadlineTimer deadline(kWait);
+    while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
+      QTcpSocket probe;
+      probe.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+      if (probe.waitForConnected(500)) {
+        probe.abort();
+        return true;
+      }
+      QTest::qWait(50);
+    }
+    return false;
+  }
+  void Stop() {
+    if (process_.state() != QProcess::NotRunning) {
+      process_.kill();
+      process_.waitForFinished(kWait);
+    }
+  }
+
+  QProcess process_;
+  int port_ = 0;
+};
+
+}  // namespace
+
+class TelnetdPeerTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void shellSeesTheReportedWindowSize();
+};
+
+void TelnetdPeerTest::shellSeesTheReportedWindowSize() {
+  const QString busybox = FindBusybox();
+  if (busybox.isEmpty()) {
+    QSKIP("no busybox with telnetd: tools/setup.sh (run by make test) unpacks busybox-static "
+          "into the build tree's busybox/ folder, and that failed or was not run");
+  }
+  Telnetd server(busybox);
+  QVERIFY2(server.Port() > 0, qPrintable("telnetd did not start: " + server.Output()));
+
+  TOptions options;
+  options.telnet = options.telnetinit = options.telopnaws = true;
+  HeadlessTerminal t(options);
+  t.Core().cols = 80;
+  t.Core().rows = 25;
+  QVERIFY(t.Connect("127.0.0.1", server.Port()));
+  auto logged = [&](const std::string& line) {
+    const auto& log = t.TelnetLog();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  };
+  QVERIFY(HeadlessTerminal::WaitFor([&] { return logged("SB NAWS Sent (79x24)"); }, kWait));
+  // The other options telnetd asks for are refused out of sight.
+  QVERIFY(logged("DO NAWS Received"));
+  QVERIFY(!t.HasLineContaining("\xff"));
+  // The shell's prompt stands on the current line: it waits for input.
+  auto shellPrompt = [&] {
+    const std::string current = t.Lines().back();
+    if (current.size() < 2) return false;
+    const std::string end = current.substr(current.size() - 2);
+    return end == "# " || end == "$ ";
+  };
+
+  QVERIFY(t.WaitFor([&] { return shellPrompt(); }, kWait));
+  t.Type("stty size");
+  QVERIFY2(t.WaitFor([&] { return t.HasLine("24 79"); }, kWait), qPrintable(Screen(t)));
+
+  // A new size reaches the shell's terminal before the next command.
+  t.Resize(100, 30);
+  QCOMPARE(t.TelnetLog().back(), std::string("SB NAWS Sent (99x29)"));
+  QVERIFY(t.WaitFor([&] { return shellPrompt(); }, kWait));
+  t.Type("stty size");
+  QVERIFY2(t.WaitFor([&] { return t.HasLine("29 99"); }, kWait), qPrintable(Screen(t)));
+
+  // The shell ends, telnetd closes the connection.
+  t.Type("exit");
+  QVERIFY(t.WaitForLine("Disconnected.", kWait));
+  QCOMPARE(t.Core().caption, std::string("Not Connected"));
+  QVERIFY(!t.Socket().Active());
+}
+
+QTEST_GUILESS_MAIN(TelnetdPeerTest)
+#include "telnetd_peer_test.moc"

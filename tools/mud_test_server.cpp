@@ -1,0 +1,383 @@
+// A small server that talks like a MUD, for the client's end-to-end tests
+// and benchmarks. It listens on the loopback interface only, serves one
+// client at a time and ends by itself when its time is up.
+//
+//   mud_test_server [--port N] [--timeout SEC] [--once] [--no-do]
+//                   [--chunk N] [--delay-ms MS] [--stream LINES]
+//
+// Once listening it prints "PORT <n>" on a line of its own (port 0, the
+// default, takes a free one). For each client it sends a coloured banner,
+// DO NAWS (unless --no-do) and the prompt "> " without a line end. It
+// answers a WILL NAWS it did not ask for with DO NAWS, refuses every other
+// option, and reports each window size it receives as "NAWS <w>x<h>".
+// Every received line is echoed as "You said: <line>", followed by the
+// prompt again. Commands:
+//
+//   quit                  "Goodbye." and the server closes the connection
+//   size                  the last size received, "NAWS <w>x<h>" or "NAWS none"
+//   split O1,O2,... [TEXT]  TEXT and CR LF, cut at the byte offsets given
+//                         into separate writes with a pause between them;
+//                         without TEXT, "A treasure chest lies here."
+//   stream N              N lines of coloured text, then "END OF STREAM N"
+//
+// --chunk N cuts everything it sends into writes of N bytes (--delay-ms
+// apart, 20 by default), telnet commands and escape sequences included.
+// --stream N sends N stream lines after the banner and then closes.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr unsigned char IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250,
+                        SE = 240, AYT = 246, NAWS = 31;
+
+struct Settings {
+  int port = 0;
+  int timeoutSec = 30;
+  bool once = false;
+  bool sendDo = true;
+  size_t chunk = 0;
+  int delayMs = 20;
+  long streamLines = -1;
+};
+
+Settings settings;
+Clock::time_point deadline;
+
+bool TimeUp() { return Clock::now() >= deadline; }
+
+int MsLeft() {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left < 0 ? 0 : static_cast<int>(left);
+}
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// One client connection; false once the client is gone.
+class Session {
+ public:
+  explicit Session(int fd) : fd_(fd) {}
+
+  void Run() {
+    Write("\x1b[1;33mWelcome to \x1b[1;32mthe Test MUD\x1b[0m\r\n"
+          "\x1b[36mA place to try out clients.\x1b[0m\r\n");
+    if (settings.sendDo) {
+      Write(Command(DO, NAWS));
+      himNaws_ = WantYes;
+    }
+    if (settings.streamLines >= 0) {
+      Stream(settings.streamLines);
+      return;
+    }
+    Write("> ");
+    char buf[4096];
+    while (alive_ && !TimeUp()) {
+      pollfd p{fd_, POLLIN, 0};
+      int n = poll(&p, 1, MsLeft());
+      if (n <= 0) continue;
+      ssize_t got = recv(fd_, buf, sizeof buf, 0);
+      if (got <= 0) break;
+      for (ssize_t i = 0; i < got && alive_; ++i) Feed(static_cast<unsigned char>(buf[i]));
+    }
+  }
+
+ private:
+  enum Q { No, Yes, WantYes };
+  enum State { Data, GotIac, GotVerb, InSb, SbIac };
+
+  static std::string Command(unsigned char verb, unsigned char option) {
+    return std::string{static_cast<char>(IAC), static_cast<char>(verb), static_cast<char>(option)};
+  }
+
+  void WriteAll(const char* data, size_t size) {
+    while (size > 0 && alive_) {
+      ssize_t n = send(fd_, data, size, MSG_NOSIGNAL);
+      if (n <= 0) {
+        alive_ = false;
+        return;
+      }
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+  }
+
+  void Write(const std::string& bytes) {
+    if (settings.chunk == 0) {
+      WriteAll(bytes.data(), bytes.size());
+      return;
+    }
+    for (size_t at = 0; at < bytes.size() && alive_; at += settings.chunk) {
+      if (at > 0) Pause(settings.delayMs);
+      WriteAll(bytes.data() + at, std::min(settings.chunk, bytes.size() - at));
+    }
+  }
+
+  void Feed(unsigned char c) {
+    switch (state_) {
+      case Data:
+        if (c == IAC) {
+          state_ = GotIac;
+        } else {
+          DataByte(c);
+        }
+        break;
+      case GotIac:
+        if (c == IAC) {
+          DataByte(c);
+          state_ = Data;
+        } else if (c == WILL || c == WONT || c == DO || c == DONT) {
+          verb_ = c;
+          state_ = GotVerb;
+        } else if (c == SB) {
+          sb_.clear();
+          state_ = InSb;
+        } else {
+          if (c == AYT) Write("[Yes]\r\n");
+          state_ = Data;
+        }
+        break;
+      case GotVerb:
+        Negotiation(verb_, c);
+        state_ = Data;
+        break;
+      case InSb:
+        if (c == IAC) {
+          state_ = SbIac;
+        } else {
+          sb_.push_back(static_cast<char>(c));
+        }
+        break;
+      case SbIac:
+        if (c == SE) {
+          SubNegotiation();
+          state_ = Data;
+        } else {
+          // A doubled IAC is one data byte; the client sends 255 in a size
+          // undoubled, which reads the same here.
+          sb_.push_back(static_cast<char>(IAC));
+          if (c != IAC) sb_.push_back(static_cast<char>(c));
+          state_ = InSb;
+        }
+        break;
+    }
+  }
+
+  void Negotiation(unsigned char verb, unsigned char option) {
+    if (option != NAWS) {
+      if (verb == WILL) Write(Command(DONT, option));
+      if (verb == DO) Write(Command(WONT, option));
+      return;
+    }
+    if (verb == WILL) {
+      if (himNaws_ == No) Write(Command(DO, NAWS));
+      himNaws_ = Yes;
+    } else if (verb == WONT) {
+      if (himNaws_ == Yes) Write(Command(DONT, NAWS));
+      himNaws_ = No;
+    } else if (verb == DO) {
+      Write(Command(WONT, NAWS));  // the server has no window to report
+    }
+  }
+
+  void SubNegotiation() {
+    if (sb_.size() != 5 || static_cast<unsigned char>(sb_[0]) != NAWS) return;
+    auto byte = [&](int i) { return static_cast<unsigned char>(sb_[static_cast<size_t>(i)]); };
+    width_ = byte(1) << 8 | byte(2);
+    height_ = byte(3) << 8 | byte(4);
+    haveSize_ = true;
+    Write(SizeLine());
+  }
+
+  std::string SizeLine() const {
+    if (!haveSize_) return "NAWS none\r\n";
+    return "NAWS " + std::to_string(width_) + "x" + std::to_string(height_) + "\r\n";
+  }
+
+  void DataByte(unsigned char c) {
+    if (c == '\r' || c == '\n') {
+      // CR LF, LF CR, CR NUL and lone CR or LF all end one line.
+      if (lastEnd_ != 0 && lastEnd_ != c) {
+        lastEnd_ = 0;
+        return;
+      }
+      lastEnd_ = c;
+      Line(line_);
+      line_.clear();
+      return;
+    }
+    if (c == 0 && lastEnd_ == '\r') {
+      lastEnd_ = 0;
+      return;
+    }
+    lastEnd_ = 0;
+    line_.push_back(static_cast<char>(c));
+  }
+
+  void Line(const std::string& line) {
+    Write("You said: " + line + "\r\n");
+    if (line == "quit") {
+      Write("Goodbye.\r\n");
+      alive_ = false;
+      return;
+    }
+    if (line == "size") {
+      Write(SizeLine());
+    } else if (line.rfind("split ", 0) == 0) {
+      Split(line.substr(6));
+    } else if (line.rfind("stream ", 0) == 0) {
+      Stream(std::atol(line.c_str() + 7));
+    }
+    Write("> ");
+  }
+
+  void Split(const std::string& args) {
+    size_t space = args.find(' ');
+    std::string text =
+        (space == std::string::npos ? std::string("A treasure chest lies here.") : args.substr(space + 1)) +
+        "\r\n";
+    std::vector<size_t> cuts;
+    for (const char* p = args.c_str(); *p && *p != ' ';) {
+      char* end;
+      unsigned long v = std::strtoul(p, &end, 10);
+      if (end == p) break;
+      cuts.push_back(v);
+      p = *end == ',' ? end + 1 : end;
+    }
+    size_t from = 0;
+    for (size_t cut : cuts) {
+      if (cut <= from || cut >= text.size()) continue;
+      WriteAll(text.data() + from, cut - from);
+      Pause(settings.delayMs);
+      from = cut;
+    }
+    WriteAll(text.data() + from, text.size() - from);
+  }
+
+  // Lines of mixed colours, some long enough to wrap, each starting with
+  // its number so a client can check that none is lost or reordered.
+  void Stream(long lines) {
+    static const char* const kWords[] = {"the", "orc", "swings", "at", "you", "misses",
+                                         "gold", "coins", "dark", "corridor", "north", "a"};
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    std::string block;
+    for (long i = 0; i < lines && alive_; ++i) {
+      char head[64];
+      std::snprintf(head, sizeof head, "\x1b[1;3%um[%06ld]\x1b[0m ", 1 + next() % 7, i);
+      std::string line = head;
+      int words = 3 + static_cast<int>(next() % (i % 9 == 0 ? 40 : 12));
+      for (int w = 0; w < words; ++w) {
+        if (next() % 4 == 0) line += "\x1b[3" + std::to_string(next() % 8) + "m";
+        line += kWords[next() % (sizeof kWords / sizeof *kWords)];
+        line += ' ';
+      }
+      line += "\x1b[0m\r\n";
+      block += line;
+      if (block.size() >= 8192) {
+        Write(block);
+        block.clear();
+      }
+    }
+    block += "END OF STREAM " + std::to_string(lines) + "\r\n";
+    Write(block);
+  }
+
+  int fd_;
+  bool alive_ = true;
+  State state_ = Data;
+  unsigned char verb_ = 0;
+  std::string sb_;
+  Q himNaws_ = No;
+  bool haveSize_ = false;
+  int width_ = 0, height_ = 0;
+  std::string line_;
+  unsigned char lastEnd_ = 0;
+};
+
+bool ParseArgs(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    const char* v = nullptr;
+    if (a == "--once") {
+      settings.once = true;
+    } else if (a == "--no-do") {
+      settings.sendDo = false;
+    } else if ((a == "--port" || a == "--timeout" || a == "--chunk" || a == "--delay-ms" ||
+                a == "--stream") &&
+               (v = value())) {
+      long n = std::atol(v);
+      if (a == "--port") settings.port = static_cast<int>(n);
+      if (a == "--timeout") settings.timeoutSec = static_cast<int>(n);
+      if (a == "--chunk") settings.chunk = static_cast<size_t>(n);
+      if (a == "--delay-ms") settings.delayMs = static_cast<int>(n);
+      if (a == "--stream") settings.streamLines = n;
+    } else {
+      std::fprintf(stderr, "mud_test_server: unknown or incomplete option %s\n", a.c_str());
+      return false;
+    }
+  }
+  return settings.timeoutSec > 0 && settings.port >= 0 && settings.port <= 0xFFFF;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!ParseArgs(argc, argv)) return 2;
+  deadline = Clock::now() + std::chrono::seconds(settings.timeoutSec);
+
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  if (listener < 0) {
+    std::perror("socket");
+    return 1;
+  }
+  int one = 1;
+  setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<uint16_t>(settings.port));
+  if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 || listen(listener, 4) < 0) {
+    std::perror("bind");
+    return 1;
+  }
+  socklen_t len = sizeof addr;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+  std::printf("PORT %d\n", ntohs(addr.sin_port));
+  std::fflush(stdout);
+
+  while (!TimeUp()) {
+    pollfd p{listener, POLLIN, 0};
+    if (poll(&p, 1, MsLeft()) <= 0) continue;
+    int fd = accept(listener, nullptr, nullptr);
+    if (fd < 0) continue;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    Session(fd).Run();
+    // Closing with the client's bytes unread would reset the connection
+    // and could lose the last lines: end the sending side, then drain.
+    shutdown(fd, SHUT_WR);
+    char sink[4096];
+    for (int i = 0; i < 100 && !TimeUp(); ++i) {
+      pollfd c{fd, POLLIN, 0};
+      if (poll(&c, 1, 20) > 0 && recv(fd, sink, sizeof sink, 0) <= 0) break;
+    }
+    close(fd);
+    if (settings.once) break;
+  }
+  close(listener);
+  return 0;
+}
