@@ -23,6 +23,7 @@
 #include "app/ui/d_module.h"
 #include "app/ui/main_form.h"
 #include "app/ui/sound_player.h"
+#include "term/ui/qt_client_socket.h"
 #include "term/ui/qt_paint.h"
 
 namespace ombrel {
@@ -102,7 +103,8 @@ TtermForm::TtermForm(TmainForm* main, TOptions* options, QWidget* parent)
       main_(main),
       core_(options),
       commandLine_(core_, *this, *this),
-      view_(core_) {
+      view_(core_),
+      connection_(std::make_unique<QtClientSocket>(core_)) {
   setWindowTitle(Caption());
   setMinimumSize(120, 80);
   sbar->setFixedWidth(16);

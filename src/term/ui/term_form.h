@@ -22,6 +22,7 @@ namespace ombrel {
 
 class TmainForm;
 class TermBox;
+class QtClientSocket;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   Q_OBJECT
@@ -36,6 +37,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   void SetCaption(const QString& caption);
   void SetOptions(TOptions* options);
   void SetSocket(IClientSocket* socket) { core_.SetSocket(socket); }
+  // The terminal's own connection; tests may put another socket in its place.
+  QtClientSocket& Connection() { return *connection_; }
 
   // Registry bookkeeping of the main window.
   QMdiSubWindow* subWindow = nullptr;
@@ -100,6 +103,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   TermCore core_;
   CommandLine commandLine_;
   TermView view_;
+  // After the core: the socket reports to it until the socket is gone.
+  std::unique_ptr<QtClientSocket> connection_;
   QImage bitmap_;
   static constexpr int kFrameMs = 16;
   QTimer* frameTimer_ = nullptr;
