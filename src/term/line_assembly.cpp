@@ -128,13 +128,8 @@ void TermCore::NewLine(std::string lineText, bool checkTriggers) {
   }
   ++store_.curline;
   auto& buf = store_.buf;
-  if (static_cast<size_t>(store_.curline) >= buf.size()) {
-    // The store grows by 500 lines; the reserve keeps long sessions from
-    // moving every line on each step.
-    size_t want = static_cast<size_t>(store_.curline) + LineStore::kGrowBy;
-    if (want > buf.capacity()) buf.reserve(std::max(want, buf.capacity() * 2));
-    buf.resize(want);
-  }
+  if (static_cast<size_t>(store_.curline) >= buf.size())
+    buf.resize(static_cast<size_t>(store_.curline) + LineStore::kGrowBy);
   tbufrec& cur = store_.Current();
   cur.text = options_->margin;
   cur.startcolor = carry_.color;

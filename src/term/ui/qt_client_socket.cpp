@@ -10,6 +10,9 @@ namespace ombrel {
 
 QtClientSocket::QtClientSocket(TermCore& core, QObject* parent) : QObject(parent), core_(core) {
   core_.SetSocket(this);
+  // A flooding server is read a bounded piece at a time, so input and
+  // painting get their turn between pieces; the rest waits in the system.
+  socket_.setReadBufferSize(kReadBufferSize);
   connect(&socket_, &QAbstractSocket::stateChanged, this, &QtClientSocket::StateChanged);
   connect(&socket_, &QAbstractSocket::connected, this, &QtClientSocket::ConnectedToPeer);
   connect(&socket_, &QIODevice::readyRead, this, &QtClientSocket::ReadyRead);

@@ -43,6 +43,8 @@ class QtClientSocket : public QObject, public IClientSocket {
   std::string Host() const override { return host_; }
   int Port() const override { return port_; }
 
+  static constexpr qint64 kReadBufferSize = 256 * 1024;
+
   // True once connected and until the disconnect.
   bool Connected() const { return connected_; }
 
