@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ui/main_form.h"
@@ -130,7 +131,14 @@ void PresetCustomColors() {
 
 void DropCombo::showPopup() {
   emit dropDown();
+  fromPopup_ = true;
   QComboBox::showPopup();
+}
+
+void DropCombo::hidePopup() {
+  QComboBox::hidePopup();
+  // The choice made in the list is reported right after it closes.
+  QTimer::singleShot(0, this, [this] { fromPopup_ = false; });
 }
 
 ColorSwatch::ColorSwatch(QWidget* parent, Color color) : QFrame(parent), color_(color) {
@@ -167,7 +175,7 @@ ToptionForm::ToptionForm(TOptionSetList& sets, TmainForm* main, TaddOptionSetFor
   BuildTop();
   pc = new QTabWidget(this);
   pc->setObjectName("pc");
-  pc->tabBar()->setStyleSheet("QTabBar::tab { width: 60px; }");
+  pc->tabBar()->setStyleSheet("QTabBar::tab { min-width: 60px; padding: 3px 4px; }");
   BuildDisplayTab();
   BuildTelnetTab();
   BuildTriggerTab();
@@ -348,7 +356,7 @@ void ToptionForm::BuildTriggerTab() {
   grid->addWidget(trigDeleteBtn, 0, 3);
   grid->addWidget(new QLabel("Trigger String", triggerTab), 1, 0);
   grid->addWidget(trigStringEdit, 1, 1, 1, 3);
-  grid->addWidget(trigSendCB, 2, 0);
+  grid->addWidget(trigSendCB, 2, 0, Qt::AlignTop);
   grid->addWidget(trigSendMemo, 2, 1, 1, 3);
   grid->addWidget(trigPlaysoundCB, 3, 0);
   grid->addWidget(trigSoundfileEdit, 3, 1, 1, 2);
@@ -641,11 +649,17 @@ void ToptionForm::applyBtnClick() { ApplySet(); }
 void ToptionForm::optionsetComboDropDown() { ApplySet(); }
 
 void ToptionForm::optionsetComboClick() {
-  // The list opened by the mouse applied the set shown; a choice by the
-  // keyboard opens nothing, so keep the edits of the set being left here.
-  StoreControls();
+  // Opening the list applied the set being left; a choice made with the
+  // keyboard opens nothing, so its edits are kept here, and the terminals
+  // on it are refreshed as Apply would.
+  TOptions* left = currentSet_;
+  const bool keyboard = !optionsetCombo->FromPopup();
+  if (keyboard) StoreControls();
   ShowSet();
   ApplySet();
+  if (keyboard && left && left != currentSet_)
+    for (TtermForm* t : Terminals())
+      if (t->core().Options() == left) t->LayoutTerminal();
 }
 
 void ToptionForm::addOptionsBtnClick() {

@@ -29,8 +29,14 @@ class DropCombo : public QComboBox {
  public:
   using QComboBox::QComboBox;
   void showPopup() override;
+  void hidePopup() override;
+  // True while a choice comes from the opened list rather than the keyboard.
+  bool FromPopup() const { return fromPopup_; }
  signals:
   void dropDown();
+
+ private:
+  bool fromPopup_ = false;
 };
 
 // A clickable colour swatch.

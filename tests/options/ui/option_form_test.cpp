@@ -123,6 +123,19 @@ class OptionFormTest : public QObject {
     QCOMPARE(form->CurrentSet(), &sets.At(0));
   }
 
+  void choosingASetAppliesItAndKeepsTheEditsOfTheSetLeft() {
+    TtermForm* t = main->NewTerminal();
+    Activate(t);
+    form->ShowEditor();
+    form->chooseColor = [](Color) { return std::optional<Color>(0x0000FF); };
+    form->bgcolorPanel->clicked();
+    ChooseSet(1);  // by the keyboard: no list opened first
+    QCOMPARE(sets.At(0).bgcolor, Color{0x0000FF});
+    QCOMPARE(sets.At(1).bgcolor, Color{0});
+    QCOMPARE(t->core().Options(), &sets.At(1));
+    QCOMPARE(form->bgcolorPanel->color(), Color{0});
+  }
+
   void applyRefreshesEveryTerminalOfTheSet() {
     std::vector<TtermForm*> fight;
     for (int i = 0; i < 3; ++i) {
