@@ -451,6 +451,7 @@ void ToptionForm::ShowEditor() {
     show();
     return;
   }
+  if (isMinimized()) showNormal();
   raise();
   activateWindow();
 }
