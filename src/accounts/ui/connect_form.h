@@ -1,0 +1,62 @@
+// The account manager: edits accounts.dat and connects the current
+// terminal to the chosen account.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "accounts/account.h"
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ombrel {
+
+class TmainForm;
+class TnewThingForm;
+
+class TconnectForm : public QDialog {
+  Q_OBJECT
+ public:
+  TconnectForm(TmainForm* main, TnewThingForm* namePrompt);
+
+  // The Accounts command: the dialog, then Connect when it closed with it.
+  void Execute();
+  void ShowAccount();
+  void StoreAccount();
+  void Connect();
+  void AddBtnClick();
+  void deleteBtnClick();
+
+  const TAccountList& Accounts() const { return accounts_; }
+
+  QListWidget* accountLB;
+  QLineEdit *nameEdit, *serverEdit, *portEdit;
+  QComboBox* optionsetCombo;
+  QPlainTextEdit *autoMemo, *commentMemo;
+  QPushButton *AddBtn, *deleteBtn, *closeBtn, *connectBtn;
+
+  // The delete question; tests answer it.
+  std::function<bool(const QString& text)> confirmDelete;
+
+  void done(int result) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QString AccountsPath() const;
+  void FieldLeft(QObject* field);
+  void Select(int index);
+
+  TmainForm* main_;
+  TnewThingForm* namePrompt_;
+  TAccountList accounts_;
+  bool showing_ = false;  // filling the fields, not the user editing
+};
+
+}  // namespace ombrel

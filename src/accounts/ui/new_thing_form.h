@@ -1,0 +1,37 @@
+// The name prompt for a new account (and a new trigger or alias).
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ombrel {
+
+class TnewThingForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TnewThingForm(QWidget* parent);
+  // The trimmed name, or none when cancelled. `missing` is the message
+  // shown when OK is pressed on an empty name.
+  std::optional<std::string> Ask(const QString& caption, const QString& label, const QString& missing);
+
+  QLabel* nameLabel;
+  QLineEdit* nameEdit;
+  QPushButton *okBtn, *cancelBtn;
+  // The "Missing Input" box; tests answer it.
+  std::function<void(const QString& text)> warn;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void okBtnClick();
+  QString missing_;
+};
+
+}  // namespace ombrel

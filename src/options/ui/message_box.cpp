@@ -1,0 +1,16 @@
+#include "options/ui/message_box.h"
+
+#include <QMessageBox>
+
+namespace ombrel {
+
+bool ShowMessageBox(QWidget* parent, const Message& m) {
+  QMessageBox::Icon icon = QMessageBox::Warning;
+  if (m.icon == MsgIcon::Question) icon = QMessageBox::Question;
+  if (m.icon == MsgIcon::Error) icon = QMessageBox::Critical;
+  QMessageBox box(icon, QString::fromLocal8Bit(m.caption.c_str()), QString::fromLocal8Bit(m.text.c_str()),
+                  m.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+  return box.exec() != QMessageBox::No;
+}
+
+}  // namespace ombrel

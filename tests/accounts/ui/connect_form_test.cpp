@@ -1,0 +1,174 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "accounts/ui/connect_form.h"
+#include "accounts/ui/new_thing_form.h"
+#include "app/ui/d_module.h"
+#include "app/ui/main_form.h"
+#include "term/ui/qt_client_socket.h"
+#include "term/ui/term_form.h"
+
+using namespace ombrel;
+
+class ConnectFormTest : public QObject {
+  Q_OBJECT
+
+  TOptionSetList sets;
+  std::unique_ptr<QTemporaryDir> dataDir;
+  std::unique_ptr<TmainForm> main;
+  TnewThingForm* prompt = nullptr;
+  TconnectForm* form = nullptr;
+  QStringList messages;
+
+  std::string AccountsFile() {
+    std::ifstream in((dataDir->path() + "/accounts.dat").toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  // Answers the name prompt once it is up.
+  void TypeName(const QString& name) {
+    QTimer::singleShot(0, [this, name] {
+      prompt->nameEdit->setText(name);
+      prompt->okBtn->click();
+    });
+  }
+  // The focus leaves the field, as a click elsewhere in the dialog does.
+  void Leave(QWidget* field) {
+    QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(field, &out);
+  }
+
+ private slots:
+  void init() {
+    sets.Clear();
+    sets.AddNew("Default");
+    sets.AddNew("Fight");
+    dataDir = std::make_unique<QTemporaryDir>();
+    messages.clear();
+    main = std::make_unique<TmainForm>(sets, dataDir->path() + "/");
+    main->message = [this](TmainForm::MessageKind, const QString& c, const QString& t) { messages << c + "|" + t; };
+    main->SetModule(new TdModule(main.get()));
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    messages.clear();
+    prompt = new TnewThingForm(main.get());
+    form = new TconnectForm(main.get(), prompt);
+    form->show();
+    QApplication::processEvents();
+  }
+  void cleanup() {
+    main.reset();
+    dataDir.reset();
+  }
+
+  void addTrimsTheNameAndShowsTheDefaults() {
+    TypeName("  Mud  ");
+    form->AddBtn->click();
+    QCOMPARE(form->accountLB->count(), 1);
+    QCOMPARE(form->accountLB->currentItem()->text(), QString("Mud"));
+    QCOMPARE(form->nameEdit->text(), QString("Mud"));
+    QCOMPARE(form->serverEdit->text(), QString("Host Server Name"));
+    QCOMPARE(form->portEdit->text(), QString("23"));
+    QCOMPARE(form->optionsetCombo->currentText(), QString("Default"));
+    QCOMPARE(form->commentMemo->toPlainText(), QString("No Comments\n"));
+    // An empty name keeps the prompt open with its message.
+    QStringList warned;
+    prompt->warn = [&](const QString& t) { warned << t; };
+    QTimer::singleShot(0, [&] {
+      prompt->nameEdit->setText("   ");
+      prompt->okBtn->click();
+      QVERIFY(prompt->isVisible());
+      prompt->cancelBtn->click();
+    });
+    form->AddBtn->click();
+    QCOMPARE(warned, QStringList{"Please enter a name for the new account."});
+    QCOMPARE(form->accountLB->count(), 1);
+  }
+
+  void fieldsAreStoredWhenLeftAndThePortKeepsItsDigits() {
+    TypeName("Home");
+    form->AddBtn->click();
+    form->portEdit->setText("4a0b0");
+    Leave(form->portEdit);
+    QCOMPARE(form->portEdit->text(), QString("400"));
+    QCOMPARE(form->Accounts().At(0).port, std::string("400"));
+    form->portEdit->clear();
+    Leave(form->portEdit);
+    QCOMPARE(form->portEdit->text(), QString("23"));
+    form->nameEdit->clear();
+    Leave(form->nameEdit);
+    QCOMPARE(form->accountLB->item(0)->text(), QString("Unnamed Account"));
+    form->autoMemo->setPlainText("me\nsecret");
+    Leave(form->autoMemo);
+    QCOMPARE(form->Accounts().At(0).autoSend, (Lines{"me", "secret"}));
+  }
+
+  void deletingTheOnlyAccountWritesAnEmptyFileAndTheSelectionIsKept() {
+    TypeName("Alpha");
+    form->AddBtn->click();
+    TypeName("Beta");
+    form->AddBtn->click();
+    QCOMPARE(form->accountLB->currentRow(), 1);
+    form->reject();
+    QCOMPARE(main->config.accountIndex, 1);
+    form->show();  // reloads the file and selects the same entry
+    QApplication::processEvents();
+    QCOMPARE(form->accountLB->count(), 2);
+    QCOMPARE(form->nameEdit->text(), QString("Beta"));
+
+    QStringList asked;
+    form->confirmDelete = [&](const QString& t) { asked << t; return asked.size() > 1; };
+    form->deleteBtn->click();  // No
+    QCOMPARE(form->accountLB->count(), 2);
+    form->deleteBtn->click();  // Yes
+    QCOMPARE(asked.last(), QString("Do you really want to delete account Beta?"));
+    QCOMPARE(form->accountLB->count(), 1);
+    QCOMPARE(form->nameEdit->text(), QString("Alpha"));
+    form->deleteBtn->click();
+    QCOMPARE(form->accountLB->count(), 0);
+    QVERIFY(form->nameEdit->text().isEmpty());
+    form->reject();
+    QCOMPARE(AccountsFile(), std::string());
+    // An index beyond the file selects nothing.
+    form->show();
+    QApplication::processEvents();
+    QCOMPARE(form->accountLB->currentRow(), -1);
+  }
+
+  void connectGivesTheTerminalItsSetCaptionAndTarget() {
+    TtermForm* t = main->NewTerminal();
+    QApplication::processEvents();
+    TypeName("Arena");
+    form->AddBtn->click();
+    form->optionsetCombo->setCurrentIndex(1);
+    form->serverEdit->setText("LOCALHOST");
+    form->portEdit->setText("1");
+    form->autoMemo->setPlainText("hero\npass");
+    form->Connect();
+    QCOMPARE(t->core().Options(), &sets.At(1));
+    QCOMPARE(t->Caption(), QString("Arena"));
+    QCOMPARE(t->core().autologin, std::string("hero\r\npass"));
+    QCOMPARE(t->Connection().Host(), std::string("localhost"));
+    QCOMPARE(t->Connection().Address(), std::string());
+    QCOMPARE(t->Connection().Port(), 1);
+    t->Connection().Close();
+
+    form->serverEdit->setText("192.168.0.10");
+    form->portEdit->setText("x");
+    form->Connect();
+    QCOMPARE(t->Connection().Address(), std::string("192.168.0.10"));
+    QCOMPARE(messages, QStringList{"Ombrel|'x' is not a valid integer value"});
+    QVERIFY(!t->Connected());
+  }
+};
+
+QTEST_MAIN(ConnectFormTest)
+#include "connect_form_test.moc"

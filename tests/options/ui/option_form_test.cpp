@@ -1,0 +1,310 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/ui/d_module.h"
+#include "app/ui/main_form.h"
+#include "options/ui/add_option_set_form.h"
+#include "options/ui/option_form.h"
+#include "term/ui/term_form.h"
+
+using namespace ombrel;
+
+class OptionFormTest : public QObject {
+  Q_OBJECT
+
+  TOptionSetList sets;
+  std::unique_ptr<TmainForm> main;
+  TdModule* module = nullptr;
+  TaddOptionSetForm* addForm = nullptr;
+  ToptionForm* form = nullptr;
+  std::vector<Message> asked;
+  bool answer = true;
+  int saves = 0;
+  bool saveWorks = true;
+
+  AskFn Recorder() {
+    return [this](const Message& m) {
+      asked.push_back(m);
+      return answer;
+    };
+  }
+  void Activate(TtermForm* t) {
+    main->Workspace()->setActiveSubWindow(t->subWindow);
+    QCoreApplication::processEvents();
+  }
+  template <class W>
+  W* Find(const char* name) {
+    W* w = form->findChild<W*>(name);
+    if (!w) qFatal("no control %s", name);
+    return w;
+  }
+  void ChooseSet(int index) {
+    form->optionsetCombo->setCurrentIndex(index);
+    form->optionsetComboClick();
+  }
+
+ private slots:
+  void init() {
+    sets.Clear();
+    sets.AddNew("Default");
+    sets.AddNew("Fight").font.size = 9;
+    main = std::make_unique<TmainForm>(sets, QDir::tempPath() + "/ombrel-of-data/");
+    main->message = [](TmainForm::MessageKind, const QString&, const QString&) {};
+    addForm = new TaddOptionSetForm(main.get());
+    module = new TdModule(main.get());
+    main->SetModule(module);
+    form = new ToptionForm(sets, main.get(), addForm, main.get());
+    module->showOptions = [this] { form->ShowEditor(); };
+    main->refreshOptions = [this](TtermForm* t) {
+      if (form->isVisible()) form->SelectTerminalSet(t);
+    };
+    asked.clear();
+    answer = true;
+    saves = 0;
+    saveWorks = true;
+    form->ask = addForm->ask = Recorder();
+    form->saveOptions = [this] {
+      ++saves;
+      return saveWorks;
+    };
+    main->resize(800, 600);
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+  }
+  void cleanup() { main.reset(); }
+
+  void newSetNameRefusesDefaultButAcceptsOtherCase() {
+    addForm->show();
+    addForm->nameEdit->setText("   ");
+    addForm->okBtn->click();
+    QCOMPARE(asked.back().caption, std::string("Missing Input"));
+    addForm->nameEdit->setText(" Default ");
+    addForm->okBtn->click();
+    QCOMPARE(asked.back().text, std::string("Please choose a different name."));
+    QCOMPARE(asked.back().caption, std::string("Illegal Name"));
+    QVERIFY(addForm->isVisible());
+    QCOMPARE(addForm->nameEdit->text(), QString("Default"));
+    addForm->nameEdit->setText("default");
+    addForm->okBtn->click();
+    QVERIFY(!addForm->isVisible());
+    QCOMPARE(addForm->result(), int(QDialog::Accepted));
+    QCOMPARE(asked.size(), size_t{2});
+  }
+
+  void addSetAppendsADefaultSetAndKeepsTheShownOne() {
+    main->NewTerminal();
+    module->action(ActionId::aOptions)->trigger();
+    QCOMPARE(form->optionsetCombo->currentText(), QString("Default"));
+    QTimer::singleShot(0, addForm, [this] { addForm->okBtn->click(); });  // "Custom Set" as offered
+    form->addOptionsBtn->click();
+    QCOMPARE(sets.Count(), 3);
+    QCOMPARE(sets.NameAt(2), std::string("Custom Set"));
+    QCOMPARE(form->optionsetCombo->itemText(2), QString("Custom Set"));
+    QCOMPARE(form->CurrentSet(), &sets.At(0));
+    QCOMPARE(sets.At(2).font.name, std::string("fixedsys"));
+    QCOMPARE(sets.At(2).ansimap, kDefaultAnsiMap);
+    QCOMPARE(sets.At(2).macros.size(), size_t{9});
+  }
+
+  void editorFollowsTheActivatedTerminal() {
+    TtermForm* a = main->NewTerminal();
+    TtermForm* b = main->NewTerminal();
+    b->SetOptions(&sets.At(1));
+    Activate(b);
+    form->ShowEditor();
+    QCOMPARE(form->CurrentSet(), &sets.At(1));
+    Activate(a);
+    QCOMPARE(form->optionsetCombo->currentText(), QString("Default"));
+    QCOMPARE(form->CurrentSet(), &sets.At(0));
+  }
+
+  void choosingASetAppliesItAndKeepsTheEditsOfTheSetLeft() {
+    TtermForm* t = main->NewTerminal();
+    Activate(t);
+    form->ShowEditor();
+    form->chooseColor = [](Color) { return std::optional<Color>(0x0000FF); };
+    form->bgcolorPanel->clicked();
+    ChooseSet(1);  // by the keyboard: no list opened first
+    QCOMPARE(sets.At(0).bgcolor, Color{0x0000FF});
+    QCOMPARE(sets.At(1).bgcolor, Color{0});
+    QCOMPARE(t->core().Options(), &sets.At(1));
+    QCOMPARE(form->bgcolorPanel->color(), Color{0});
+  }
+
+  void applyRefreshesEveryTerminalOfTheSet() {
+    std::vector<TtermForm*> fight;
+    for (int i = 0; i < 3; ++i) {
+      fight.push_back(main->NewTerminal());
+      fight.back()->SetOptions(&sets.At(1));
+    }
+    TtermForm* other = main->NewTerminal();
+    Activate(other);
+    form->ShowEditor();
+    form->optionsetCombo->setCurrentIndex(1);
+    form->ShowSet();  // shown, not yet applied
+    const int before = fight[0]->view().lineheight;
+    form->chooseFont = [](const TFontDesc& f) {
+      TFontDesc bigger = f;
+      bigger.size = 30;
+      return std::optional<TFontDesc>(bigger);
+    };
+    form->fontBtn->click();
+    QCOMPARE(sets.At(1).font.size, 9);  // nothing before Apply
+    form->applyBtn->click();
+    QCOMPARE(sets.At(1).font.size, 30);
+    QCOMPARE(other->core().Options(), &sets.At(1));
+    for (TtermForm* t : fight) QVERIFY(t->view().lineheight > before);
+    QVERIFY(other->view().lineheight > before);
+    QCOMPARE(sets.At(0).font.size, 9);  // each set keeps its own font
+  }
+
+  void brightRedSwatchAndItsRestore() {
+    form->ShowEditor();
+    form->ansiCB->click();
+    QVERIFY(form->ansimapPanel->isVisible());
+    Color offered = 0;
+    form->chooseColor = [&](Color initial) {
+      offered = initial;
+      return std::optional<Color>(0x123456);
+    };
+    QTest::mouseClick(Find<ColorSwatch>("redLCPanel"), Qt::LeftButton);
+    QCOMPARE(offered, Color{0x0000FF});  // preset with the swatch's colour
+    form->applyBtn->click();
+    QCOMPARE(sets.At(0).ansimap[9], Color{0x123456});
+    QCOMPARE(sets.At(0).ansimap[1], Color{0x00007F});
+    QTest::mouseClick(Find<ColorSwatch>("redLOPanel"), Qt::LeftButton);
+    form->applyBtn->click();
+    QCOMPARE(sets.At(0).ansimap[9], Color{0x0000FF});
+    QVERIFY(Find<ColorSwatch>("magentaDOpanel"));
+  }
+
+  void marginAndHistoryFields() {
+    sets.At(1).margin = "> ";
+    form->ShowEditor();
+    ChooseSet(1);
+    QCOMPARE(form->marginEdit->text(), QString("2"));
+    QCOMPARE(form->historyEdit->text(), QString("50"));
+    form->applyBtn->click();
+    QCOMPARE(sets.At(1).margin, std::string("> "));  // same length: kept
+    QApplication::setActiveWindow(form);
+    QVERIFY(form->isActiveWindow());
+    form->marginEdit->setFocus();
+    form->marginEdit->setText("1a2");
+    form->fontBtn->setFocus();
+    QCOMPARE(form->marginEdit->text(), QString("12"));
+    form->historyEdit->setText("200");
+    form->applyBtn->click();
+    QCOMPARE(sets.At(1).margin, std::string(12, ' '));
+    QCOMPARE(sets.At(1).historysize, 200);
+  }
+
+  void closingWritesTheFileEvenOnCancel() {
+    form->ShowEditor();
+    form->chooseColor = [](Color) { return std::optional<Color>(0x0000FF); };
+    form->bgcolorPanel->clicked();
+    form->cancelBtn->click();
+    QVERIFY(!form->isVisible());
+    QCOMPARE(sets.At(0).bgcolor, Color{0});
+    QCOMPARE(saves, 1);
+    form->ShowEditor();
+    QCOMPARE(form->bgcolorPanel->color(), Color{0});  // shown afresh
+    form->close();
+    QCOMPARE(saves, 2);
+    form->ShowEditor();
+    saveWorks = false;
+    form->OKBtn->click();
+    QCOMPARE(saves, 3);
+    QCOMPARE(asked.back().caption, std::string("File Error"));
+  }
+
+  void deletingASetMovesItsTerminalsToDefault() {
+    sets.At(0).name = "default";  // the first match ignoring case is the doomed set
+    sets.AddNew("Default");
+    TtermForm* t = main->NewTerminal();
+    Activate(t);
+    form->ShowEditor();
+    QCOMPARE(form->CurrentSet(), &sets.At(0));
+    answer = false;
+    form->deleteOptionsBtn->click();
+    QCOMPARE(asked.back().text, std::string("Do you really want to delete option set \"default\""));
+    QCOMPARE(sets.Count(), 3);
+    answer = true;
+    form->deleteOptionsBtn->click();
+    QCOMPARE(sets.Count(), 2);
+    QCOMPARE(t->core().Options(), &sets.At(1));
+    QCOMPARE(sets.NameAt(1), std::string("Default"));
+    QCOMPARE(form->optionsetCombo->currentIndex(), 0);
+    QCOMPARE(form->CurrentSet(), &sets.At(0));
+    ChooseSet(1);
+    form->deleteOptionsBtn->click();
+    QCOMPARE(asked.back().text, std::string("You cannot delete the default option set."));
+    QCOMPARE(sets.Count(), 2);
+  }
+
+  void triggersAddStoreAndDelete() {
+    form->ShowEditor();
+    QStringList names{"hunger", "thirst"};
+    form->askName = [&](const QString& caption, const QString& label) {
+      if (caption != "Add Trigger" || label != "Name of new Trigger") return std::optional<std::string>();
+      return std::optional<std::string>(names.takeFirst().toStdString());
+    };
+    form->trigAddBtn->click();
+    form->trigStringEdit->setText("You are hungry");
+    form->trigSendCB->setChecked(true);
+    form->trigSendMemo->setPlainText("eat bread\ndrink water");
+    form->trigAddBtn->click();  // the edits of the trigger shown are kept
+    TOptions& set = sets.At(0);
+    QCOMPARE(set.triggers.size(), size_t{2});
+    QCOMPARE(set.triggers[0].string, std::string("You are hungry"));
+    QCOMPARE(set.triggers[0].text, (Lines{"eat bread", "drink water"}));
+    QCOMPARE(form->trigEventCombo->currentText(), QString("thirst"));
+    QCOMPARE(form->trigStringEdit->text(), QString());
+    form->trigEventCombo->setCurrentIndex(0);
+    QCOMPARE(form->trigStringEdit->text(), QString("You are hungry"));
+    answer = false;
+    form->trigDeleteBtn->click();
+    QCOMPARE(asked.back().text, std::string("Do you really want to delete trigger \"hunger\"?"));
+    QCOMPARE(asked.back().caption, std::string("Delete Trigger?"));
+    QCOMPARE(set.triggers.size(), size_t{2});
+    answer = true;
+    form->trigDeleteBtn->click();
+    QCOMPARE(set.triggers.size(), size_t{1});
+    QCOMPARE(form->trigEventCombo->currentText(), QString("thirst"));
+  }
+
+  void aliasesAndMacros() {
+    form->ShowEditor();
+    form->askName = [](const QString& caption, const QString&) {
+      return caption == "Add Alias" ? std::optional<std::string>("Look") : std::nullopt;
+    };
+    form->addaliasBtn->click();
+    TOptions& set = sets.At(0);
+    QCOMPARE(set.aliases.at(0).name, std::string("look"));
+    QCOMPARE(form->aliasCombo->itemText(0), QString("look"));
+    form->aliasMemo->setPlainText("look %1");
+    form->macroMemo->setPlainText("kill orc\r\n");
+    form->macrokeyCombo->setCurrentIndex(3);  // leaving Ctrl+1 stores it
+    QCOMPARE(set.macros[0].text, (Lines{"kill orc"}));
+    form->macroMemo->setPlainText("flee");
+    form->applyBtn->click();  // by its shortcut a button takes no focus
+    QCOMPARE(set.macros[3].text, (Lines{"flee"}));
+    QCOMPARE(set.aliases[0].translation, (Lines{"look %1"}));
+    answer = false;
+    form->delaliasBtn->click();
+    QCOMPARE(asked.back().text, std::string("Do you really want to delete alias \"look\"?"));
+    QCOMPARE(set.aliases.size(), size_t{1});
+    answer = true;
+    form->delaliasBtn->click();
+    QVERIFY(set.aliases.empty());
+    QCOMPARE(form->aliasMemo->toPlainText(), QString());
+  }
+};
+
+QTEST_MAIN(OptionFormTest)
+#include "option_form_test.moc"
