@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  xvfb xauth
 )
 
 missing=()

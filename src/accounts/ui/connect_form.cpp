@@ -188,8 +188,7 @@ bool TconnectForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TconnectForm::AddBtnClick() {
   StoreAccount();
-  const std::optional<std::string> name =
-      namePrompt_->Ask("New Account", "Name of new Account", "Please enter a name for the new account.");
+  const std::optional<std::string> name = namePrompt_->Ask("New Account", "Name of new Account");
   if (!name) return;
   accounts_.Insert(NewAccount(*name));
   showing_ = true;

@@ -35,17 +35,15 @@ void TnewThingForm::okBtnClick() {
   const std::string trimmed = TrimControls(nameEdit->text().toLocal8Bit().toStdString());
   nameEdit->setText(QString::fromLocal8Bit(trimmed.c_str()));
   if (trimmed.empty()) {
-    warn(missing_);  // the prompt stays open
+    warn("Please enter a name for the new account.");  // the prompt stays open
     return;
   }
   accept();
 }
 
-std::optional<std::string> TnewThingForm::Ask(const QString& caption, const QString& label,
-                                              const QString& missing) {
+std::optional<std::string> TnewThingForm::Ask(const QString& caption, const QString& label) {
   setWindowTitle(caption);
   nameLabel->setText(label);
-  missing_ = missing;
   if (exec() != QDialog::Accepted) return std::nullopt;
   return nameEdit->text().toLocal8Bit().toStdString();
 }

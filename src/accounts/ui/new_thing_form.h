@@ -16,9 +16,9 @@ class TnewThingForm : public QDialog {
   Q_OBJECT
  public:
   explicit TnewThingForm(QWidget* parent);
-  // The trimmed name, or none when cancelled. `missing` is the message
-  // shown when OK is pressed on an empty name.
-  std::optional<std::string> Ask(const QString& caption, const QString& label, const QString& missing);
+  // The trimmed name, or none when cancelled. The same prompt asks for
+  // trigger and alias names, with the account's message on an empty name.
+  std::optional<std::string> Ask(const QString& caption, const QString& label);
 
   QLabel* nameLabel;
   QLineEdit* nameEdit;
@@ -31,7 +31,6 @@ class TnewThingForm : public QDialog {
 
  private:
   void okBtnClick();
-  QString missing_;
 };
 
 }  // namespace ombrel

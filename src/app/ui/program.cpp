@@ -1,0 +1,86 @@
+#include "app/ui/program.h"
+
+#include <QMessageBox>
+
+#include "accounts/ui/connect_form.h"
+#include "accounts/ui/new_thing_form.h"
+#include "app/ui/about_form.h"
+#include "app/ui/d_module.h"
+#include "app/ui/find_form.h"
+#include "app/ui/main_form.h"
+#include "app/ui/param_form.h"
+#include "options/options_file.h"
+#include "options/ui/add_option_set_form.h"
+#include "options/ui/option_form.h"
+#include "telnet/ui/telnet_form.h"
+#include "term/ui/term_form.h"
+
+namespace ombrel {
+
+Program::Program(const QString& dataDir)
+    : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat") {
+  TmainForm* m = mainForm.get();
+  module = new TdModule(m);
+  m->SetModule(module);
+  console = new TtelnetForm(m, module);
+  namePrompt = new TnewThingForm(m);
+  addOptionSetForm = new TaddOptionSetForm(m);
+  accounts = new TconnectForm(m, namePrompt);
+  optionForm = new ToptionForm(optionSets, m, addOptionSetForm, m);
+  about = new TaboutForm(m);
+  find = new TfindForm(m, module);
+  param = new TparamForm(m);
+  Bind();
+}
+
+Program::~Program() = default;
+
+void Program::Bind() {
+  TmainForm* m = mainForm.get();
+  module->showAccounts = [this] { accounts->Execute(); };
+  module->showOptions = [this] { optionForm->ShowEditor(); };
+  m->refreshOptions = [this](TtermForm* terminal) {
+    if (optionForm->isVisible()) optionForm->SelectTerminalSet(terminal);
+  };
+  optionForm->askName = [this](const QString& caption, const QString& label) {
+    return namePrompt->Ask(caption, label);
+  };
+  module->showConsole = [this](bool shown) { console->setVisible(shown); };
+  module->showConsoleLog = [this](bool expand) { expand ? console->Expand() : console->Collapse(); };
+  m->telnetLog = [this](TtermForm* t, const std::string& text) { console->TelnetLog(t, text); };
+  module->showAbout = [this] { about->exec(); };
+  module->findInBuf = [this] { find->Find(); };
+  module->findNext = [this] { find->FindNextMatch(); };
+  m->refreshFind = [this] {
+    if (find->isVisible()) find->UpdateFindState();
+  };
+  m->askParam = [this](const std::string& name) { return param->Ask(name); };
+  optionForm->saveOptions = [this] {
+    // Sets that could not be read are not replaced without the user's word.
+    if (!mayOverwriteOptions_) {
+      mayOverwriteOptions_ =
+          QMessageBox::question(mainForm.get(), "Ombrel Warning",
+                                optionsPath_ + " could not be read at start. Replace it with the "
+                                               "option sets shown now?") == QMessageBox::Yes;
+      if (!mayOverwriteOptions_) return true;
+    }
+    return SaveOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets).ok;
+  };
+}
+
+void Program::LoadOptions() {
+  const ReadResult loaded = LoadOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets);
+  mayOverwriteOptions_ = loaded.ok || !loaded.existed;
+  if (!mayOverwriteOptions_)
+    mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error",
+                      QString::fromLocal8Bit(loaded.error.c_str()));
+  optionForm->SetsLoaded();
+}
+
+void Program::Start() {
+  LoadOptions();
+  mainForm->NewTerminal();
+  mainForm->show();
+}
+
+}  // namespace ombrel
