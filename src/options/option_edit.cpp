@@ -199,22 +199,28 @@ DeleteResult DeleteSet(TOptionSetList& list, int index,
   return DeleteResult::Deleted;
 }
 
-DeleteResult DeleteTrigger(TOptions& set, int index, const AskFn& ask) {
-  if (index < 0 || index >= static_cast<int>(set.triggers.size())) return DeleteResult::Refused;
-  if (!ask({"Do you really want to delete trigger " + Quoted(set.triggers[index].name) + "?",
-            "Delete Trigger?", MsgIcon::Question, true}))
+namespace {
+
+// Triggers and aliases are deleted alike: asked by name, then erased.
+template <typename Entry>
+DeleteResult DeleteNamed(std::vector<Entry>& entries, int index, const std::string& kind,
+                         const std::string& caption, const AskFn& ask) {
+  if (index < 0 || index >= static_cast<int>(entries.size())) return DeleteResult::Refused;
+  if (!ask({"Do you really want to delete " + kind + " " + Quoted(entries[index].name) + "?", caption,
+            MsgIcon::Question, true}))
     return DeleteResult::Declined;
-  set.triggers.erase(set.triggers.begin() + index);
+  entries.erase(entries.begin() + index);
   return DeleteResult::Deleted;
 }
 
+}  // namespace
+
+DeleteResult DeleteTrigger(TOptions& set, int index, const AskFn& ask) {
+  return DeleteNamed(set.triggers, index, "trigger", "Delete Trigger?", ask);
+}
+
 DeleteResult DeleteAlias(TOptions& set, int index, const AskFn& ask) {
-  if (index < 0 || index >= static_cast<int>(set.aliases.size())) return DeleteResult::Refused;
-  if (!ask({"Do you really want to delete alias " + Quoted(set.aliases[index].name) + "?",
-            "Delete Alias?", MsgIcon::Question, true}))
-    return DeleteResult::Declined;
-  set.aliases.erase(set.aliases.begin() + index);
-  return DeleteResult::Deleted;
+  return DeleteNamed(set.aliases, index, "alias", "Delete Alias?", ask);
 }
 
 int AddTrigger(TOptions& set, const std::string& name) {
