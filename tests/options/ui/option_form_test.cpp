@@ -223,30 +223,6 @@ class OptionFormTest : public QObject {
     QCOMPARE(asked.back().caption, std::string("File Error"));
   }
 
-  void deletingASetMovesItsTerminalsToDefault() {
-    sets.At(0).name = "default";  // the first match ignoring case is the doomed set
-    sets.AddNew("Default");
-    TtermForm* t = main->NewTerminal();
-    Activate(t);
-    form->ShowEditor();
-    QCOMPARE(form->CurrentSet(), &sets.At(0));
-    answer = false;
-    form->deleteOptionsBtn->click();
-    QCOMPARE(asked.back().text, std::string("Do you really want to delete option set \"default\""));
-    QCOMPARE(sets.Count(), 3);
-    answer = true;
-    form->deleteOptionsBtn->click();
-    QCOMPARE(sets.Count(), 2);
-    QCOMPARE(t->core().Options(), &sets.At(1));
-    QCOMPARE(sets.NameAt(1), std::string("Default"));
-    QCOMPARE(form->optionsetCombo->currentIndex(), 0);
-    QCOMPARE(form->CurrentSet(), &sets.At(0));
-    ChooseSet(1);
-    form->deleteOptionsBtn->click();
-    QCOMPARE(asked.back().text, std::string("You cannot delete the default option set."));
-    QCOMPARE(sets.Count(), 2);
-  }
-
   void triggersAddStoreAndDelete() {
     form->ShowEditor();
     QStringList names{"hunger", "thirst"};

@@ -86,18 +86,11 @@ class LoopbackConnectionTest : public QObject {
   void connectsByNameAfterLookup();
   void connectsByNumericAddressWithoutLookup();
   void autologinIsSentOnceConnected();
-  void sendsBeforeTheConnectionAreDropped();
   void windowSizeAfterDoNawsAndAfterResize();
-  void windowSizeWhenTheServerAnswersTheOffer();
-  void noWindowSizeWithoutTheOption();
-  void byteByByteArrivalStoresTheSameLines();
   void triggerFiresOnLineSplitOverReads();
   void serverDisconnectAndReconnect();
-  void reopeningKeepsTheDisconnectQuiet();
-  void closingByTheClient();
   void refusedConnection();
   void addressesThatCannotBeUsedFailAtOnce();
-  void largeColouredStreamArrivesWhole();
 };
 
 void LoopbackConnectionTest::connectsByNameAfterLookup() {
@@ -168,21 +161,6 @@ void LoopbackConnectionTest::autologinIsSentOnceConnected() {
   QCOMPARE(t.commandLine().HistoryPrev(), std::string());
 }
 
-void LoopbackConnectionTest::sendsBeforeTheConnectionAreDropped() {
-  TestServer server;
-  QVERIFY(server.Port() > 0);
-  HeadlessTerminal t(TelnetOptions(false));
-  t.Socket().SendText("too early\r\n");  // nothing open yet
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
-  QVERIFY(t.Socket().Active());
-  QVERIFY(!t.Socket().Connected());
-  t.Socket().SendText("still early\r\n");  // connecting
-  QVERIFY(t.WaitForLine("Connection established...", kWait));
-  t.Type("in time");
-  QVERIFY(t.WaitForLine("You said: in time", kWait));
-  QVERIFY(!t.HasLineContaining("early"));
-}
-
 void LoopbackConnectionTest::windowSizeAfterDoNawsAndAfterResize() {
   TestServer server;
   QVERIFY(server.Port() > 0);
@@ -214,61 +192,6 @@ void LoopbackConnectionTest::windowSizeAfterDoNawsAndAfterResize() {
   t.Type("size");
   QVERIFY(t.WaitForLine("You said: size", kWait));
   QVERIFY(t.WaitFor([&] { return CountOf(t.Lines(), "NAWS 79x24") == 2; }, kWait));
-}
-
-void LoopbackConnectionTest::windowSizeWhenTheServerAnswersTheOffer() {
-  // This server only answers: the client's WILL NAWS brings its DO NAWS.
-  TestServer server({"--no-do"});
-  QVERIFY(server.Port() > 0);
-  HeadlessTerminal t(TelnetOptions(true));
-  t.Core().cols = 100;
-  t.Core().rows = 30;
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
-  QVERIFY(t.WaitForLine("NAWS 99x29", kWait));
-  QVERIFY(t.Core().Parser().NAWSActive());
-}
-
-void LoopbackConnectionTest::noWindowSizeWithoutTheOption() {
-  TestServer server;
-  QVERIFY(server.Port() > 0);
-  HeadlessTerminal t(TelnetOptions(false));
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
-  QVERIFY(t.WaitForLine("Connection established...", kWait));
-  t.Resize(90, 30);  // NAWS not active: nothing to report
-  t.Type("size");
-  QVERIFY(t.WaitForLine("NAWS none", kWait));
-  QVERIFY(!t.Core().Parser().NAWSActive());
-  // The DO NAWS was consumed, not shown.
-  QVERIFY(!t.HasLineContaining("\xff"));
-}
-
-void LoopbackConnectionTest::byteByByteArrivalStoresTheSameLines() {
-  // Telnet commands and escape sequences cut into single bytes must come
-  // out as they do in one piece.
-  std::vector<std::string> whole, bytes;
-  std::string logWhole, logBytes;
-  for (bool chunked : {false, true}) {
-    TestServer server(chunked ? QStringList{"--chunk", "1", "--delay-ms", "2"} : QStringList{});
-    QVERIFY(server.Port() > 0);
-    TOptions options = TelnetOptions(true);
-    options.ansi = true;
-    HeadlessTerminal t(options);
-    t.Core().cols = 80;
-    t.Core().rows = 25;
-    QVERIFY(t.Connect("127.0.0.1", server.Port()));
-    // Typed only once the report's line is complete: typing onto an
-    // unfinished line gives the answer a line of its own.
-    QVERIFY(t.WaitFor([&] { return t.Core().curline() > 0 && t.HasLine("> NAWS 79x24") &&
-                                   t.Lines().back().empty(); }, kWait));
-    t.Type("look");
-    QVERIFY(t.WaitForLine("You said: look", kWait));
-    QVERIFY(t.WaitFor([&] { return t.Lines().back() == "> "; }, kWait));
-    auto lines = t.Lines();
-    lines.erase(lines.begin(), lines.begin() + 2);  // the connecting lines hold the port
-    (chunked ? bytes : whole) = lines;
-  }
-  QCOMPARE(bytes, whole);
-  QVERIFY(IndexOf(whole, "\x1b[1;33mWelcome to \x1b[1;32mthe Test MUD\x1b[0m") >= 0);
 }
 
 void LoopbackConnectionTest::triggerFiresOnLineSplitOverReads() {
@@ -334,45 +257,6 @@ void LoopbackConnectionTest::serverDisconnectAndReconnect() {
   QVERIFY(!t.HasLineContaining("void"));
 }
 
-void LoopbackConnectionTest::reopeningKeepsTheDisconnectQuiet() {
-  TestServer server;
-  QVERIFY(server.Port() > 0);
-  HeadlessTerminal t(TelnetOptions(false));
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
-  QVERIFY(t.WaitForLine("Connection established...", kWait));
-  // The account manager reopens with the mark set; the old connection's
-  // end is reported while the mark holds.
-  bool disconnectedDuringOpen = false;
-  t.Core().Events().captionChanged = [&](ombrel::TermCore& core) {
-    disconnectedDuringOpen = core.reconnecting != 0;
-  };
-  t.Core().reconnecting = 1;
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
-  t.Core().reconnecting = 0;
-  QVERIFY(disconnectedDuringOpen);
-  QVERIFY(t.WaitFor([&] { return CountOf(t.Lines(), "Connection established...") == 2; }, kWait));
-  t.Type("again");
-  QVERIFY(t.WaitForLine("You said: again", kWait));
-  QVERIFY(!t.HasLine("Disconnected."));
-}
-
-void LoopbackConnectionTest::closingByTheClient() {
-  TestServer server;
-  QVERIFY(server.Port() > 0);
-  HeadlessTerminal t(TelnetOptions(false));
-  t.Core().caption = "Test MUD";
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
-  QVERIFY(t.WaitForLine("Connection established...", kWait));
-  // The Disconnect command: reported before Close returns, once.
-  t.Socket().Close();
-  QVERIFY(t.HasLine("Disconnected."));
-  QCOMPARE(t.Core().caption, std::string("Not Connected"));
-  QVERIFY(!t.Socket().Active());
-  t.Socket().Close();
-  HeadlessTerminal::WaitFor([] { return false; }, 100);
-  QCOMPARE(CountOf(t.Lines(), "Disconnected."), 1);
-}
-
 void LoopbackConnectionTest::refusedConnection() {
   const int port = FreePort();
   QVERIFY(port > 0);
@@ -405,32 +289,6 @@ void LoopbackConnectionTest::addressesThatCannotBeUsedFailAtOnce() {
     QVERIFY2(t.HasLine("Failed to connect."), c.target);
     QVERIFY(!t.Socket().Active());
   }
-}
-
-void LoopbackConnectionTest::largeColouredStreamArrivesWhole() {
-  constexpr int kLines = 4000;
-  TestServer server({"--stream", QString::number(kLines)});
-  QVERIFY(server.Port() > 0);
-  TOptions options = TelnetOptions(true);
-  options.ansi = true;
-  HeadlessTerminal t(options);
-  t.Core().cols = 80;
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
-  QVERIFY(t.WaitForLine("END OF STREAM " + std::to_string(kLines), 30000));
-  QVERIFY(t.WaitForLine("Disconnected.", kWait));
-  // Every numbered line once, in order; long ones wrapped onto more lines.
-  static const QRegularExpression label("^\\x1b\\[1;3[1-7]m\\[(\\d{6})\\]");
-  int next = 0, stored = 0;
-  for (const auto& line : t.Lines()) {
-    ++stored;
-    QRegularExpressionMatch m = label.match(QString::fromLatin1(line.data(), line.size()));
-    if (!m.hasMatch()) continue;
-    QCOMPARE(m.captured(1).toInt(), next);
-    ++next;
-  }
-  QCOMPARE(next, kLines);
-  QVERIFY(stored > kLines + 100);  // some wrapped
-  QVERIFY(t.Repaints() > 0);
 }
 
 QTEST_GUILESS_MAIN(LoopbackConnectionTest)
