@@ -1,6 +1,7 @@
 #include "app/ui/program.h"
 
 #include <QMessageBox>
+#include <stdexcept>
 
 #include "accounts/ui/connect_form.h"
 #include "accounts/ui/new_thing_form.h"
@@ -64,7 +65,10 @@ void Program::Bind() {
                                                "option sets shown now?") == QMessageBox::Yes;
       if (!mayOverwriteOptions_) return true;
     }
-    return SaveOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets).ok;
+    const WriteResult w = SaveOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets);
+    // The reason names the file; the editor shows it.
+    if (!w.ok) throw std::runtime_error(w.error);
+    return true;
   };
 }
 

@@ -489,8 +489,8 @@ void ToptionForm::FormClose() {
     reason = e.what();
   }
   if (!saved && ask)
-    ask({"The option sets could not be written to options.dat." + (reason.empty() ? "" : "\r\n" + reason),
-         "File Error", MsgIcon::Error});
+    ask({reason.empty() ? std::string("The option sets could not be written to options.dat.") : reason,
+         "Ombrel Error", MsgIcon::Error});
 }
 
 bool ToptionForm::eventFilter(QObject* watched, QEvent* event) {

@@ -109,7 +109,7 @@ class ToptionForm : public QDialog {
   void aliasMemoExit();
 
   // Writes the option sets file; bound by the program to the file writer.
-  // False reports a failed write.
+  // False, or an exception carrying the reason, reports a failed write.
   std::function<bool()> saveOptions;
   // Dialogs; tests replace them. Colour and font: nothing when cancelled.
   AskFn ask;

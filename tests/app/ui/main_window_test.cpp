@@ -81,6 +81,8 @@ class MainWindowTest : public QObject {
   }
 
   void configIsWrittenOnCloseAndRestoredAtTheNextStart() {
+    module->action(ActionId::aExit)->trigger();  // leaves without the closing step
+    QVERIFY(!QFile::exists(DataDir() + "config.cfg"));
     main->move(40, 30);
     main->resize(700, 500);
     module->lastDir = "/home/player/logs";

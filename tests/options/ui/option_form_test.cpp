@@ -220,7 +220,7 @@ class OptionFormTest : public QObject {
     saveWorks = false;
     form->OKBtn->click();
     QCOMPARE(saves, 3);
-    QCOMPARE(asked.back().caption, std::string("File Error"));
+    QCOMPARE(asked.back().caption, std::string("Ombrel Error"));
   }
 
   void triggersAddStoreAndDelete() {
