@@ -51,21 +51,21 @@ TdModule::TdModule(TmainForm* main)
 }
 
 void TdModule::CreateActions() {
-  for (const ActionSpec& spec : ActionTable()) {
-    auto* a = new QAction(Q(spec.caption), this);
-    a->setObjectName(Q(spec.name));
-    if (!spec.shortcut.empty()) {
-      a->setShortcut(QKeySequence(Q(spec.shortcut)));
+  for (const ActionSpec& entry : ActionTable()) {
+    auto* a = new QAction(Q(entry.caption), this);
+    a->setObjectName(Q(entry.name));
+    if (!entry.shortcut.empty()) {
+      a->setShortcut(QKeySequence(Q(entry.shortcut)));
       // Shortcuts must work in expert mode too, with the menu gone.
       a->setShortcutContext(Qt::ApplicationShortcut);
     }
-    if (!spec.hint.empty()) {
-      a->setToolTip(Q(spec.hint));
-      a->setStatusTip(Q(spec.hint));
+    if (!entry.hint.empty()) {
+      a->setToolTip(Q(entry.hint));
+      a->setStatusTip(Q(entry.hint));
     }
-    if (spec.image >= 0) a->setIcon(ActionIcon(spec.image));
-    a->setCheckable(spec.checkable);
-    actions_[spec.id] = a;
+    if (entry.image >= 0) a->setIcon(ActionIcon(entry.image));
+    a->setCheckable(entry.checkable);
+    actions_[entry.id] = a;
   }
   action(ActionId::aToolbar)->setChecked(true);
   action(ActionId::aCopyLinkLocation)->setEnabled(false);
