@@ -137,24 +137,14 @@ std::string CommandProcessor::AskParam(const std::string& name, ParamTable& tabl
 
 void CommandProcessor::SendLines(const std::string& text, bool usePrefix, bool expandAliases) {
   if (!target_.Connected()) return;
-  size_t start = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] != '\r') {
-      ++i;
-      continue;
-    }
-    std::string line = text.substr(start, i - start);
-    if (usePrefix) {
-      const TOptions* options = target_.Options();
-      if (options) line = options->stdpasteprefix + line + options->stdpastesuffix;
-    }
-    SendCommand(line, expandAliases);
-    // The byte after the CR, normally its LF, goes unexamined.
-    i += 2;
-    start = i;
+  std::vector<std::string> lines = SplitPastedLines(text);
+  // The piece after the last CR goes without prefix and suffix.
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const TOptions* options = target_.Options();
+    if (usePrefix && options && k + 1 < lines.size())
+      lines[k] = options->stdpasteprefix + lines[k] + options->stdpastesuffix;
+    SendCommand(lines[k], expandAliases);
   }
-  SendCommand(start < text.size() ? text.substr(start) : std::string(), expandAliases);
 }
 
 void CommandProcessor::Write(const std::string& bytes) {

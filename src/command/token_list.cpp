@@ -51,6 +51,22 @@ std::string TrimControls(const std::string& s) {
   return s.substr(begin, end - begin);
 }
 
+std::vector<std::string> SplitPastedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] != '\r') {
+      ++i;
+      continue;
+    }
+    lines.push_back(text.substr(start, i - start));
+    i += 2;
+    start = i;
+  }
+  lines.push_back(start < text.size() ? text.substr(start) : std::string());
+  return lines;
+}
+
 bool SplitCommand(const std::string& line, std::string& first, std::string& rest) {
   std::string s = TrimControls(line);
   first.clear();

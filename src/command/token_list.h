@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ombrel {
 
@@ -33,5 +34,10 @@ std::string StripQuotesAndSpaces(const std::string& s);
 
 // Removes every byte of code 32 or less from both ends.
 std::string TrimControls(const std::string& s);
+
+// Clipboard text as lines: each CR ends one, and the byte after it
+// (normally its LF) is skipped unexamined. The last piece, possibly empty,
+// is always there, so the result is never empty.
+std::vector<std::string> SplitPastedLines(const std::string& text);
 
 }  // namespace ombrel
