@@ -106,18 +106,21 @@ void TermView::DragScroll() {
 void TermView::DblClick() {
   const TextPos p = PointToPos(mousex, mousey);
   const std::string& t = LineText(p.line);
-  auto isDelimiter = [&](int pos) { return kWordDelimiters.find(t[pos - 1]) != std::string_view::npos; };
-  const int len = static_cast<int>(t.size());
-  int left = std::clamp(p.index, 1, std::max(len, 1));
-  int right = left;
+  // Words are found in what is shown: a ';' inside a colour code is no
+  // delimiter.
+  const std::string plain = StripEscapes(t);
+  const int len = static_cast<int>(plain.size());
   if (len == 0) return;
+  auto isDelimiter = [&](int pos) { return kWordDelimiters.find(plain[pos - 1]) != std::string_view::npos; };
+  int left = std::clamp(VisibleUpTo(t, p.index), 1, len);
+  int right = left;
   while (left >= 1 && !isDelimiter(left)) --left;
   while (right <= len && !isDelimiter(right)) ++right;
   // left and right now stand on the delimiters (or just outside the line).
   if (left + 1 > right - 1) return;  // on a delimiter: no word
   selstartline = selendline = p.line;
-  selstartcol = left + 1;
-  selendcol = right - 1;
+  selstartcol = PositionOfVisible(t, left + 1);
+  selendcol = PositionOfVisible(t, right - 1);
   suppressmouse = true;
   if (events.startDragTimer) events.startDragTimer();
   hasselection = true;

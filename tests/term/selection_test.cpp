@@ -92,6 +92,12 @@ TEST(WordSelection, DoubleClickSelectsTheWordBetweenDelimiters) {
   f.view.MouseMove(6 * 8, 2);  // on the colon's following space
   f.view.DblClick();
   EXPECT_EQ(f.view.GetSelectedText(), "room");
+  // A coloured word: the codes around it are neither word nor delimiter.
+  f.term.WriteText("North: \x1b[1;31mroom\x1b[0m, hall\r\n", true);
+  f.view.MouseMove(8 * 8 + 2, 2 + 16);
+  f.view.DblClick();
+  EXPECT_EQ(f.view.GetSelectedText(), "room");
+  EXPECT_EQ(f.view.selendline, 1);
 }
 
 TEST(Copy, SelectAllCoversTheStoreAndClearEndsTheSelection) {

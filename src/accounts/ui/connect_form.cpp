@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -93,6 +94,10 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
     return QMessageBox::question(this, "Delete Account?", text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
   };
+  confirmReplace = [this](const QString& text) {
+    return QMessageBox::question(this, "Ombrel Warning", text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+  };
   if (QScreen* s = main->screen()) move(s->geometry().center() - rect().center());
 }
 
@@ -115,6 +120,7 @@ void TconnectForm::showEvent(QShowEvent* event) {
   accounts_.Clear();
   const ReadResult r = LoadAccounts(S(AccountsPath()), accounts_, sets);
   if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(r.error));
+  loadFailed_ = !r.ok && r.existed;
   accountLB->clear();
   for (int i = 0; i < accounts_.Count(); ++i) accountLB->addItem(Q(accounts_.NameAt(i)));
   const int index = main_->config.accountIndex;
@@ -125,8 +131,14 @@ void TconnectForm::showEvent(QShowEvent* event) {
 
 void TconnectForm::done(int result) {
   main_->config.accountIndex = accountLB->currentRow();
-  const WriteResult w = SaveAccounts(S(AccountsPath()), accounts_);
-  if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(w.error));
+  // A file read only in part would lose the accounts after the fault.
+  const bool save = !loadFailed_ || confirmReplace(AccountsPath() +
+                                                   " could not be read completely. Replace it with "
+                                                   "the accounts shown now?");
+  if (save) {
+    const WriteResult w = SaveAccounts(S(AccountsPath()), accounts_);
+    if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(w.error));
+  }
   QDialog::done(result);
 }
 
@@ -182,7 +194,12 @@ void TconnectForm::FieldLeft(QObject* field) {
 }
 
 bool TconnectForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut) FieldLeft(watched);
+  // Only the user moving on leaves a field: not the dialog closing on Enter,
+  // another window coming up, or the option set list opening.
+  if (event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+    if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) FieldLeft(watched);
+  }
   return QDialog::eventFilter(watched, event);
 }
 

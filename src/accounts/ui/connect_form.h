@@ -39,8 +39,10 @@ class TconnectForm : public QDialog {
   QPlainTextEdit *autoMemo, *commentMemo;
   QPushButton *AddBtn, *deleteBtn, *closeBtn, *connectBtn;
 
-  // The delete question; tests answer it.
+  // The delete question, and the question before replacing a file that
+  // could not be read; tests answer them.
   std::function<bool(const QString& text)> confirmDelete;
+  std::function<bool(const QString& text)> confirmReplace;
 
   void done(int result) override;
 
@@ -57,6 +59,7 @@ class TconnectForm : public QDialog {
   TnewThingForm* namePrompt_;
   TAccountList accounts_;
   bool showing_ = false;  // filling the fields, not the user editing
+  bool loadFailed_ = false;
 };
 
 }  // namespace ombrel

@@ -80,6 +80,16 @@ void TfindForm::UpdateFindState() {
   next->setEnabled(t->view().findactive);
 }
 
+void TfindForm::Refresh() {
+  if (isVisible()) {
+    UpdateFindState();
+    return;
+  }
+  TtermForm* t = main_->CurrentTerminal();
+  module_->action(ActionId::aFindInBuf)->setEnabled(true);
+  module_->action(ActionId::aFindNext)->setEnabled(t && t->view().findactive);
+}
+
 void TfindForm::searchEditKeyPress() {
   if (TtermForm* t = main_->CurrentTerminal()) t->view().findactive = false;
   module_->action(ActionId::aFindNext)->setEnabled(false);

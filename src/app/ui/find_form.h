@@ -20,6 +20,10 @@ class TfindForm : public QDialog {
   TfindForm(TmainForm* main, TdModule* module);
 
   void UpdateFindState();
+  // On every occasion the dialog follows the terminals: the full update
+  // while it is shown; while hidden, Find stays ready to open it and Find
+  // Next follows the current terminal.
+  void Refresh();
   // The Find and Find Next actions.
   void Find();
   void FindNextMatch();

@@ -1,6 +1,7 @@
 #include "app/ui/param_form.h"
 
 #include <QLabel>
+#include <algorithm>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -15,7 +16,10 @@ TparamForm::TparamForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Windo
   auto* prompt = new QLabel("Please enter a value for parameter", this);
   prompt->setGeometry(8, 10, 210, 20);
   identLabel = new QLabel(this);
-  identLabel->setGeometry(220, 10, 95, 20);
+  // The name follows the prompt's text, however wide the desktop font makes it.
+  const int nameX = 8 + prompt->sizeHint().width() + 4;
+  prompt->setFixedWidth(prompt->sizeHint().width());
+  identLabel->setGeometry(nameX, 10, std::max(40, 313 - nameX), 20);
   QFont bold = identLabel->font();
   bold.setBold(true);
   identLabel->setFont(bold);

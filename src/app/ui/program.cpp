@@ -52,9 +52,7 @@ void Program::Bind() {
   module->showAbout = [this] { about->exec(); };
   module->findInBuf = [this] { find->Find(); };
   module->findNext = [this] { find->FindNextMatch(); };
-  m->refreshFind = [this] {
-    if (find->isVisible()) find->UpdateFindState();
-  };
+  m->refreshFind = [this] { find->Refresh(); };
   m->askParam = [this](const std::string& name) { return param->Ask(name); };
   optionForm->saveOptions = [this] {
     // Sets that could not be read are not replaced without the user's word.

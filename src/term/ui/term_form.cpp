@@ -112,6 +112,7 @@ TtermForm::TtermForm(TmainForm* main, TOptions* options, QWidget* parent)
   returnBtn->setFixedWidth(0);
   returnBtn->setFocusPolicy(Qt::NoFocus);
   cmdEdit->installEventFilter(this);
+  sbar->installEventFilter(this);
   connect(cmdEdit, &QLineEdit::returnPressed, this, [this] { returnBtnClick(); });
   connect(returnBtn, &QPushButton::clicked, this, [this] { returnBtnClick(); });
   connect(sbar, &QScrollBar::actionTriggered, this, [this](int) {
@@ -255,10 +256,13 @@ void TtermForm::PaintImageNow() {
 }
 
 void TtermForm::wheelEvent(QWheelEvent* event) {
-  const int notches = event->angleDelta().y() / 120;
-  if (notches == 0) return;
+  // Touchpads and smooth wheels send parts of a notch; they add up. Some
+  // platforms turn Shift with the wheel into a sideways turn.
+  const QPoint delta = event->angleDelta();
+  wheelRest_ += delta.y() != 0 ? delta.y() : delta.x();
   const bool shiftOnly = event->modifiers() == Qt::ShiftModifier && event->buttons() == Qt::NoButton;
-  for (int i = 0; i < std::abs(notches); ++i) view_.Wheel(notches > 0, shiftOnly);
+  for (; wheelRest_ >= 120; wheelRest_ -= 120) view_.Wheel(true, shiftOnly);
+  for (; wheelRest_ <= -120; wheelRest_ += 120) view_.Wheel(false, shiftOnly);
   event->accept();
 }
 
@@ -327,6 +331,11 @@ bool TtermForm::FormKeyDown(QKeyEvent* event) {
 }
 
 bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
+  // The wheel over the scroll bar scrolls as it does over the text.
+  if (watched == sbar && event->type() == QEvent::Wheel) {
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
+  }
   if (watched == cmdEdit && event->type() == QEvent::KeyPress) {
     // A history step replaces the line; the edit control must not then
     // move the caret for the same key.

@@ -107,6 +107,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   std::unique_ptr<QtClientSocket> connection_;
   QImage bitmap_;
   static constexpr int kFrameMs = 16;
+  int wheelRest_ = 0;  // wheel turn not yet a whole notch
   QTimer* frameTimer_ = nullptr;
 };
 

@@ -143,6 +143,32 @@ class ConnectFormTest : public QObject {
     QCOMPARE(form->accountLB->currentRow(), -1);
   }
 
+  void aFileReadOnlyInPartIsNotReplacedUnasked() {
+    form->reject();
+    const std::string damaged =
+        "A\r\nhost\r\n23\r\nDefault\r\n0\r\n0\r\nB\r\nhost\r\n23\r\nDefault\r\nx\r\n0\r\n";
+    std::ofstream((dataDir->path() + "/accounts.dat").toStdString(), std::ios::binary) << damaged;
+    QStringList asked;
+    form->confirmReplace = [&](const QString& t) { asked << t; return false; };
+    form->show();
+    QApplication::processEvents();
+    QCOMPARE(form->accountLB->count(), 1);
+    QCOMPARE(messages.last(), QString("Ombrel Error|'x' is not a valid integer value"));
+    form->reject();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(AccountsFile(), damaged);
+  }
+
+  void enterInAFieldConnectsWithoutStoringIt() {
+    TypeName("Home");
+    form->AddBtn->click();
+    form->portEdit->setText("4a0b0");
+    QFocusEvent closing(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(form->portEdit, &closing);
+    QCOMPARE(form->portEdit->text(), QString("4a0b0"));
+    QCOMPARE(form->Accounts().At(0).port, std::string("23"));
+  }
+
   void connectGivesTheTerminalItsSetCaptionAndTarget() {
     TtermForm* t = main->NewTerminal();
     QApplication::processEvents();

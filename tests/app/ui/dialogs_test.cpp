@@ -57,9 +57,7 @@ class DialogsTest : public QObject {
     main->telnetLog = [this](TtermForm* t, const std::string& text) { console->TelnetLog(t, text); };
     module->findInBuf = [this] { find->Find(); };
     module->findNext = [this] { find->FindNextMatch(); };
-    main->refreshFind = [this] {
-      if (find->isVisible()) find->UpdateFindState();
-    };
+    main->refreshFind = [this] { find->Refresh(); };
     main->resize(800, 600);
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main.get()));
@@ -142,6 +140,13 @@ class DialogsTest : public QObject {
     QVERIFY(find->searchEdit->text().isEmpty());
     QVERIFY(!module->action(ActionId::aFindInBuf)->isEnabled());
     QVERIFY(!module->action(ActionId::aFindNext)->isEnabled());
+    // Closed, then a new terminal: Find opens the dialog again.
+    find->close();
+    Activate(main->NewTerminal());
+    QVERIFY(module->action(ActionId::aFindInBuf)->isEnabled());
+    QVERIFY(!module->action(ActionId::aFindNext)->isEnabled());
+    module->action(ActionId::aFindInBuf)->trigger();
+    QVERIFY(find->isVisible());
   }
 
   void parameterPromptAsksInLowerCaseAndAboutOpensItsAddresses() {

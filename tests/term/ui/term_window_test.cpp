@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include "app/ui/d_module.h"
@@ -118,6 +119,20 @@ class TermWindowTest : public QObject {
     QCOMPARE(term->cmdEdit->text(), QString("north"));
     QTest::keyClick(term->cmdEdit, Qt::Key_Up, Qt::ShiftModifier);
     QCOMPARE(term->cmdEdit->text(), QString("look"));
+  }
+
+  void wheelPartsAddUpToNotchesAndTheScrollBarScrollsAlike() {
+    for (int i = 0; i < 80; ++i) term->core().WriteText("line\r\n", true);
+    const int top = term->view().topline;
+    auto turn = [](QWidget* w, int dy, Qt::KeyboardModifiers mods) {
+      QWheelEvent e(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, dy), Qt::NoButton, mods,
+                    Qt::NoScrollPhase, false);
+      QApplication::sendEvent(w, &e);
+    };
+    for (int i = 0; i < 4; ++i) turn(term, 30, Qt::NoModifier);  // a touchpad's quarter notches
+    QCOMPARE(term->view().topline, top - 1);
+    turn(term->sbar, 120, Qt::ShiftModifier);
+    QCOMPARE(term->view().topline, top - 6);
   }
 
   void pasteLineGoesInAtTheCaret() {
