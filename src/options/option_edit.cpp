@@ -104,8 +104,10 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.telopnaws = f.telopnaws;
   set.teloplinemode = f.teloplinemode;
   set.historysize = SizeFromField(f.historySize, kMaxHistorySize);
-  set.pipechar = OneLine(f.pipechar.substr(0, 1));
-  set.pathchar = OneLine(f.pathchar.substr(0, 1));
+  // The fields take one character; a longer value from the file stays as
+  // it is unless the field was changed.
+  for (auto [field, value] : {std::pair{&f.pipechar, &set.pipechar}, std::pair{&f.pathchar, &set.pathchar}})
+    if (field->substr(0, 1) != value->substr(0, 1)) *value = OneLine(field->substr(0, 1));
   set.stdpasteprefix = OneLine(f.stdpasteprefix);
   set.stdpastesuffix = OneLine(f.stdpastesuffix);
   set.altpasteprefix = OneLine(f.altpasteprefix);
@@ -157,7 +159,8 @@ std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 }  // namespace
 
 std::optional<Message> CheckNewSetName(std::string& name) {
-  name = Trimmed(name);
+  // A tab or line break would cut the name short in options.dat.
+  name = Trimmed(OneLine(name));
   if (name.empty())
     return Message{"Please enter a name for the new option set.", "Missing Input", MsgIcon::Warning};
   if (name == kDefaultSetName)

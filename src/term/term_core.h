@@ -74,6 +74,8 @@ class TermCore : public CommandTarget {
   void clientsocketRead(const std::string& bytes) { WriteText(bytes, true); }
   void clientsocketDisconnect();
   void clientsocketError(SocketErrorKind kind);
+  // The Disconnect command follows whether the socket is active.
+  void UpdateDisconnect();
   // Sends the auto-login text; the command layer binds it.
   std::function<void(TermCore&, const std::string& text)> sendAutologin;
 
@@ -101,7 +103,6 @@ class TermCore : public CommandTarget {
   void SplitAtEscapes(const std::string& text, bool received);
   void CompleteLine(const std::string& work, size_t from, size_t to, bool checkTriggers);
   void LogLine(const std::string& lineText);
-  void UpdateDisconnect();
   void ErrorBox(const std::string& text, const std::string& caption);
 
   TOptions* options_ = nullptr;

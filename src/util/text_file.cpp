@@ -40,7 +40,8 @@ std::vector<std::string> SplitFileLines(std::string_view bytes) {
     size_t lf = bytes.find('\n', start);
     size_t end = lf == std::string_view::npos ? bytes.size() : lf;
     size_t len = end - start;
-    if (lf != std::string_view::npos && len > 0 && bytes[end - 1] == '\r') --len;
+    // A file cut off between CR and LF ends its last line at the CR too.
+    if (len > 0 && bytes[end - 1] == '\r') --len;
     lines.emplace_back(bytes.substr(start, len));
     if (lf == std::string_view::npos) break;
     start = lf + 1;

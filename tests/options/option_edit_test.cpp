@@ -70,6 +70,7 @@ TEST(OptionEditFields, SetSurvivesShowAndStore) {
   set.margin = "::";
   set.telopnaws = true;
   set.pipechar = ";";
+  set.pathchar = "##";  // longer than the field takes
   set.paramend = "}";
   set.historysize = 50;
   TOptions copy = set;
@@ -81,6 +82,7 @@ TEST(OptionEditFields, SetSurvivesShowAndStore) {
   EXPECT_EQ(copy.margin, "::");
   EXPECT_TRUE(copy.telopnaws);
   EXPECT_EQ(copy.pipechar, ";");
+  EXPECT_EQ(copy.pathchar, "##");
   EXPECT_EQ(copy.paramend, "}");
   EXPECT_EQ(copy.historysize, 50);
 }
@@ -129,6 +131,9 @@ TEST(OptionEditNames, NewSetNameRules) {
   EXPECT_EQ(illegal->caption, "Illegal Name");
   name = "default";
   EXPECT_FALSE(CheckNewSetName(name));
+  name = "Fight\tClub\r\nx";  // pasted: it must stay one line in the file
+  EXPECT_FALSE(CheckNewSetName(name));
+  EXPECT_EQ(name, "Fight Club  x");
 }
 
 TEST(OptionEditNames, AliasesAreStoredInLowerCase) {

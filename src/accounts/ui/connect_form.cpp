@@ -1,4 +1,5 @@
 #include "accounts/ui/connect_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -23,8 +24,8 @@ namespace ombrel {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string S(const QString& s) { return s.toLocal8Bit().toStdString(); }
+QString Q(const std::string& s) { return FromBytes(s); }
+std::string S(const QString& s) { return ToBytes(s); }
 
 // A memo shows lines; the account keeps them CR LF separated.
 std::string MemoText(const QPlainTextEdit* memo) { return S(memo->toPlainText().replace("\n", "\r\n")); }

@@ -1,4 +1,5 @@
 #include "accounts/ui/new_thing_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -32,8 +33,8 @@ void TnewThingForm::showEvent(QShowEvent* event) {
 }
 
 void TnewThingForm::okBtnClick() {
-  const std::string trimmed = TrimControls(nameEdit->text().toLocal8Bit().toStdString());
-  nameEdit->setText(QString::fromLocal8Bit(trimmed.c_str()));
+  const std::string trimmed = TrimControls(ToBytes(nameEdit->text()));
+  nameEdit->setText(FromBytes(trimmed));
   if (trimmed.empty()) {
     warn("Please enter a name for the new account.");  // the prompt stays open
     return;
@@ -45,7 +46,7 @@ std::optional<std::string> TnewThingForm::Ask(const QString& caption, const QStr
   setWindowTitle(caption);
   nameLabel->setText(label);
   if (exec() != QDialog::Accepted) return std::nullopt;
-  return nameEdit->text().toLocal8Bit().toStdString();
+  return ToBytes(nameEdit->text());
 }
 
 }  // namespace ombrel

@@ -1,4 +1,5 @@
 #include "app/ui/d_module.h"
+#include "term/ui/byte_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,11 +90,11 @@ void TdModule::CreateActions() {
   Bind(A::aEditCopyLine, [this] { Copy(true); });
   Bind(A::aEditPaste, [current] {
     if (auto* t = current(); t && t->Connected())
-      t->PasteText(QGuiApplication::clipboard()->text().toLocal8Bit().toStdString());
+      t->PasteText(ToBytes(QGuiApplication::clipboard()->text()));
   });
   Bind(A::aEditPasteLine, [current] {
     if (auto* t = current(); t && t->Connected())
-      t->PasteIntoCommandLine(QGuiApplication::clipboard()->text().toLocal8Bit().toStdString());
+      t->PasteIntoCommandLine(ToBytes(QGuiApplication::clipboard()->text()));
   });
   Bind(A::aEditSelectall, [this, current] {
     if (auto* t = current()) {
@@ -118,7 +119,7 @@ void TdModule::CreateActions() {
   Bind(A::aFindInBuf, [this] { if (findInBuf) findInBuf(); });
   Bind(A::aFindNext, [this] { if (findNext) findNext(); });
   Bind(A::aCopyLinkLocation, [current] {
-    if (auto* t = current()) QGuiApplication::clipboard()->setText(QString::fromLocal8Bit(t->view().linkurl.c_str()));
+    if (auto* t = current()) QGuiApplication::clipboard()->setText(FromBytes(t->view().linkurl));
   });
   Bind(A::aExit, [] { QApplication::exit(0); });
   Bind(A::aAbout, [this] { if (showAbout) showAbout(); });
@@ -226,7 +227,7 @@ void TdModule::Copy(bool asLine) {
     return;
   }
   const std::string text = asLine ? t->GetSelectedLine() : t->GetSelectedText();
-  if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromLocal8Bit(text.c_str()));
+  if (!text.empty()) QGuiApplication::clipboard()->setText(FromBytes(text));
 }
 
 int TdModule::ToolbarHeight() const {

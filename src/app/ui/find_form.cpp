@@ -1,4 +1,5 @@
 #include "app/ui/find_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -69,7 +70,7 @@ void TfindForm::UpdateFindState() {
     return;
   }
   searchEdit->setEnabled(true);
-  searchEdit->setText(QString::fromLocal8Bit(t->view().findtext.c_str()));
+  searchEdit->setText(FromBytes(t->view().findtext));
   if (t->view().HasSelection()) {
     selectionCB->setEnabled(true);
   } else {
@@ -101,7 +102,7 @@ void TfindForm::Find() {
     return;
   }
   if (TtermForm* t = main_->CurrentTerminal()) {
-    t->view().FindText(searchEdit->text().toLocal8Bit().toStdString(), caseCB->isChecked(),
+    t->view().FindText(ToBytes(searchEdit->text()), caseCB->isChecked(),
                        selectionCB->isChecked());
     searchEdit->setFocus();
     UpdateFindState();

@@ -1,4 +1,5 @@
 #include "app/ui/param_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QLabel>
 #include <algorithm>
@@ -32,10 +33,10 @@ TparamForm::TparamForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Windo
 }
 
 std::string TparamForm::Ask(const std::string& name) {
-  identLabel->setText(QString::fromLocal8Bit(LowerCase(name).c_str()));
+  identLabel->setText(FromBytes(LowerCase(name)));
   valEdit->clear();
   exec();
-  return valEdit->text().toLocal8Bit().toStdString();
+  return ToBytes(valEdit->text());
 }
 
 }  // namespace ombrel

@@ -1,4 +1,5 @@
 #include "options/ui/add_option_set_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -40,12 +41,12 @@ TaddOptionSetForm::TaddOptionSetForm(QWidget* parent)
   connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-std::string TaddOptionSetForm::Name() const { return nameEdit->text().toLocal8Bit().toStdString(); }
+std::string TaddOptionSetForm::Name() const { return ToBytes(nameEdit->text()); }
 
 void TaddOptionSetForm::okBtnClick() {
   std::string name = Name();
   const auto refused = CheckNewSetName(name);
-  nameEdit->setText(QString::fromLocal8Bit(name.c_str()));
+  nameEdit->setText(FromBytes(name));
   if (refused) {
     if (ask) ask(*refused);
     return;

@@ -1,4 +1,5 @@
 #include "options/ui/message_box.h"
+#include "term/ui/byte_text.h"
 
 #include <QMessageBox>
 
@@ -8,7 +9,7 @@ bool ShowMessageBox(QWidget* parent, const Message& m) {
   QMessageBox::Icon icon = QMessageBox::Warning;
   if (m.icon == MsgIcon::Question) icon = QMessageBox::Question;
   if (m.icon == MsgIcon::Error) icon = QMessageBox::Critical;
-  QMessageBox box(icon, QString::fromLocal8Bit(m.caption.c_str()), QString::fromLocal8Bit(m.text.c_str()),
+  QMessageBox box(icon, FromBytes(m.caption), FromBytes(m.text),
                   m.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
   return box.exec() != QMessageBox::No;
 }

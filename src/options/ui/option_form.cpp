@@ -1,4 +1,5 @@
 #include "options/ui/option_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -32,8 +33,8 @@ namespace ombrel {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromLocal8Bit(s.c_str(), static_cast<qsizetype>(s.size())); }
-std::string S(const QString& s) { return s.toLocal8Bit().toStdString(); }
+QString Q(const std::string& s) { return FromBytes(s); }
+std::string S(const QString& s) { return ToBytes(s); }
 
 void ShowMemo(QPlainTextEdit* memo, const Lines& lines) {
   QString text = Q(LinesToMemo(lines));
@@ -150,7 +151,7 @@ ColorSwatch::ColorSwatch(QWidget* parent, Color color) : QFrame(parent), color_(
 }
 
 void ColorSwatch::setColor(Color color) {
-  color_ = color & 0xFFFFFF;
+  color_ = color;  // a high byte read from the file is kept; only the swatch ignores it
   QPalette p = palette();
   p.setColor(QPalette::Window, ToQColor(color_));
   setPalette(p);
@@ -754,7 +755,8 @@ void ToptionForm::ShowTrigger(int choose) {
   trigSendCB->setChecked(f.textenabled);
   trigPlaysoundCB->setChecked(f.soundenabled);
   trigSendMemo->setPlainText(Q(f.text).replace("\r\n", "\n"));
-  trigSoundfileEdit->setText(Q(f.soundfile));
+  // A file name, in the encoding the file system uses.
+  trigSoundfileEdit->setText(QString::fromLocal8Bit(f.soundfile.c_str()));
 }
 
 void ToptionForm::StoreTrigger() {
@@ -765,7 +767,12 @@ void ToptionForm::StoreTrigger() {
   f.textenabled = trigSendCB->isChecked();
   f.soundenabled = trigPlaysoundCB->isChecked();
   f.text = S(trigSendMemo->toPlainText());
-  f.soundfile = S(trigSoundfileEdit->text());
+  // Untouched, the name keeps its bytes even where they are not valid in
+  // the local encoding.
+  const std::string& stored = currentSet_->triggers[triggerShown_].soundfile;
+  f.soundfile = trigSoundfileEdit->text() == QString::fromLocal8Bit(stored.c_str())
+                    ? stored
+                    : trigSoundfileEdit->text().toLocal8Bit().toStdString();
   StoreTriggerFields(f, currentSet_->triggers[triggerShown_]);
 }
 

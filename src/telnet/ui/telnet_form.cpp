@@ -1,4 +1,5 @@
 #include "telnet/ui/telnet_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -116,7 +117,7 @@ void TtelnetForm::ShowOptionStates(TtermForm* terminal) {
 }
 
 void TtelnetForm::TelnetLog(TtermForm* terminal, const std::string& text) {
-  logMemo->appendPlainText(QString::fromLocal8Bit(text.c_str()));
+  logMemo->appendPlainText(FromBytes(text));
   if (main_->CurrentTerminal() == terminal) ShowOptionStates(terminal);
 }
 

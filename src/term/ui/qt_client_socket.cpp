@@ -87,9 +87,15 @@ void QtClientSocket::SendText(const std::string& bytes) {
 }
 
 void QtClientSocket::Close() {
+  const QAbstractSocket::SocketState state = socket_.state();
   // What was sent before closing still goes out.
-  if (socket_.state() == QAbstractSocket::ConnectedState) socket_.flush();
+  if (state == QAbstractSocket::ConnectedState) socket_.flush();
   socket_.abort();
+  // Qt reports no disconnect for a connection that was still being set
+  // up; the terminal must still hear of it, or it keeps its caption and an
+  // enabled Disconnect that does nothing.
+  if (state == QAbstractSocket::HostLookupState || state == QAbstractSocket::ConnectingState)
+    Notify([this] { core_.clientsocketDisconnect(); });
 }
 
 void QtClientSocket::Notify(std::function<void()> notice) {
@@ -114,6 +120,11 @@ void QtClientSocket::StateChanged(QAbstractSocket::SocketState state) {
         connectingReported_ = true;
         core_.clientsocketConnecting();
       }
+      break;
+    case QAbstractSocket::UnconnectedState:
+      // After a failed connect no disconnect follows; Disconnect must not
+      // stay enabled.
+      core_.UpdateDisconnect();
       break;
     default: break;
   }
@@ -143,7 +154,7 @@ void QtClientSocket::ErrorOccurred(QAbstractSocket::SocketError error) {
     // Refused, unreachable, unknown host, timed out: the connection was
     // never made.
     kind = SocketErrorKind::Connect;
-  } else if (sending_) {
+  } else if (sending_ || socket_.bytesToWrite() > 0) {
     kind = SocketErrorKind::Send;
   } else if (error == QAbstractSocket::OperationError || error == QAbstractSocket::UnknownSocketError) {
     kind = SocketErrorKind::General;

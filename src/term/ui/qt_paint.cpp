@@ -1,4 +1,5 @@
 #include "term/ui/qt_paint.h"
+#include "term/ui/byte_text.h"
 
 #include <QFontDatabase>
 #include <QPainter>
@@ -12,7 +13,7 @@ QFont TerminalFont(const TOptions& options) {
   if (EqualsNoCase(options.font.name, "fixedsys")) {
     font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   } else {
-    font = QFont(QString::fromLocal8Bit(options.font.name.c_str()));
+    font = QFont(FromBytes(options.font.name));
     font.setStyleHint(QFont::TypeWriter);
   }
   font.setPointSize(std::max(1, options.font.size));

@@ -1,4 +1,5 @@
 #include "term/ui/term_form.h"
+#include "term/ui/byte_text.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -178,7 +179,7 @@ void TtermForm::BindView() {
   };
   v.clearCommandSelection = [this] { cmdEdit->deselect(); };
   v.openLink = [](const std::string& url) {
-    QDesktopServices::openUrl(QUrl(QString::fromLocal8Bit(url.c_str())));
+    QDesktopServices::openUrl(QUrl(FromBytes(url)));
   };
   v.setHandCursor = [this](bool hand) { termBox->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor); };
   v.linkActionEnabled = [this](bool on) {
@@ -213,7 +214,7 @@ bool TtermForm::DragTimerTick() {
 }
 
 void TtermForm::SetCaption(const QString& caption) {
-  core_.caption = caption.toLocal8Bit().toStdString();
+  core_.caption = ToBytes(caption);
   setWindowTitle(caption);
   if (menuEntry) menuEntry->setText(caption);
   main_->UpdateTabs();
@@ -269,7 +270,7 @@ void TtermForm::wheelEvent(QWheelEvent* event) {
 // ---- command line
 
 void TtermForm::returnBtnClick() {
-  const std::string text = cmdEdit->text().toLocal8Bit().toStdString();
+  const std::string text = ToBytes(cmdEdit->text());
   cmdEdit->clear();
   commandLine_.ReturnPressed(text);
 }
@@ -277,15 +278,13 @@ void TtermForm::returnBtnClick() {
 std::string TtermForm::Ask(const std::string& name) {
   if (askParam) return askParam(name);
   if (main_->askParam) return main_->askParam(name);
-  return QInputDialog::getText(this, "Parameter", QString::fromLocal8Bit(name.c_str()))
-      .toLocal8Bit()
-      .toStdString();
+  return ToBytes(QInputDialog::getText(this, "Parameter", FromBytes(name)));
 }
 
 void TtermForm::PasteText(const std::string& clipboardText) { commandLine_.PasteCommands(clipboardText); }
 
 void TtermForm::PasteIntoCommandLine(const std::string& clipboardText) {
-  const QString line = QString::fromLocal8Bit(commandLine_.PasteLineText(clipboardText, true).c_str());
+  const QString line = FromBytes(commandLine_.PasteLineText(clipboardText, true));
   if (cmdEdit->hasSelectedText()) {
     cmdEdit->insert(line);
     return;
@@ -324,7 +323,7 @@ bool TtermForm::FormKeyDown(QKeyEvent* event) {
   if (event->modifiers() & Qt::AltModifier) mods |= kModAlt;
   if (event->modifiers() & Qt::ControlModifier) mods |= kModCtrl;
   if (auto text = commandLine_.KeyDown(vk, mods)) {
-    cmdEdit->setText(QString::fromLocal8Bit(text->c_str()));
+    cmdEdit->setText(FromBytes(*text));
     return true;
   }
   return false;

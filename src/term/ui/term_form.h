@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include "term/ui/byte_text.h"
 #include <QWidget>
 #include <memory>
 
@@ -33,7 +34,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   TermCore& core() { return core_; }
   TmainForm* Main() const { return main_; }
   CommandLine& commandLine() { return commandLine_; }
-  QString Caption() const { return QString::fromLocal8Bit(core_.caption.c_str()); }
+  QString Caption() const { return FromBytes(core_.caption); }
   void SetCaption(const QString& caption);
   void SetOptions(TOptions* options);
   void SetSocket(IClientSocket* socket) { core_.SetSocket(socket); }

@@ -97,6 +97,27 @@ class OptionFormTest : public QObject {
     QCOMPARE(asked.size(), size_t{2});
   }
 
+  void anUntouchedApplyKeepsEveryByte() {
+    TOptions& set = sets.At(0);
+    set.bgcolor = 0xFF00000F;  // a high byte, as a file may hold
+    set.stdpasteprefix = "caf\xE9 ";
+    TTrigger t;
+    t.name = "gold";
+    t.string = "\xA3 coins";
+    t.text = {"say \xE4h"};
+    set.triggers.push_back(t);
+    set.aliases.push_back({"\xFCber", {"north \xE9"}});
+    set.macros[0].text = {"cast \xE6"};
+    const TOptions before = set;
+    form->ShowEditor();
+    form->applyBtn->click();
+    QVERIFY(set == before);
+    // Typed text reaches the set as the bytes the terminal shows.
+    form->trigStringEdit->setText(QString::fromLatin1("\xE9p\xE9e"));
+    form->applyBtn->click();
+    QCOMPARE(set.triggers[0].string, std::string("\xE9p\xE9e"));
+  }
+
   void addSetAppendsADefaultSetAndKeepsTheShownOne() {
     main->NewTerminal();
     module->action(ActionId::aOptions)->trigger();

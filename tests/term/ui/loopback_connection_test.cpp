@@ -90,6 +90,7 @@ class LoopbackConnectionTest : public QObject {
   void triggerFiresOnLineSplitOverReads();
   void serverDisconnectAndReconnect();
   void refusedConnection();
+  void closingWhileStillConnecting();
   void addressesThatCannotBeUsedFailAtOnce();
 };
 
@@ -274,6 +275,33 @@ void LoopbackConnectionTest::refusedConnection() {
     QVERIFY(!t.Socket().Active());
     QVERIFY(t.TelnetLog().empty());
   }
+  // Disconnect is not left enabled after the failure.
+  HeadlessTerminal t(TelnetOptions(false));
+  bool disconnectEnabled = false;
+  t.Core().Events().disconnectChanged = [&](ombrel::TermCore& core) {
+    disconnectEnabled = core.Socket() && core.Socket()->Active();
+  };
+  QVERIFY(t.Connect("127.0.0.1", port));
+  QVERIFY(t.WaitForLine("Failed to connect.", kWait));
+  QVERIFY(HeadlessTerminal::WaitFor([&] { return !disconnectEnabled; }, kWait));
+}
+
+void LoopbackConnectionTest::closingWhileStillConnecting() {
+  TestServer server;
+  QVERIFY(server.Port() > 0);
+  HeadlessTerminal t(TelnetOptions(false));
+  bool disconnectEnabled = false;
+  t.Core().Events().disconnectChanged = [&](ombrel::TermCore& core) {
+    disconnectEnabled = core.Socket() && core.Socket()->Active();
+  };
+  QVERIFY(t.Connect("localhost", server.Port()));
+  QVERIFY(disconnectEnabled);
+  t.Socket().Close();  // before the lookup is done
+  QVERIFY(t.HasLine("Disconnected."));
+  QCOMPARE(t.Core().caption, std::string("Not Connected"));
+  QVERIFY(!disconnectEnabled);
+  HeadlessTerminal::WaitFor([] { return false; }, 100);
+  QCOMPARE(IndexOf(t.Lines(), "Connection established..."), -1);
 }
 
 void LoopbackConnectionTest::addressesThatCannotBeUsedFailAtOnce() {
