@@ -6,10 +6,7 @@
 namespace ombrel {
 namespace {
 
-struct FixedMeasure : TextMeasure {
-  int TextWidth(const std::string& text) const override { return 8 * static_cast<int>(text.size()); }
-  int TextHeight(const std::string&) const override { return 16; }
-};
+using testing::FixedMeasure;
 
 // 50 columns by 10 rows; cell (column c, row r) is at x = 8c, y = 16r.
 struct SelFixture : testing::TermFixture {

@@ -6,8 +6,15 @@
 #include <vector>
 
 #include "term/term_core.h"
+#include "term/term_view.h"
 
 namespace ombrel::testing {
+
+// A fixed-pitch font: "W" 8 pixels wide, "gW" 16 high.
+struct FixedMeasure : TextMeasure {
+  int TextWidth(const std::string& text) const override { return 8 * static_cast<int>(text.size()); }
+  int TextHeight(const std::string&) const override { return 16; }
+};
 
 class RecordingSocket : public IClientSocket {
  public:

@@ -6,11 +6,7 @@
 namespace ombrel {
 namespace {
 
-// A fixed-pitch font: "W" 8 pixels wide, "gW" 16 high.
-struct FixedMeasure : TextMeasure {
-  int TextWidth(const std::string& text) const override { return 8 * static_cast<int>(text.size()); }
-  int TextHeight(const std::string&) const override { return 16; }
-};
+using testing::FixedMeasure;
 
 struct ViewFixture : testing::TermFixture {
   FixedMeasure measure;

@@ -19,6 +19,8 @@
 #include "term/term_fakes.h"
 #include "term/ui/term_form.h"
 
+#include "ui_helpers.h"
+
 using namespace ombrel;
 
 class DialogsTest : public QObject {
@@ -36,10 +38,7 @@ class DialogsTest : public QObject {
     QTreeWidgetItem* item = console->statusLV->topLevelItem(row);
     return {item->text(0), item->text(1), item->text(2)};
   }
-  void Activate(TtermForm* t) {
-    main->Workspace()->setActiveSubWindow(t->subWindow);
-    QCoreApplication::processEvents();
-  }
+  void Activate(TtermForm* t) { testing::ActivateTerminal(*main, t); }
 
  private slots:
   void init() {

@@ -16,6 +16,8 @@
 #include "app/ui/main_form.h"
 #include "term/ui/term_form.h"
 
+#include "ui_helpers.h"
+
 using namespace ombrel;
 
 class MainWindowTest : public QObject {
@@ -51,10 +53,7 @@ class MainWindowTest : public QObject {
       if (a->actionGroup()) ++n;
     return n;
   }
-  void Activate(TtermForm* t) {
-    main->Workspace()->setActiveSubWindow(t->subWindow);
-    QCoreApplication::processEvents();
-  }
+  void Activate(TtermForm* t) { testing::ActivateTerminal(*main, t); }
  private slots:
   void init() {
     sets.Clear();

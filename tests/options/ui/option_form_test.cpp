@@ -13,6 +13,8 @@
 #include "options/ui/option_form.h"
 #include "term/ui/term_form.h"
 
+#include "ui_helpers.h"
+
 using namespace ombrel;
 
 class OptionFormTest : public QObject {
@@ -34,10 +36,7 @@ class OptionFormTest : public QObject {
       return answer;
     };
   }
-  void Activate(TtermForm* t) {
-    main->Workspace()->setActiveSubWindow(t->subWindow);
-    QCoreApplication::processEvents();
-  }
+  void Activate(TtermForm* t) { testing::ActivateTerminal(*main, t); }
   template <class W>
   W* Find(const char* name) {
     W* w = form->findChild<W*>(name);
