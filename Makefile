@@ -1,6 +1,6 @@
 BUILD ?= build
 
-.PHONY: setup build run test clean
+.PHONY: setup build run test coverage clean
 
 setup:
 	@BUILD=$(BUILD) tools/setup.sh
@@ -15,5 +15,9 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
 
+coverage:
+	@BUILD=build-coverage tools/setup.sh
+	tools/coverage.sh
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-coverage
