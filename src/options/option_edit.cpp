@@ -1,6 +1,7 @@
 #include "options/option_edit.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace ombrel {
 
@@ -174,6 +175,31 @@ void ApplyToTerminals(TOptions* set, const std::vector<EditorTerminal*>& termina
     if (t == current) t->AssignOptions(set);
     if (t->Options() == set) t->LayoutTerminal();
   }
+}
+
+void LayoutTerminalsOn(const TOptions* set, const std::vector<EditorTerminal*>& terminals) {
+  for (EditorTerminal* t : terminals)
+    if (t->Options() == set) t->LayoutTerminal();
+}
+
+int ShownSetIndex(const TOptionSetList& sets, const TOptions* terminalSet) {
+  if (terminalSet)
+    if (auto found = sets.IndexOf(terminalSet)) return *found;
+  return sets.Count() > 0 ? 0 : -1;
+}
+
+bool SaveReportingFailure(const std::function<bool()>& save, const AskFn& ask) {
+  bool saved = false;
+  std::string reason;
+  try {
+    saved = save();
+  } catch (const std::exception& e) {
+    reason = e.what();
+  }
+  if (!saved && ask)
+    ask({reason.empty() ? std::string("The option sets could not be written to options.dat.") : reason,
+         "Ombrel Error", MsgIcon::Error});
+  return saved;
 }
 
 DeleteResult DeleteSet(TOptionSetList& list, int index,

@@ -119,6 +119,20 @@ class EditorTerminal {
 void ApplyToTerminals(TOptions* set, const std::vector<EditorTerminal*>& terminals,
                       const EditorTerminal* current);
 
+// Every terminal on `set` laid out again, in list order.
+void LayoutTerminalsOn(const TOptions* set, const std::vector<EditorTerminal*>& terminals);
+
+// The set the editor shows for a terminal on `terminalSet` (none: no
+// terminal): that set's position, else the first set, -1 when none exist.
+int ShownSetIndex(const TOptionSetList& sets, const TOptions* terminalSet);
+
+// ---- closing
+
+// Writes the option sets file with `save`. A failed write, false or an
+// exception carrying the reason, is reported through `ask`; returns whether
+// it was written.
+bool SaveReportingFailure(const std::function<bool()>& save, const AskFn& ask);
+
 // ---- adding and deleting
 
 enum class DeleteResult { Refused, Declined, Deleted };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace ombrel {
 namespace {
 
@@ -157,6 +159,59 @@ TEST(OptionEditApply, CurrentTerminalTakesTheSetAndEveryUserIsLaidOut) {
   EXPECT_EQ(other.set, &a);
   for (FakeTerminal* t : {&t1, &t2, &t3, &current}) EXPECT_EQ(t->layouts, 1);
   EXPECT_EQ(other.layouts, 0);
+}
+
+TEST(OptionEditApply, OnlyTheTerminalsOfTheSetLeftAreLaidOut) {
+  TOptions left, other;
+  FakeTerminal a, b, c;
+  a.set = c.set = &left;
+  b.set = &other;
+  LayoutTerminalsOn(&left, {&a, &b, &c});
+  EXPECT_EQ(a.layouts, 1);
+  EXPECT_EQ(b.layouts, 0);
+  EXPECT_EQ(c.layouts, 1);
+  EXPECT_EQ(a.set, &left);  // laid out, not reassigned
+}
+
+TEST(OptionEditShow, TheTerminalsSetOrElseTheFirst) {
+  TOptionSetList list;
+  TOptions stray;
+  EXPECT_EQ(ShownSetIndex(list, nullptr), -1);
+  EXPECT_EQ(ShownSetIndex(list, &stray), -1);
+  list.AddNew("Default");
+  TOptions& fight = list.AddNew("Fight");
+  const struct {
+    const TOptions* terminalSet;
+    int shown;
+  } cases[] = {{nullptr, 0}, {&fight, 1}, {&list.At(0), 0}, {&stray, 0}};
+  for (const auto& c : cases) EXPECT_EQ(ShownSetIndex(list, c.terminalSet), c.shown);
+}
+
+TEST(OptionEditClose, AFailedWriteIsReportedWithItsReason) {
+  const struct {
+    std::function<bool()> save;
+    bool saved;
+    const char* reported;  // nothing: no message
+  } cases[] = {
+      {[] { return true; }, true, nullptr},
+      {[] { return false; }, false, "The option sets could not be written to options.dat."},
+      {[]() -> bool { throw std::runtime_error("disk full"); }, false, "disk full"},
+  };
+  for (const auto& c : cases) {
+    Asker ask;
+    EXPECT_EQ(SaveReportingFailure(c.save, ask.fn()), c.saved);
+    if (!c.reported) {
+      EXPECT_TRUE(ask.asked.empty());
+      continue;
+    }
+    ASSERT_EQ(ask.asked.size(), 1u);
+    EXPECT_EQ(ask.asked[0].text, c.reported);
+    EXPECT_EQ(ask.asked[0].caption, "Ombrel Error");
+    EXPECT_EQ(ask.asked[0].icon, MsgIcon::Error);
+    EXPECT_FALSE(ask.asked[0].yesNo);
+  }
+  // Without a message box the failure is only returned.
+  EXPECT_FALSE(SaveReportingFailure([] { return false; }, AskFn{}));
 }
 
 TEST(OptionEditDelete, DefaultSetIsKeptAndTheQuestionCanBeDeclined) {

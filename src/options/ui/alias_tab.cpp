@@ -1,0 +1,86 @@
+#include "options/ui/alias_tab.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "options/ui/option_pickers.h"
+#include "options/ui/option_widgets.h"
+#include "term/ui/byte_text.h"
+
+namespace ombrel {
+
+TaliasTab::TaliasTab(const EditorDialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
+  setObjectName("aliasTab");
+  auto* grid = new QGridLayout(this);
+  aliasCombo = Named(new DropCombo(this), "aliasCombo");
+  addaliasBtn = Named(new QPushButton("Add Alias", this), "addaliasBtn");
+  delaliasBtn = Named(new QPushButton("Delete", this), "delaliasBtn");
+  for (QPushButton* b : {addaliasBtn, delaliasBtn}) b->setAutoDefault(false);
+  aliasMemo = Named(new QPlainTextEdit(this), "aliasMemo");
+  grid->addWidget(new QLabel("Alias for", this), 0, 0);
+  grid->addWidget(aliasCombo, 0, 1);
+  grid->addWidget(addaliasBtn, 0, 2);
+  grid->addWidget(delaliasBtn, 0, 3);
+  grid->addWidget(new QLabel("Alias translation", this), 1, 0, Qt::AlignTop);
+  grid->addWidget(aliasMemo, 1, 1, 1, 3);
+  grid->setColumnStretch(1, 1);
+  connect(aliasCombo, &DropCombo::dropDown, this, &TaliasTab::aliasComboDropDown);
+  connect(aliasCombo, &QComboBox::currentIndexChanged, this, &TaliasTab::aliasComboChange);
+  connect(addaliasBtn, &QPushButton::clicked, this, &TaliasTab::addaliasBtnClick);
+  connect(delaliasBtn, &QPushButton::clicked, this, &TaliasTab::delaliasBtnClick);
+  aliasMemo->installEventFilter(this);
+}
+
+void TaliasTab::ShowAlias(int choose) {
+  const int remembered = choose >= 0 ? choose : aliasCombo->currentIndex();
+  const int count = currentSet_ ? static_cast<int>(currentSet_->aliases.size()) : 0;
+  const int index = ReselectIndex(remembered, count);
+  {
+    const QSignalBlocker block(aliasCombo);
+    aliasCombo->clear();
+    for (int i = 0; i < count; ++i) aliasCombo->addItem(FromBytes(currentSet_->aliases[i].name));
+    aliasCombo->setCurrentIndex(index);
+  }
+  aliasShown_ = index;
+  ShowMemo(aliasMemo, index >= 0 ? currentSet_->aliases[index].translation : Lines{});
+}
+
+void TaliasTab::StoreAlias() {
+  if (!currentSet_ || aliasShown_ < 0 || aliasShown_ >= static_cast<int>(currentSet_->aliases.size()))
+    return;
+  currentSet_->aliases[aliasShown_].translation = MemoLines(aliasMemo);
+}
+
+bool TaliasTab::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && watched == aliasMemo) aliasMemoExit();
+  return QWidget::eventFilter(watched, event);
+}
+
+void TaliasTab::aliasComboDropDown() { StoreAlias(); }
+
+void TaliasTab::aliasComboChange() {
+  StoreAlias();
+  ShowAlias();
+}
+
+void TaliasTab::addaliasBtnClick() {
+  if (!currentSet_ || !dialogs_.askName) return;
+  const auto name = dialogs_.askName("Add Alias", "Name of new Alias");
+  if (!name || !currentSet_) return;
+  StoreAlias();
+  ShowAlias(AddAlias(*currentSet_, *name));
+}
+
+void TaliasTab::delaliasBtnClick() {
+  if (!currentSet_ || aliasShown_ < 0) return;
+  if (DeleteAlias(*currentSet_, aliasShown_, dialogs_.ask) != DeleteResult::Deleted) return;
+  aliasShown_ = -1;
+  ShowAlias();
+}
+
+void TaliasTab::aliasMemoExit() { StoreAlias(); }
+
+}  // namespace ombrel

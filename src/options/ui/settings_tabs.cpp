@@ -1,0 +1,108 @@
+#include "options/ui/settings_tabs.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "options/ui/option_widgets.h"
+#include "term/ui/byte_text.h"
+
+namespace ombrel {
+
+// ---- Telnet
+
+TtelnetTab::TtelnetTab(QWidget* parent) : QWidget(parent) {
+  setObjectName("telnetTab");
+  auto* col = new QVBoxLayout(this);
+  telnetactiveCB = Named(new QCheckBox("Enable Telnet", this), "telnetactiveCB");
+  telnetinitnegCB = Named(new QCheckBox("Initiate Negotiations", this), "telnetinitnegCB");
+  opNAWSCB = Named(new QCheckBox("Communicate Window Size", this), "opNAWSCB");
+  opLinemodeCB = Named(new QCheckBox("Negotiate Linemode", this), "opLinemodeCB");
+  for (QCheckBox* cb : {telnetactiveCB, telnetinitnegCB, opNAWSCB, opLinemodeCB}) col->addWidget(cb);
+  col->addStretch();
+}
+
+void TtelnetTab::ShowFields(const SetFields& f) {
+  telnetactiveCB->setChecked(f.telnet);
+  telnetinitnegCB->setChecked(f.telnetinit);
+  opNAWSCB->setChecked(f.telopnaws);
+  opLinemodeCB->setChecked(f.teloplinemode);
+}
+
+void TtelnetTab::ReadFields(SetFields& f) const {
+  f.telnet = telnetactiveCB->isChecked();
+  f.telnetinit = telnetinitnegCB->isChecked();
+  f.telopnaws = opNAWSCB->isChecked();
+  f.teloplinemode = opLinemodeCB->isChecked();
+}
+
+// ---- General
+
+TgeneralTab::TgeneralTab(QWidget* parent) : QWidget(parent) {
+  setObjectName("generalTab");
+  auto* grid = new QGridLayout(this);
+  historyEdit = Named(new QLineEdit("0", this), "historyEdit");
+  pipeCharEdit = Named(new QLineEdit(this), "pipeCharEdit");
+  pathCharEdit = Named(new QLineEdit(this), "pathCharEdit");
+  pipeCharEdit->setMaxLength(1);
+  pathCharEdit->setMaxLength(1);
+  stdPastePrefixEdit = Named(new QLineEdit(this), "stdPastePrefixEdit");
+  stdPasteSuffixEdit = Named(new QLineEdit(this), "stdPasteSuffixEdit");
+  altPastePrefixEdit = Named(new QLineEdit(this), "altPastePrefixEdit");
+  altPasteSuffixEdit = Named(new QLineEdit(this), "altPasteSuffixEdit");
+  paramStartEdit = Named(new QLineEdit(this), "paramStartEdit");
+  paramEndEdit = Named(new QLineEdit(this), "paramEndEdit");
+  int r = 0;
+  auto addRow = [&](const char* label, QLineEdit* a, QLineEdit* b) {
+    grid->addWidget(new QLabel(label, this), r, 0);
+    grid->addWidget(a, r, 1);
+    if (b) grid->addWidget(b, r, 2);
+    ++r;
+  };
+  addRow("Command History Size", historyEdit, nullptr);
+  addRow("Command Separator", pipeCharEdit, nullptr);
+  addRow("Path Character", pathCharEdit, nullptr);
+  addRow("Standard Paste Prefix/Suffix", stdPastePrefixEdit, stdPasteSuffixEdit);
+  addRow("Alternative (Line) Paste Prefix/Suffix", altPastePrefixEdit, altPasteSuffixEdit);
+  addRow("Macro Parameter Delimiters Start/End", paramStartEdit, paramEndEdit);
+  grid->setRowStretch(r, 1);
+  historyEdit->installEventFilter(this);
+}
+
+void TgeneralTab::ShowFields(const SetFields& f) {
+  historyEdit->setText(FromBytes(f.historySize));
+  pipeCharEdit->setText(FromBytes(f.pipechar));
+  pathCharEdit->setText(FromBytes(f.pathchar));
+  stdPastePrefixEdit->setText(FromBytes(f.stdpasteprefix));
+  stdPasteSuffixEdit->setText(FromBytes(f.stdpastesuffix));
+  altPastePrefixEdit->setText(FromBytes(f.altpasteprefix));
+  altPasteSuffixEdit->setText(FromBytes(f.altpastesuffix));
+  paramStartEdit->setText(FromBytes(f.paramstart));
+  paramEndEdit->setText(FromBytes(f.paramend));
+}
+
+void TgeneralTab::ReadFields(SetFields& f) const {
+  f.historySize = ToBytes(historyEdit->text());
+  f.pipechar = ToBytes(pipeCharEdit->text());
+  f.pathchar = ToBytes(pathCharEdit->text());
+  f.stdpasteprefix = ToBytes(stdPastePrefixEdit->text());
+  f.stdpastesuffix = ToBytes(stdPasteSuffixEdit->text());
+  f.altpasteprefix = ToBytes(altPastePrefixEdit->text());
+  f.altpastesuffix = ToBytes(altPasteSuffixEdit->text());
+  f.paramstart = ToBytes(paramStartEdit->text());
+  f.paramend = ToBytes(paramEndEdit->text());
+}
+
+bool TgeneralTab::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && watched == historyEdit) historyEditExit();
+  return QWidget::eventFilter(watched, event);
+}
+
+void TgeneralTab::historyEditExit() {
+  historyEdit->setText(FromBytes(SizeFieldExit(ToBytes(historyEdit->text()))));
+}
+
+}  // namespace ombrel

@@ -1,0 +1,51 @@
+// The two tabs of the option set editor that are plain fields: Telnet, the
+// protocol switches, and General, the command line's sizes and characters.
+#pragma once
+
+#include <QWidget>
+
+#include "options/option_edit.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace ombrel {
+
+class TtelnetTab : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TtelnetTab(QWidget* parent = nullptr);
+  void ShowFields(const SetFields& fields);
+  void ReadFields(SetFields& fields) const;
+
+  QCheckBox* telnetactiveCB;
+  QCheckBox* telnetinitnegCB;
+  QCheckBox* opNAWSCB;
+  QCheckBox* opLinemodeCB;
+};
+
+class TgeneralTab : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TgeneralTab(QWidget* parent = nullptr);
+  void ShowFields(const SetFields& fields);
+  void ReadFields(SetFields& fields) const;
+
+  QLineEdit* historyEdit;
+  QLineEdit* pipeCharEdit;
+  QLineEdit* pathCharEdit;
+  QLineEdit* stdPastePrefixEdit;
+  QLineEdit* stdPasteSuffixEdit;
+  QLineEdit* altPastePrefixEdit;
+  QLineEdit* altPasteSuffixEdit;
+  QLineEdit* paramStartEdit;
+  QLineEdit* paramEndEdit;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void historyEditExit();
+};
+
+}  // namespace ombrel

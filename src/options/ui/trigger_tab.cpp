@@ -1,0 +1,116 @@
+#include "options/ui/trigger_tab.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "options/ui/option_pickers.h"
+#include "options/ui/option_widgets.h"
+#include "term/ui/byte_text.h"
+
+namespace ombrel {
+
+TtriggerTab::TtriggerTab(const EditorDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs) {
+  setObjectName("triggerTab");
+  auto* grid = new QGridLayout(this);
+  trigEventCombo = Named(new DropCombo(this), "trigEventCombo");
+  trigAddBtn = Named(new QPushButton("Add Trigger", this), "trigAddBtn");
+  trigDeleteBtn = Named(new QPushButton("Delete", this), "trigDeleteBtn");
+  trigStringEdit = Named(new QLineEdit(this), "trigStringEdit");
+  trigSendCB = Named(new QCheckBox("Send Text", this), "trigSendCB");
+  trigSendMemo = Named(new QPlainTextEdit(this), "trigSendMemo");
+  trigPlaysoundCB = Named(new QCheckBox("Play Sound", this), "trigPlaysoundCB");
+  trigSoundfileEdit = Named(new QLineEdit(this), "trigSoundfileEdit");
+  trigBrowseBtn = Named(new QPushButton("Browse", this), "trigBrowseBtn");
+  for (QPushButton* b : {trigAddBtn, trigDeleteBtn, trigBrowseBtn}) b->setAutoDefault(false);
+  grid->addWidget(new QLabel("Event", this), 0, 0);
+  grid->addWidget(trigEventCombo, 0, 1);
+  grid->addWidget(trigAddBtn, 0, 2);
+  grid->addWidget(trigDeleteBtn, 0, 3);
+  grid->addWidget(new QLabel("Trigger String", this), 1, 0);
+  grid->addWidget(trigStringEdit, 1, 1, 1, 3);
+  grid->addWidget(trigSendCB, 2, 0, Qt::AlignTop);
+  grid->addWidget(trigSendMemo, 2, 1, 1, 3);
+  grid->addWidget(trigPlaysoundCB, 3, 0);
+  grid->addWidget(trigSoundfileEdit, 3, 1, 1, 2);
+  grid->addWidget(trigBrowseBtn, 3, 3);
+  grid->setColumnStretch(1, 1);
+
+  connect(trigEventCombo, &DropCombo::dropDown, this, &TtriggerTab::trigEventComboDropDown);
+  connect(trigEventCombo, &QComboBox::currentIndexChanged, this, &TtriggerTab::trigEventComboChange);
+  connect(trigAddBtn, &QPushButton::clicked, this, &TtriggerTab::trigAddBtnClick);
+  connect(trigDeleteBtn, &QPushButton::clicked, this, &TtriggerTab::trigDeleteBtnClick);
+  connect(trigBrowseBtn, &QPushButton::clicked, this, &TtriggerTab::trigBrowseBtnClick);
+}
+
+void TtriggerTab::ShowTrigger(int choose) {
+  const int remembered = choose >= 0 ? choose : trigEventCombo->currentIndex();
+  const int count = currentSet_ ? static_cast<int>(currentSet_->triggers.size()) : 0;
+  const int index = ReselectIndex(remembered, count);
+  {
+    const QSignalBlocker block(trigEventCombo);
+    trigEventCombo->clear();
+    for (int i = 0; i < count; ++i) trigEventCombo->addItem(FromBytes(currentSet_->triggers[i].name));
+    trigEventCombo->setCurrentIndex(index);
+  }
+  triggerShown_ = index;
+  const TriggerFields f = FieldsFromTrigger(index >= 0 ? &currentSet_->triggers[index] : nullptr);
+  trigStringEdit->setText(FromBytes(f.string));
+  trigSendCB->setChecked(f.textenabled);
+  trigPlaysoundCB->setChecked(f.soundenabled);
+  trigSendMemo->setPlainText(FromBytes(f.text).replace("\r\n", "\n"));
+  // A file name, in the encoding the file system uses.
+  trigSoundfileEdit->setText(QString::fromLocal8Bit(f.soundfile.c_str()));
+}
+
+void TtriggerTab::StoreTrigger() {
+  if (!currentSet_ || triggerShown_ < 0 || triggerShown_ >= static_cast<int>(currentSet_->triggers.size()))
+    return;
+  TriggerFields f;
+  f.string = ToBytes(trigStringEdit->text());
+  f.textenabled = trigSendCB->isChecked();
+  f.soundenabled = trigPlaysoundCB->isChecked();
+  f.text = ToBytes(trigSendMemo->toPlainText());
+  // Untouched, the name keeps its bytes even where they are not valid in
+  // the local encoding.
+  const std::string& stored = currentSet_->triggers[triggerShown_].soundfile;
+  f.soundfile = trigSoundfileEdit->text() == QString::fromLocal8Bit(stored.c_str())
+                    ? stored
+                    : trigSoundfileEdit->text().toLocal8Bit().toStdString();
+  StoreTriggerFields(f, currentSet_->triggers[triggerShown_]);
+}
+
+void TtriggerTab::trigEventComboDropDown() { StoreTrigger(); }
+
+void TtriggerTab::trigEventComboChange() {
+  // The fields still hold the trigger chosen before; keep their edits.
+  StoreTrigger();
+  ShowTrigger();
+}
+
+void TtriggerTab::trigAddBtnClick() {
+  if (!currentSet_ || !dialogs_.askName) return;
+  const auto name = dialogs_.askName("Add Trigger", "Name of new Trigger");
+  if (!name || !currentSet_) return;
+  StoreTrigger();
+  ShowTrigger(AddTrigger(*currentSet_, *name));
+}
+
+void TtriggerTab::trigDeleteBtnClick() {
+  if (!currentSet_ || triggerShown_ < 0) return;
+  if (DeleteTrigger(*currentSet_, triggerShown_, dialogs_.ask) != DeleteResult::Deleted) return;
+  triggerShown_ = -1;
+  ShowTrigger();
+}
+
+void TtriggerTab::trigBrowseBtnClick() {
+  if (!dialogs_.chooseSoundFile) return;
+  const QString file = dialogs_.chooseSoundFile(trigSoundfileEdit->text());
+  if (!file.isEmpty()) trigSoundfileEdit->setText(file);
+}
+
+}  // namespace ombrel

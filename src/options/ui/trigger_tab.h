@@ -1,0 +1,54 @@
+// The Triggers tab of the option set editor: the set's triggers in a list,
+// the fields of the one chosen, adding and deleting.
+#pragma once
+
+#include <QWidget>
+
+#include "options/option_edit.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ombrel {
+
+class DropCombo;
+struct EditorDialogs;
+
+class TtriggerTab : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TtriggerTab(const EditorDialogs& dialogs, QWidget* parent = nullptr);
+
+  void SetCurrentSet(TOptions* set) { currentSet_ = set; }
+  // Refills the list and shows entry `choose`, or the one chosen before.
+  void ShowTrigger(int choose = -1);
+  // Keeps the fields' edits in the trigger they show.
+  void StoreTrigger();
+
+  DropCombo* trigEventCombo;
+  QPushButton* trigAddBtn;
+  QPushButton* trigDeleteBtn;
+  QLineEdit* trigStringEdit;
+  QCheckBox* trigSendCB;
+  QPlainTextEdit* trigSendMemo;
+  QCheckBox* trigPlaysoundCB;
+  QLineEdit* trigSoundfileEdit;
+  QPushButton* trigBrowseBtn;
+
+ private:
+  void trigEventComboDropDown();
+  void trigEventComboChange();
+  void trigAddBtnClick();
+  void trigDeleteBtnClick();
+  void trigBrowseBtnClick();
+
+  const EditorDialogs& dialogs_;
+  TOptions* currentSet_ = nullptr;
+  // The trigger the fields show; stores go to it, whatever the list was
+  // switched to since.
+  int triggerShown_ = -1;
+};
+
+}  // namespace ombrel
