@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/ui/d_module.h"
@@ -102,7 +103,7 @@ void TmainForm::SetMainMenuShown(bool shown) { menuBar()->setVisible(shown); }
 
 TtermForm* TmainForm::NewTerminal() {
   TOptions* set = optionSets_.Count() > 0 ? &optionSets_.At(0) : nullptr;
-  auto* term = new TtermForm(this, set);
+  auto* term = new TtermForm(*this, set);
   registry_.Add(term);
   QMdiSubWindow* sub = mdi_->addSubWindow(term);
   sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -239,5 +240,42 @@ void TmainForm::WriteConfig() {
   if (!WriteConfigFile(ConfigPath().toLocal8Bit().toStdString(), config).ok)
     message(MessageKind::Error, "Ombrel Error", "Failed to write config file.");
 }
+
+// ---- what the terminals ask of their owner
+
+void TmainForm::TerminalConnectionChanged(TtermForm* terminal) {
+  if (module_) module_->UpdateDisconnect(terminal);
+}
+
+QMenu* TmainForm::TerminalContextMenu(QWidget* parent) {
+  return module_ ? module_->BuildContextMenu(parent) : nullptr;
+}
+
+void TmainForm::SetDragTimerRunning(bool running) {
+  if (!module_) return;
+  if (running)
+    module_->dragTimer->start();
+  else
+    module_->dragTimer->stop();
+}
+
+void TmainForm::LinkUnderPointer(bool onLink) {
+  if (module_) module_->action(ActionId::aCopyLinkLocation)->setEnabled(onLink);
+}
+
+void TmainForm::TerminalSelectionDone() {
+  if (refreshFind) refreshFind();
+}
+
+void TmainForm::TerminalTelnetLog(TtermForm* terminal, const std::string& text) {
+  if (telnetLog) telnetLog(terminal, text);
+}
+
+std::optional<std::string> TmainForm::AskParameter(const std::string& name) {
+  if (askParam) return askParam(name);
+  return std::nullopt;
+}
+
+ISoundPlayer& TmainForm::SoundOutput() { return *player_; }
 
 }  // namespace ombrel

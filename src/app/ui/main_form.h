@@ -8,6 +8,7 @@
 #include "app/config_record.h"
 #include "app/main_window_logic.h"
 #include "options/options.h"
+#include "term/ui/term_owner.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -22,7 +23,7 @@ class TtermForm;
 class TdModule;
 class SoundPlayer;
 
-class TmainForm : public QMainWindow {
+class TmainForm : public QMainWindow, public TermOwner {
   Q_OBJECT
  public:
   TmainForm(TOptionSetList& optionSets, QString dataDir, QWidget* parent = nullptr);
@@ -61,6 +62,19 @@ class TmainForm : public QMainWindow {
   // The console's log and the parameter prompt, shared by all terminals.
   std::function<void(TtermForm*, const std::string& text)> telnetLog;
   std::function<std::string(const std::string& name)> askParam;
+
+  // TermOwner: what each terminal window reports to and asks of us.
+  bool IsCurrentTerminal(const TtermForm* terminal) const override { return CurrentTerminal() == terminal; }
+  void TerminalTabsChanged() override { UpdateTabs(); }
+  void TerminalConnectionChanged(TtermForm* terminal) override;
+  void TerminalClosed(TtermForm* terminal) override { RemoveTerminal(terminal); }
+  QMenu* TerminalContextMenu(QWidget* parent) override;
+  void SetDragTimerRunning(bool running) override;
+  void LinkUnderPointer(bool onLink) override;
+  void TerminalSelectionDone() override;
+  void TerminalTelnetLog(TtermForm* terminal, const std::string& text) override;
+  std::optional<std::string> AskParameter(const std::string& name) override;
+  ISoundPlayer& SoundOutput() override;
 
  protected:
   void showEvent(QShowEvent* event) override;

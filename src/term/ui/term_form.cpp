@@ -21,9 +21,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "app/ui/d_module.h"
-#include "app/ui/main_form.h"
-#include "app/ui/sound_player.h"
+#include "term/ui/term_owner.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/qt_paint.h"
 
@@ -59,8 +57,7 @@ class TermBox : public QWidget {
     if (e->button() == Qt::LeftButton) owner_->view().DblClick();
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
-    if (TdModule* m = owner_->Main()->Module()) {
-      QMenu* menu = m->BuildContextMenu(this);
+    if (QMenu* menu = owner_->Owner().TerminalContextMenu(this)) {
       menu->setAttribute(Qt::WA_DeleteOnClose);
       menu->popup(e->globalPos());
     }
@@ -95,13 +92,13 @@ class QtTextMeasure : public TextMeasure {
 
 }  // namespace
 
-TtermForm::TtermForm(TmainForm* main, TOptions* options, QWidget* parent)
+TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
     : QWidget(parent),
       cmdEdit(new QLineEdit(this)),
       sbar(new QScrollBar(Qt::Vertical, this)),
       termBox(new TermBox(this)),
       returnBtn(new QPushButton(this)),
-      main_(main),
+      owner_(owner),
       core_(options),
       commandLine_(core_, *this, *this),
       view_(core_),
@@ -134,11 +131,9 @@ TtermForm::~TtermForm() = default;
 
 void TtermForm::BindCore() {
   TermEvents& e = core_.Events();
-  e.isActive = [this](const TermCore&) { return main_->CurrentTerminal() == this; };
-  e.tabsChanged = [this](TermCore&) { main_->UpdateTabs(); };
-  e.disconnectChanged = [this](TermCore&) {
-    if (main_->Module()) main_->Module()->UpdateDisconnect(this);
-  };
+  e.isActive = [this](const TermCore&) { return owner_.IsCurrentTerminal(this); };
+  e.tabsChanged = [this](TermCore&) { owner_.TerminalTabsChanged(); };
+  e.disconnectChanged = [this](TermCore&) { owner_.TerminalConnectionChanged(this); };
   e.captionChanged = [this](TermCore&) { SetCaption(Caption()); };
   e.repaint = [this](TermCore&) { view_.AfterWrite(); };
   e.cleared = [this](TermCore&) {
@@ -153,13 +148,11 @@ void TtermForm::BindCore() {
   e.errorBox = [this](TermCore&, const std::string& text, const std::string& caption) {
     QMessageBox::critical(this, QString::fromStdString(caption), QString::fromLocal8Bit(text.c_str()));
   };
-  e.telnetLog = [this](TermCore&, const std::string& text) {
-    if (main_->telnetLog) main_->telnetLog(this, text);
-  };
+  e.telnetLog = [this](TermCore&, const std::string& text) { owner_.TerminalTelnetLog(this, text); };
   core_.sendAutologin = [this](TermCore&, const std::string& text) {
     commandLine_.Processor().SendCommand(text, false);
   };
-  core_.SetSoundPlayer(&main_->Player());
+  core_.SetSoundPlayer(&owner_.SoundOutput());
 }
 
 void TtermForm::BindView() {
@@ -171,23 +164,15 @@ void TtermForm::BindView() {
     // from the state after the last of them.
     if (!frameTimer_->isActive()) frameTimer_->start();
   };
-  v.startDragTimer = [this] {
-    if (main_->Module()) main_->Module()->dragTimer->start();
-  };
-  v.stopDragTimer = [this] {
-    if (main_->Module()) main_->Module()->dragTimer->stop();
-  };
+  v.startDragTimer = [this] { owner_.SetDragTimerRunning(true); };
+  v.stopDragTimer = [this] { owner_.SetDragTimerRunning(false); };
   v.clearCommandSelection = [this] { cmdEdit->deselect(); };
   v.openLink = [](const std::string& url) {
     QDesktopServices::openUrl(QUrl(FromBytes(url)));
   };
   v.setHandCursor = [this](bool hand) { termBox->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor); };
-  v.linkActionEnabled = [this](bool on) {
-    if (main_->Module()) main_->Module()->action(ActionId::aCopyLinkLocation)->setEnabled(on);
-  };
-  v.selectionDone = [this] {
-    if (main_->refreshFind) main_->refreshFind();
-  };
+  v.linkActionEnabled = [this](bool on) { owner_.LinkUnderPointer(on); };
+  v.selectionDone = [this] { owner_.TerminalSelectionDone(); };
 }
 
 // The scroll bar widget shows the view's scroll state; its visibility
@@ -217,7 +202,7 @@ void TtermForm::SetCaption(const QString& caption) {
   core_.caption = ToBytes(caption);
   setWindowTitle(caption);
   if (menuEntry) menuEntry->setText(caption);
-  main_->UpdateTabs();
+  owner_.TerminalTabsChanged();
 }
 
 void TtermForm::SetOptions(TOptions* options) {
@@ -277,7 +262,7 @@ void TtermForm::returnBtnClick() {
 
 std::string TtermForm::Ask(const std::string& name) {
   if (askParam) return askParam(name);
-  if (main_->askParam) return main_->askParam(name);
+  if (auto answer = owner_.AskParameter(name)) return *answer;
   return ToBytes(QInputDialog::getText(this, "Parameter", FromBytes(name)));
 }
 
@@ -359,7 +344,7 @@ void TtermForm::closeEvent(QCloseEvent* event) {
   // Closing a terminal closes its log.
   core_.CloseLog();
   if (core_.Socket()) core_.Socket()->Close();
-  main_->RemoveTerminal(this);
+  owner_.TerminalClosed(this);
   QWidget::closeEvent(event);
 }
 

@@ -21,18 +21,18 @@ class QTimer;
 
 namespace ombrel {
 
-class TmainForm;
+class TermOwner;
 class TermBox;
 class QtClientSocket;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   Q_OBJECT
  public:
-  TtermForm(TmainForm* main, TOptions* options, QWidget* parent = nullptr);
+  TtermForm(TermOwner& owner, TOptions* options, QWidget* parent = nullptr);
   ~TtermForm() override;
 
   TermCore& core() { return core_; }
-  TmainForm* Main() const { return main_; }
+  TermOwner& Owner() const { return owner_; }
   CommandLine& commandLine() { return commandLine_; }
   QString Caption() const { return FromBytes(core_.caption); }
   void SetCaption(const QString& caption);
@@ -100,7 +100,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   bool FormKeyDown(QKeyEvent* event);
   friend class TermBox;
 
-  TmainForm* main_;
+  TermOwner& owner_;
   TermCore core_;
   CommandLine commandLine_;
   TermView view_;

@@ -1,0 +1,40 @@
+// What a terminal window needs of the window that holds it. The terminal
+// knows nothing of the main window, the actions or the dialogs beyond this;
+// the main window is the one real owner, tests may supply a smaller one.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QMenu;
+class QWidget;
+
+namespace ombrel {
+
+class ISoundPlayer;
+class TtermForm;
+
+class TermOwner {
+ public:
+  virtual ~TermOwner() = default;
+
+  // Output goes unmarked in the tabs only for the terminal the user is at.
+  virtual bool IsCurrentTerminal(const TtermForm* terminal) const = 0;
+  // Caption or unseen-output mark changed.
+  virtual void TerminalTabsChanged() = 0;
+  virtual void TerminalConnectionChanged(TtermForm* terminal) = 0;
+  virtual void TerminalClosed(TtermForm* terminal) = 0;
+
+  // The shared context menu, or none while the actions do not exist yet.
+  virtual QMenu* TerminalContextMenu(QWidget* parent) = 0;
+  virtual void SetDragTimerRunning(bool running) = 0;
+  virtual void LinkUnderPointer(bool onLink) = 0;
+  virtual void TerminalSelectionDone() = 0;
+
+  virtual void TerminalTelnetLog(TtermForm* terminal, const std::string& text) = 0;
+  // The shared parameter prompt; none means the terminal asks by itself.
+  virtual std::optional<std::string> AskParameter(const std::string& name) = 0;
+  virtual ISoundPlayer& SoundOutput() = 0;
+};
+
+}  // namespace ombrel
