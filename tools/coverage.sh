@@ -20,7 +20,7 @@ report() {
   local title="$1"; shift
   # CMake's compiler probe leaves a stray .gcno behind; it is not ours.
   gcovr -r . --object-directory "$dir" --exclude-directories "$dir/CMakeFiles/[0-9]" -j 2 \
-    --print-summary "$@" -o /dev/null |
+    --print-summary "$@" |
     awk -v t="$title" '/^lines:/ {l=$2 " " $3 " " $4 " " $5 " " $6}
       /^branches:/ {b=$2 " " $3 " " $4 " " $5 " " $6}
       END {printf "%-8s lines %-24s branches %s\n", t, l, b}'
