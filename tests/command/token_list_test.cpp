@@ -16,6 +16,7 @@ TEST(SplitCommand, WordsGroupsAndQuotes) {
       {"give 'sword' bob", "give", "sword\024bob\024"},  // parameters are unquoted,
       {"'say' hi", "'say'", "hi\024"},                    // the command word is not
       {"tell it's, fine", "tell", "'it''s,'\024fine\024"},  // a quote or comma is quoted again
+      {"x a,b", "x", "'a,b'\024"},
   };
   for (auto [line, wantFirst, wantRest] : rows) {
     std::string first, rest;
