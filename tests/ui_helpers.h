@@ -34,7 +34,7 @@ struct ProgramFixture {
   TdModule* module = nullptr;
 
   QString DataDir() const { return dataDir->path() + "/"; }
-  // Shows the program anew, in a new data folder unless `sameFolder`.
+  // Shows the program anew; in a new data folder, unless `sameFolder`, at 800x600.
   bool Start(bool sameFolder = false) {
     program.reset();
     if (!sameFolder) dataDir = std::make_unique<QTemporaryDir>();
@@ -45,7 +45,9 @@ struct ProgramFixture {
     main = program->mainForm.get();
     module = program->module;
     main->show();
-    return QTest::qWaitForWindowExposed(main);
+    if (!QTest::qWaitForWindowExposed(main)) return false;
+    if (!sameFolder) main->resize(800, 600), QCoreApplication::processEvents();
+    return true;
   }
   void Stop() { program.reset(), dataDir.reset(); }
   QAction* Action(ActionId id) { return module->action(id); }

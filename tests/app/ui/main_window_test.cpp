@@ -17,11 +17,7 @@ class MainWindowTest : public QObject, testing::ProgramFixture {
   }
 
  private slots:
-  void init() {
-    QVERIFY(Start());
-    main->resize(800, 600);
-    QCoreApplication::processEvents();
-  }
+  void init() { QVERIFY(Start()); }
   void cleanup() { Stop(); }
 
   void configDefaultsAtFirstStartWrittenOnCloseRestoredAtTheNext() {
