@@ -1,6 +1,5 @@
 // Helpers for the stored-file tests: a private temporary directory, whole
-// files, golden files, damaged inputs, and a size limit that makes writes
-// fail even for a privileged user.
+// files, golden files, damaged inputs, and failing writes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,20 +29,16 @@ inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-inline std::string Golden(const std::string& name) {
-  return ReadBytes(std::string(OMBREL_TEST_DATA) + "/" + name);
-}
+inline void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+inline std::string Golden(const std::string& name) { return ReadBytes(std::string(OMBREL_TEST_DATA) + "/" + name); }
 
-// While alive, no file may grow beyond `bytes`.
+// While alive, no file may grow beyond `bytes`, even for a privileged user.
 struct FileSizeLimit {
   rlimit saved{};
   explicit FileSizeLimit(rlim_t bytes) {
     std::signal(SIGXFSZ, SIG_IGN);
     ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit lim{bytes, saved.rlim_max};
+    const rlimit lim{bytes, saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &lim);
   }
   ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved); }
@@ -58,8 +53,7 @@ void ExpectFailedSaveKeepsFile(const std::string& path, Good saveGood, More save
   {
     FileSizeLimit limit(before.size() / 2);
     auto r = saveMore();
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find(path), std::string::npos) << r.error;
+    EXPECT_TRUE(!r.ok && r.error.find(path) != std::string::npos) << r.error;
   }
   EXPECT_EQ(ReadBytes(path), before);
 }
@@ -67,9 +61,8 @@ void ExpectFailedSaveKeepsFile(const std::string& path, Good saveGood, More save
 // Random bytes without line ends (and tabs, unless asked for).
 inline std::string RandomText(std::mt19937& rng, size_t maxLen, bool tabs = false) {
   std::string s(rng() % (maxLen + 1), ' ');
-  for (char& c : s) do
-      c = static_cast<char>(rng());
-    while (c == '\r' || c == '\n' || (!tabs && c == '\t'));
+  for (char& c : s)
+    do c = static_cast<char>(rng()); while (c == '\r' || c == '\n' || (!tabs && c == '\t'));
   return s;
 }
 

@@ -9,20 +9,12 @@ namespace {
 
 const TConfigRecord kEveryField{-12, 34, 1024, 768, -1, 1, 1, "/home/user/Ombrel/data/"};
 
-std::string Bytes(const TConfigRecord& c) {
-  auto b = EncodeConfig(c);
-  return {b.begin(), b.end()};
-}
+std::string Bytes(const TConfigRecord& c) { const auto b = EncodeConfig(c); return {b.begin(), b.end()}; }
 
 TEST(ConfigRecord, EveryFieldAtItsOffset) {
   const std::string golden = test::Golden("app/config_all_fields.cfg");
   ASSERT_EQ(golden.size(), kConfigRecordSize);
-  const std::string bytes = Bytes(kEveryField);
-  EXPECT_EQ(bytes, golden);
-  EXPECT_EQ(bytes.substr(0, 8), std::string("\xF4\xFF\xFF\xFF\x22\0\0\0", 8));
-  EXPECT_EQ(bytes.substr(12, 12), std::string("\0\3\0\0\xFF\xFF\xFF\xFF\1\1\x17/", 12));
-  EXPECT_EQ(bytes.substr(45, 2), std::string("/\0", 2));
-  EXPECT_EQ(bytes.substr(278), std::string(2, '\0'));
+  EXPECT_EQ(Bytes(kEveryField), golden);
   TConfigRecord back;
   ASSERT_TRUE(DecodeConfig(golden, back));
   EXPECT_TRUE(back == kEveryField);
@@ -50,15 +42,12 @@ TEST(ConfigRecord, FileFailures) {
   TConfigRecord held = kEveryField, other;
   ReadResult r = ReadConfigFile(path, held);
   EXPECT_TRUE(!r.ok && !r.existed && held == kEveryField);
-
   other.width = 5;
-  test::ExpectFailedSaveKeepsFile(
-      path, [&] { return WriteConfigFile(path, kEveryField); },
-      [&] { return WriteConfigFile(path, other); });
+  test::ExpectFailedSaveKeepsFile(path, [&] { return WriteConfigFile(path, kEveryField); },
+                                  [&] { return WriteConfigFile(path, other); });
   ASSERT_TRUE(ReadConfigFile(path, other).ok);
   EXPECT_TRUE(other == kEveryField);
-
-  test::WriteBytes(path, Bytes(kEveryField).substr(0, 279));
+  test::WriteBytes(path, Bytes(kEveryField).substr(0, 279));  // one byte short
   other.width = 5;
   r = ReadConfigFile(path, other);
   EXPECT_TRUE(!r.ok && r.error.find("279") != std::string::npos);

@@ -6,34 +6,32 @@
 namespace ombrel {
 namespace {
 
-TEST(Arrangement, ThreeTerminalsIn800x600WithToolbar) {
-  EXPECT_EQ(ArrangeColumns(3, 800, 600, 29),
-            (std::vector<Rect>{{0, 0, 261, 566}, {261, 0, 261, 566}, {522, 0, 261, 566}}));
-  EXPECT_EQ(ArrangeRows(3, 800, 600, 29),
-            (std::vector<Rect>{{0, 0, 795, 185}, {0, 185, 795, 185}, {0, 370, 795, 185}}));
-  EXPECT_EQ(ArrangeMatrix(3, 800, 600, 29),
-            (std::vector<Rect>{{0, 0, 397, 283}, {397, 0, 397, 283}, {0, 283, 397, 283}}));
-}
-
-TEST(Arrangement, EdgeCounts) {
-  EXPECT_TRUE(ArrangeColumns(0, 800, 600, 29).empty());
-  EXPECT_TRUE(ArrangeMatrix(0, 800, 600, 29).empty());
-  EXPECT_EQ(ArrangeColumns(1, 800, 600, 29), (std::vector<Rect>{{0, 0, 795, 566}}));
-  EXPECT_EQ(ArrangeColumns(1, 800, 600, 0), (std::vector<Rect>{{0, 0, 795, 595}}));
-  EXPECT_EQ(ArrangeMatrix(1, 800, 600, 29), (std::vector<Rect>{{0, 0, 795, 566}}));
-  auto five = ArrangeMatrix(5, 800, 600, 29);
-  ASSERT_EQ(five.size(), 5u);
-  EXPECT_EQ(five[4], (Rect{0, 2 * 188, 397, 188}));  // third row, left cell
-  EXPECT_EQ(five[3], (Rect{397, 188, 397, 188}));
+TEST(Arrangement, CountsIn800x600) {
+  using Rects = std::vector<Rect>;
+  const struct {
+    decltype(&ArrangeColumns) arrange;
+    int count, toolbar;
+    Rects want;
+  } rows[] = {
+      {ArrangeColumns, 3, 29, {{0, 0, 261, 566}, {261, 0, 261, 566}, {522, 0, 261, 566}}},
+      {ArrangeRows, 3, 29, {{0, 0, 795, 185}, {0, 185, 795, 185}, {0, 370, 795, 185}}},
+      {ArrangeMatrix, 3, 29, {{0, 0, 397, 283}, {397, 0, 397, 283}, {0, 283, 397, 283}}},
+      {ArrangeMatrix, 5, 29,  // the odd one out fills the third row's left cell
+       {{0, 0, 397, 188}, {397, 0, 397, 188}, {0, 188, 397, 188}, {397, 188, 397, 188}, {0, 376, 397, 188}}},
+      {ArrangeColumns, 0, 29, {}},
+      {ArrangeMatrix, 0, 29, {}},
+      {ArrangeColumns, 1, 29, {{0, 0, 795, 566}}},
+      {ArrangeColumns, 1, 0, {{0, 0, 795, 595}}},
+      {ArrangeMatrix, 1, 29, {{0, 0, 795, 566}}},
+  };
+  for (const auto& r : rows) EXPECT_EQ(r.arrange(r.count, 800, 600, r.toolbar), r.want) << r.count;
 }
 
 TEST(Registry, RemovingKeepsOrderAndClearsCurrent) {
   int a, b, c;
   TerminalRegistry<int> reg;
   EXPECT_EQ(reg.lastIndex(), -1);
-  reg.Add(&a);
-  reg.Add(&b);
-  reg.Add(&c);
+  for (int* t : {&a, &b, &c}) reg.Add(t);
   reg.SetCurrent(&c);
   reg.Remove(&b);
   EXPECT_EQ(reg.terminals(), (std::vector<int*>{&a, &c}));
@@ -42,23 +40,15 @@ TEST(Registry, RemovingKeepsOrderAndClearsCurrent) {
   EXPECT_EQ(reg.IndexOf(&b), -1);
 }
 
-TEST(Tabs, UnseenMarkAndCurrentSelection) {
-  TabRow row = BuildTabRow({{"A", false, true}, {"B", true, false}, {"C", false, false}});
-  EXPECT_EQ(row.captions, (std::vector<std::string>{"A", "B *", "C"}));
-  EXPECT_EQ(row.selected, 0);
+TEST(MainWindowRules, TabsScreenPullBackAndDigitsOnly) {
+  // The unseen mark and the current tab: the main window test.
   EXPECT_EQ(BuildTabRow({{"A", false, false}}).selected, -1);
-}
-
-TEST(MainWindowRules, ScreenPullBackAndDigitsOnly) {
   Placement p = PullOntoScreen({5000, 100}, 1024, 768);
-  EXPECT_EQ(p.left, 341);
-  EXPECT_EQ(p.top, 100);
+  EXPECT_TRUE(p.left == 341 && p.top == 100);
   p = PullOntoScreen({-50, 900}, 1024, 768);
-  EXPECT_EQ(p.left, -50);
-  EXPECT_EQ(p.top, 256);
-  EXPECT_EQ(DigitsOnly("4a0-0b0", "23"), "4000");
-  EXPECT_EQ(DigitsOnly("", "23"), "23");
-  EXPECT_EQ(DigitsOnly("abc", "23"), "");
+  EXPECT_TRUE(p.left == -50 && p.top == 256);
+  for (auto [typed, fallback, want] : {std::tuple{"4a0-0b0", "23", "4000"}, {"", "23", "23"}, {"abc", "23", ""}})
+    EXPECT_EQ(DigitsOnly(typed, fallback), want) << typed;
 }
 
 }  // namespace

@@ -1,40 +1,15 @@
-// One real run of the whole program on an X server: add an account in the
-// account manager, connect to the loopback test server, see its coloured
-// banner on screen, type a command and read the answer. The last screen is
-// saved as a test artifact.
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMdiSubWindow>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QtTest>
-
+// The whole program on an X server: add an account, connect to the loopback
+// test server, see its banner in colour, talk; the last screen is kept.
 #include "accounts/ui/connect_form.h"
 #include "accounts/ui/new_thing_form.h"
-#include "app/ui/d_module.h"
-#include "app/ui/main_form.h"
-#include "app/ui/program.h"
 #include "options/options_file.h"
 #include "term/ui/qt_paint.h"
-#include "term/ui/term_form.h"
+#include "ui_helpers.h"
 
 using namespace ombrel;
 
 class RealRunTest : public QObject {
   Q_OBJECT
-
-  static bool ImageHas(const QImage& img, Color c) {
-    const QColor want = ToQColor(c);
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x)
-        if (img.pixelColor(x, y) == want) return true;
-    return false;
-  }
 
  private slots:
   void addAnAccountConnectAndTalk() {
@@ -42,21 +17,15 @@ class RealRunTest : public QObject {
     server.start(OMBREL_MUD_TEST_SERVER, {"--port", "0", "--once", "--timeout", "60"});
     QVERIFY(server.waitForReadyRead(5000));
     const QString port = QString(server.readLine()).section(' ', 1).trimmed();
-
     QTemporaryDir dataDir;
-    {
-      // A player's set: colours and telnet on.
-      TOptionSetList sets;
-      TOptions& o = sets.AddNew("Default");
-      o.ansi = true;
-      o.telnet = o.telnetinit = o.telopnaws = true;
-      QVERIFY(SaveOptionSets((dataDir.path() + "/options.dat").toStdString(), sets).ok);
-    }
+    TOptionSetList sets;  // a player's set: colours and telnet on
+    TOptions& o = sets.AddNew("Default");
+    o.ansi = o.telnet = o.telnetinit = o.telopnaws = true;
+    QVERIFY(SaveOptionSets((dataDir.path() + "/options.dat").toStdString(), sets).ok);
+
     Program program(dataDir.path() + "/");
     QStringList messages;
-    program.mainForm->message = [&](TmainForm::MessageKind, const QString& c, const QString& t) {
-      messages << c + "|" + t;
-    };
+    testing::RecordMessages(*program.mainForm, messages);
     program.Start();
     TmainForm& main = *program.mainForm;
     QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -68,6 +37,9 @@ class RealRunTest : public QObject {
 
     // The account manager is modal: it is driven from inside its own loop.
     TconnectForm* accounts = program.accounts;
+    auto type = [](QLineEdit* edit, const QString& text) {
+      edit->setFocus(), edit->selectAll(), QTest::keyClicks(edit, text);
+    };
     bool drove = false;
     QTimer::singleShot(100, [&] {
       QTimer::singleShot(100, [&] {
@@ -75,12 +47,8 @@ class RealRunTest : public QObject {
         QTest::mouseClick(program.namePrompt->okBtn, Qt::LeftButton);
       });
       QTest::mouseClick(accounts->AddBtn, Qt::LeftButton);
-      accounts->serverEdit->setFocus();
-      accounts->serverEdit->selectAll();
-      QTest::keyClicks(accounts->serverEdit, "127.0.0.1");
-      accounts->portEdit->setFocus();
-      accounts->portEdit->selectAll();
-      QTest::keyClicks(accounts->portEdit, port);
+      type(accounts->serverEdit, "127.0.0.1");
+      type(accounts->portEdit, port);
       accounts->autoMemo->setFocus();  // leaving the port stores it
       drove = true;
       QTest::mouseClick(accounts->connectBtn, Qt::LeftButton);
@@ -98,22 +66,23 @@ class RealRunTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(has("Welcome to"), 10000);
     QVERIFY(has("Connecting to 127.0.0.1:" + port.toStdString()));
     // The banner on screen in its colours: bold yellow and bold green.
-    const AnsiMap& map = term->core().Options()->ansimap;
-    QTRY_VERIFY_WITH_TIMEOUT(ImageHas(term->grab().toImage(), map[11]), 5000);
-    QVERIFY(ImageHas(term->grab().toImage(), map[10]));
+    auto shown = [term](int colour) {
+      const QImage img = term->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      const auto* px = reinterpret_cast<const QRgb*>(img.constBits());
+      const auto* end = px + img.width() * img.height();
+      return std::find(px, end, ToQColor(term->core().Options()->ansimap[colour]).rgb()) != end;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(shown(11), 5000);
+    QVERIFY(shown(10));
 
-    term->cmdEdit->setFocus();
-    QTest::keyClicks(term->cmdEdit, "look at the chest");
+    type(term->cmdEdit, "look at the chest");
     QTest::keyClick(term->cmdEdit, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(has("You said: look at the chest"), 10000);
-
     QDir().mkpath(OMBREL_ARTIFACT_DIR);
     QApplication::processEvents();
     QVERIFY(main.grab().save(QString(OMBREL_ARTIFACT_DIR) + "/real_run.png"));
     QVERIFY(QFile::exists(dataDir.path() + "/accounts.dat"));
-    term->Disconnect();
-    server.kill();
-    server.waitForFinished();
+    term->Disconnect();  // the server process is killed with its QProcess
   }
 };
 
