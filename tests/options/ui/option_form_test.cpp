@@ -1,7 +1,5 @@
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -17,6 +15,8 @@
 
 using namespace ombrel;
 
+// The rules behind these controls are tested in the core; here the
+// controls, the terminals they refresh and the file they save.
 class OptionFormTest : public QObject {
   Q_OBJECT
 
@@ -30,29 +30,20 @@ class OptionFormTest : public QObject {
   int saves = 0;
   bool saveWorks = true;
 
-  AskFn Recorder() {
-    return [this](const Message& m) {
-      asked.push_back(m);
-      return answer;
-    };
-  }
   void Activate(TtermForm* t) { testing::ActivateTerminal(*main, t); }
-  template <class W>
-  W* Find(const char* name) {
-    W* w = form->findChild<W*>(name);
-    if (!w) qFatal("no control %s", name);
-    return w;
-  }
   void ChooseSet(int index) {
     form->optionsetCombo->setCurrentIndex(index);
     form->optionsetComboClick();
+  }
+  void ChooseColor(Color c) {
+    form->chooseColor = [c](Color) { return std::optional<Color>(c); };
   }
 
  private slots:
   void init() {
     sets.Clear();
     sets.AddNew("Default");
-    sets.AddNew("Fight").font.size = 9;
+    sets.AddNew("Fight");
     main = std::make_unique<TmainForm>(sets, QDir::tempPath() + "/ombrel-of-data/");
     main->message = [](TmainForm::MessageKind, const QString&, const QString&) {};
     addForm = new TaddOptionSetForm(main.get());
@@ -64,72 +55,58 @@ class OptionFormTest : public QObject {
       if (form->isVisible()) form->SelectTerminalSet(t);
     };
     asked.clear();
-    answer = true;
+    answer = saveWorks = true;
     saves = 0;
-    saveWorks = true;
-    form->ask = addForm->ask = Recorder();
-    form->saveOptions = [this] {
-      ++saves;
-      return saveWorks;
+    form->ask = addForm->ask = [this](const Message& m) {
+      asked.push_back(m);
+      return answer;
     };
+    form->saveOptions = [this] { return ++saves, saveWorks; };
     main->resize(800, 600);
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main.get()));
   }
   void cleanup() { main.reset(); }
 
-  void newSetNameRefusesDefaultButAcceptsOtherCase() {
-    addForm->show();
-    addForm->nameEdit->setText("   ");
-    addForm->okBtn->click();
-    QCOMPARE(asked.back().caption, std::string("Missing Input"));
-    addForm->nameEdit->setText(" Default ");
-    addForm->okBtn->click();
-    QCOMPARE(asked.back().text, std::string("Please choose a different name."));
-    QCOMPARE(asked.back().caption, std::string("Illegal Name"));
-    QVERIFY(addForm->isVisible());
-    QCOMPARE(addForm->nameEdit->text(), QString("Default"));
-    addForm->nameEdit->setText("default");
-    addForm->okBtn->click();
-    QVERIFY(!addForm->isVisible());
-    QCOMPARE(addForm->result(), int(QDialog::Accepted));
-    QCOMPARE(asked.size(), size_t{2});
-  }
-
   void anUntouchedApplyKeepsEveryByte() {
     TOptions& set = sets.At(0);
     set.bgcolor = 0xFF00000F;  // a high byte, as a file may hold
+    set.margin = "> ";         // the length shown, the characters kept
     set.stdpasteprefix = "caf\xE9 ";
-    TTrigger t;
-    t.name = "gold";
-    t.string = "\xA3 coins";
-    t.text = {"say \xE4h"};
-    set.triggers.push_back(t);
-    set.aliases.push_back({"\xFCber", {"north \xE9"}});
+    set.triggers.push_back({"gold", "\xA3 coins", false, false, {"say \xE4h"}, ""});
+    set.aliases.push_back({"\xFC" "ber", {"north \xE9"}});
     set.macros[0].text = {"cast \xE6"};
     const TOptions before = set;
     form->ShowEditor();
+    QCOMPARE(form->marginEdit->text(), QString("2"));
     form->applyBtn->click();
     QVERIFY(set == before);
     // Typed text reaches the set as the bytes the terminal shows.
-    form->trigStringEdit->setText(QString::fromLatin1("\xE9p\xE9e"));
+    form->trigStringEdit->setText(QString::fromLatin1("\xE9p\xE9" "e"));
     form->applyBtn->click();
-    QCOMPARE(set.triggers[0].string, std::string("\xE9p\xE9e"));
+    QCOMPARE(set.triggers[0].string, std::string("\xE9p\xE9" "e"));
   }
 
   void addSetAppendsADefaultSetAndKeepsTheShownOne() {
     main->NewTerminal();
     module->action(ActionId::aOptions)->trigger();
-    QCOMPARE(form->optionsetCombo->currentText(), QString("Default"));
-    QTimer::singleShot(0, addForm, [this] { addForm->okBtn->click(); });  // "Custom Set" as offered
+    QTimer::singleShot(0, addForm, [this] {
+      QCOMPARE(addForm->nameEdit->text(), QString("Custom Set"));  // as offered
+      addForm->nameEdit->setText(" Default ");
+      addForm->okBtn->click();  // refused: the dialog stays with the trimmed name
+      QCOMPARE(asked.back().caption, std::string("Illegal Name"));
+      QVERIFY(addForm->isVisible());
+      QCOMPARE(addForm->nameEdit->text(), QString("Default"));
+      addForm->nameEdit->setText("Custom Set");
+      addForm->okBtn->click();
+    });
     form->addOptionsBtn->click();
+    TOptions fresh;
+    fresh.name = "Custom Set";
     QCOMPARE(sets.Count(), 3);
-    QCOMPARE(sets.NameAt(2), std::string("Custom Set"));
+    QVERIFY(sets.At(2) == fresh);
     QCOMPARE(form->optionsetCombo->itemText(2), QString("Custom Set"));
     QCOMPARE(form->CurrentSet(), &sets.At(0));
-    QCOMPARE(sets.At(2).font.name, std::string("fixedsys"));
-    QCOMPARE(sets.At(2).ansimap, kDefaultAnsiMap);
-    QCOMPARE(sets.At(2).macros.size(), size_t{9});
   }
 
   void editorFollowsTheActivatedTerminal() {
@@ -148,7 +125,7 @@ class OptionFormTest : public QObject {
     TtermForm* t = main->NewTerminal();
     Activate(t);
     form->ShowEditor();
-    form->chooseColor = [](Color) { return std::optional<Color>(0x0000FF); };
+    ChooseColor(0x0000FF);
     form->bgcolorPanel->clicked();
     ChooseSet(1);  // by the keyboard: no list opened first
     QCOMPARE(sets.At(0).bgcolor, Color{0x0000FF});
@@ -158,29 +135,21 @@ class OptionFormTest : public QObject {
   }
 
   void applyRefreshesEveryTerminalOfTheSet() {
-    std::vector<TtermForm*> fight;
-    for (int i = 0; i < 3; ++i) {
-      fight.push_back(main->NewTerminal());
-      fight.back()->SetOptions(&sets.At(1));
-    }
+    TtermForm* fight[] = {main->NewTerminal(), main->NewTerminal()};
+    for (TtermForm* t : fight) t->SetOptions(&sets.At(1));
     TtermForm* other = main->NewTerminal();
     Activate(other);
     form->ShowEditor();
     form->optionsetCombo->setCurrentIndex(1);
     form->ShowSet();  // shown, not yet applied
     const int before = fight[0]->view().lineheight;
-    form->chooseFont = [](const TFontDesc& f) {
-      TFontDesc bigger = f;
-      bigger.size = 30;
-      return std::optional<TFontDesc>(bigger);
-    };
+    form->chooseFont = [](TFontDesc f) { return f.size = 30, std::optional<TFontDesc>(f); };
     form->fontBtn->click();
     QCOMPARE(sets.At(1).font.size, 9);  // nothing before Apply
     form->applyBtn->click();
     QCOMPARE(sets.At(1).font.size, 30);
     QCOMPARE(other->core().Options(), &sets.At(1));
-    for (TtermForm* t : fight) QVERIFY(t->view().lineheight > before);
-    QVERIFY(other->view().lineheight > before);
+    for (TtermForm* t : {fight[0], fight[1], other}) QVERIFY(t->view().lineheight > before);
     QCOMPARE(sets.At(0).font.size, 9);  // each set keeps its own font
   }
 
@@ -189,29 +158,21 @@ class OptionFormTest : public QObject {
     form->ansiCB->click();
     QVERIFY(form->ansimapPanel->isVisible());
     Color offered = 0;
-    form->chooseColor = [&](Color initial) {
-      offered = initial;
-      return std::optional<Color>(0x123456);
-    };
-    QTest::mouseClick(Find<ColorSwatch>("redLCPanel"), Qt::LeftButton);
+    form->chooseColor = [&](Color initial) { return offered = initial, std::optional<Color>(0x123456); };
+    QTest::mouseClick(form->findChild<ColorSwatch*>("redLCPanel"), Qt::LeftButton);
     QCOMPARE(offered, Color{0x0000FF});  // preset with the swatch's colour
     form->applyBtn->click();
     QCOMPARE(sets.At(0).ansimap[9], Color{0x123456});
     QCOMPARE(sets.At(0).ansimap[1], Color{0x00007F});
-    QTest::mouseClick(Find<ColorSwatch>("redLOPanel"), Qt::LeftButton);
+    QTest::mouseClick(form->findChild<ColorSwatch*>("redLOPanel"), Qt::LeftButton);
     form->applyBtn->click();
     QCOMPARE(sets.At(0).ansimap[9], Color{0x0000FF});
-    QVERIFY(Find<ColorSwatch>("magentaDOpanel"));
   }
 
-  void marginAndHistoryFields() {
-    sets.At(1).margin = "> ";
+  void sizeFieldsKeepTheirDigitsWhenLeftAndApply() {
     form->ShowEditor();
     ChooseSet(1);
-    QCOMPARE(form->marginEdit->text(), QString("2"));
     QCOMPARE(form->historyEdit->text(), QString("50"));
-    form->applyBtn->click();
-    QCOMPARE(sets.At(1).margin, std::string("> "));  // same length: kept
     QApplication::setActiveWindow(form);
     QVERIFY(form->isActiveWindow());
     form->marginEdit->setFocus();
@@ -226,7 +187,7 @@ class OptionFormTest : public QObject {
 
   void closingWritesTheFileEvenOnCancel() {
     form->ShowEditor();
-    form->chooseColor = [](Color) { return std::optional<Color>(0x0000FF); };
+    ChooseColor(0x0000FF);
     form->bgcolorPanel->clicked();
     form->cancelBtn->click();
     QVERIFY(!form->isVisible());
@@ -256,17 +217,14 @@ class OptionFormTest : public QObject {
     form->trigSendMemo->setPlainText("eat bread\ndrink water");
     form->trigAddBtn->click();  // the edits of the trigger shown are kept
     TOptions& set = sets.At(0);
-    QCOMPARE(set.triggers.size(), size_t{2});
-    QCOMPARE(set.triggers[0].string, std::string("You are hungry"));
-    QCOMPARE(set.triggers[0].text, (Lines{"eat bread", "drink water"}));
+    QVERIFY((set.triggers[0] == TTrigger{"hunger", "You are hungry", true, false,
+                                         {"eat bread", "drink water"}, ""}));
     QCOMPARE(form->trigEventCombo->currentText(), QString("thirst"));
     QCOMPARE(form->trigStringEdit->text(), QString());
     form->trigEventCombo->setCurrentIndex(0);
     QCOMPARE(form->trigStringEdit->text(), QString("You are hungry"));
     answer = false;
     form->trigDeleteBtn->click();
-    QCOMPARE(asked.back().text, std::string("Do you really want to delete trigger \"hunger\"?"));
-    QCOMPARE(asked.back().caption, std::string("Delete Trigger?"));
     QCOMPARE(set.triggers.size(), size_t{2});
     answer = true;
     form->trigDeleteBtn->click();
@@ -281,7 +239,6 @@ class OptionFormTest : public QObject {
     };
     form->addaliasBtn->click();
     TOptions& set = sets.At(0);
-    QCOMPARE(set.aliases.at(0).name, std::string("look"));
     QCOMPARE(form->aliasCombo->itemText(0), QString("look"));
     form->aliasMemo->setPlainText("look %1");
     form->macroMemo->setPlainText("kill orc\r\n");
@@ -290,10 +247,9 @@ class OptionFormTest : public QObject {
     form->macroMemo->setPlainText("flee");
     form->applyBtn->click();  // by its shortcut a button takes no focus
     QCOMPARE(set.macros[3].text, (Lines{"flee"}));
-    QCOMPARE(set.aliases[0].translation, (Lines{"look %1"}));
+    QVERIFY((set.aliases == std::vector<TAlias>{{"look", {"look %1"}}}));
     answer = false;
     form->delaliasBtn->click();
-    QCOMPARE(asked.back().text, std::string("Do you really want to delete alias \"look\"?"));
     QCOMPARE(set.aliases.size(), size_t{1});
     answer = true;
     form->delaliasBtn->click();
