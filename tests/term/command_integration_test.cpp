@@ -6,24 +6,16 @@
 namespace ombrel {
 namespace {
 
-using testing::TermFixture;
-using Lines = std::vector<std::string>;
-
-struct NoScroll : ScrollTarget {
-  void ScrollBy(int) override {}
-  int Rows() const override { return 24; }
-  int CurLine() const override { return 0; }
-};
-struct NoPrompt : ParamPrompt {
-  std::string Ask(const std::string&) override { return "x"; }
-};
+using namespace testing;
 
 // The terminal core as the command processor's target: what is typed and
 // what the auto-login sends go out as the terminal's writes and echoes.
-struct Wired : TermFixture {
-  NoScroll scroll;
-  NoPrompt prompt;
-  CommandLine line{term, scroll, prompt};
+struct Wired : TermFixture, ScrollTarget, ParamPrompt {
+  void ScrollBy(int) override {}
+  int Rows() const override { return 24; }
+  int CurLine() const override { return 0; }
+  std::string Ask(const std::string&) override { return "x"; }
+  CommandLine line{term, *this, *this};
   Wired() {
     term.sendAutologin = [this](TermCore&, const std::string& text) {
       line.Processor().SendCommand(text, false);

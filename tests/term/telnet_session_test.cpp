@@ -6,14 +6,8 @@ namespace ombrel {
 namespace {
 
 using namespace telnet;
-using testing::TermFixture;
-using Lines = std::vector<std::string>;
-
-std::string B(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s += static_cast<char>(b);
-  return s;
-}
+using namespace testing;
+constexpr auto B = Bytes;
 
 struct TelnetTerm : TermFixture {
   std::vector<std::string> log;
@@ -21,7 +15,7 @@ struct TelnetTerm : TermFixture {
     options.telnet = true;
     options.telnetinit = true;
     options.telopnaws = true;
-    term.cols = 80;
+    term.cols = 80;  // reported as 79 x 24
     term.rows = 25;
     term.Events().telnetLog = [this](TermCore&, const std::string& t) { log.push_back(t); };
   }
@@ -86,27 +80,20 @@ TEST(TelnetSession, NegotiateAgainAfterNAWSWasSwitchedOff) {
   EXPECT_EQ(f.socket.writes.size(), sent);
 }
 
-TEST(TelnetSession, WindowSizeIsOneLessNeverBelowOne) {
+TEST(TelnetSession, CommandsLinemodeAndAWindowSizeNeverBelowOne) {
   TelnetTerm f;
+  f.term.clientsocketConnect();
+  for (auto c : {TermCore::TelnetCommand::AYT, TermCore::TelnetCommand::IP, TermCore::TelnetCommand::AO})
+    f.term.SendTelnetCommand(c);
+  EXPECT_EQ(f.socket.writes, (Lines{B({IAC, WILL, 31}), B({IAC, AYT}), B({IAC, IP}), B({IAC, AO})}));
+  EXPECT_EQ(f.log.back(), "AO Sent");
+  f.term.LinemodeChanged(true);
+  EXPECT_EQ(f.Completed().back(), "Linemode enabled");
   uint16_t w, h;
   f.term.cols = 1;
   f.term.rows = 0;
   f.term.GetWindowSize(w, h);
-  EXPECT_EQ(w, 1);
-  EXPECT_EQ(h, 1);
-  f.term.cols = 80;
-  f.term.LinemodeChanged(true);
-  EXPECT_EQ(f.Completed().back(), "Linemode enabled");
-}
-
-TEST(TelnetSession, CommandsSentToTheServer) {
-  TelnetTerm f;
-  f.term.clientsocketConnect();
-  f.term.SendTelnetCommand(TermCore::TelnetCommand::AYT);
-  f.term.SendTelnetCommand(TermCore::TelnetCommand::IP);
-  f.term.SendTelnetCommand(TermCore::TelnetCommand::AO);
-  EXPECT_EQ(f.socket.writes, (Lines{B({IAC, WILL, 31}), B({IAC, AYT}), B({IAC, IP}), B({IAC, AO})}));
-  EXPECT_EQ(f.log.back(), "AO Sent");
+  EXPECT_EQ(std::make_pair(w, h), std::make_pair(uint16_t{1}, uint16_t{1}));
 }
 
 // A negotiation-heavy stream cut at any byte gives the same answers, in
@@ -123,7 +110,7 @@ TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
     for (const auto& r : reads) f.term.WriteText(r, true);
     std::string replies;
     for (const auto& w : f.socket.writes) replies += w;
-    return std::make_pair(replies, testing::DumpStore(f.term.Store()));
+    return std::make_pair(replies, DumpStore(f.term.Store()));
   };
   const auto whole = run({stream});
   EXPECT_NE(whole.second.find("there" + B({255}) + "^[[1mbold"), std::string::npos);
@@ -140,7 +127,7 @@ TEST(TelnetSession, LocalTextNeverPicksUpACutOffCommand) {
   f.term.WriteText("a" + B({IAC}), true);
   f.term.WriteText("status\r\n", false);
   f.term.WriteText(B({WILL, 1}) + "b", true);
-  EXPECT_EQ(f.Lines(), (Lines{"Connection established...", "astatus", "b"}));
+  EXPECT_EQ(f.All(), (Lines{"Connection established...", "astatus", "b"}));
   EXPECT_EQ(f.socket.writes.back(), B({IAC, DONT, 1}));
 }
 
