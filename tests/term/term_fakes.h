@@ -42,14 +42,10 @@ class RecordingSocket : public IClientSocket {
   int Port() const override { return port; }
 };
 
-class FakePlayer : public ISoundPlayer {
- public:
+struct FakePlayer : ISoundPlayer {
   std::vector<std::string> played;
   bool fail = false;
-  void Play(const std::string& fileName) override {
-    if (fail) throw std::runtime_error("cannot play " + fileName);
-    played.push_back(fileName);
-  }
+  void Play(const std::string& file) override { fail ? throw std::runtime_error(file) : played.push_back(file); }
 };
 
 // How a test terminal starts: by default wide enough not to wrap.
@@ -90,14 +86,14 @@ struct TermFixture {
     };
   }
 
-  // Texts of lines 0..curline.
+  // Texts of lines 0..curline, and without the current one.
   Lines All() const {
     Lines out;
     for (int i = 0; i <= term.curline(); ++i) out.push_back(term.Store().Line(i).text);
     return out;
   }
   Lines Completed() const {
-    auto all = All();
+    Lines all = All();
     all.pop_back();
     return all;
   }

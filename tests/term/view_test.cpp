@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "term_fakes.h"
 
 namespace ombrel {
@@ -35,18 +37,9 @@ struct ViewFixture : TermFixture {
   }
 };
 
-TEST(ViewLayout, CellsFromTheMeasuredFontAndTheNAWSSize) {
+TEST(ViewScroll, CellsFromTheFontAndFewerLinesThanRowsStartAtTheTopWithoutAScrollBar) {
   ViewFixture f;
-  EXPECT_EQ(f.term.cols, 50);
-  EXPECT_EQ(f.term.rows, 10);
-  uint16_t w, h;
-  f.term.GetWindowSize(w, h);
-  EXPECT_EQ(std::make_pair(w, h), std::make_pair(uint16_t{49}, uint16_t{9}));
-  EXPECT_EQ(f.view.imageWidth, 401);
-}
-
-TEST(ViewScroll, FewerLinesThanRowsStartAtTheTopWithoutAScrollBar) {
-  ViewFixture f;
+  EXPECT_EQ(std::make_tuple(f.term.cols, f.term.rows, f.view.imageWidth), std::make_tuple(50, 10, 401));
   f.options.scrollbar = true;
   f.Numbered(3);
   EXPECT_EQ(f.view.topline, 0);
@@ -57,9 +50,8 @@ TEST(ViewScroll, FewerLinesThanRowsStartAtTheTopWithoutAScrollBar) {
   EXPECT_EQ(plan.runs[0].y, 0);  // 160 - 10 * 16: no spare pixels at the top
   f.Numbered(20);
   EXPECT_TRUE(f.view.scrollbar.visible);
-  EXPECT_EQ(f.view.scrollbar.maximum, 23);
-  EXPECT_EQ(f.view.scrollbar.pageSize, 10);
-  EXPECT_EQ(f.view.topline, 14);
+  EXPECT_EQ(std::make_tuple(f.view.scrollbar.maximum, f.view.scrollbar.pageSize, f.view.topline),
+            std::make_tuple(23, 10, 14));
   f.options.scrollbar = false;
   f.view.Redraw(false);
   EXPECT_FALSE(f.view.scrollbar.visible);
@@ -69,23 +61,20 @@ TEST(ViewScroll, WheelStopsAndResumesFollowing) {
   ViewFixture f;
   f.Numbered(40);
   EXPECT_EQ(f.view.topline, 31);
-  f.view.Wheel(true, false);
-  EXPECT_FALSE(f.view.follow);
-  EXPECT_EQ(f.view.topline, 30);
-  f.Numbered(5);
-  EXPECT_EQ(f.view.topline, 30);  // new text does not move the view
-  f.view.Wheel(true, true);
-  EXPECT_EQ(f.view.topline, 25);
-  f.view.ScrollBy(100, true);
-  EXPECT_TRUE(f.view.follow);
-  EXPECT_EQ(f.view.topline, 36);
-  f.view.ScrollBy(-1000, true);
-  EXPECT_EQ(f.view.topline, 0);
-  // The scroll bar one line short of the end still follows.
-  f.view.ScrollBarMoved(f.term.curline() - f.term.rows);
-  EXPECT_TRUE(f.view.follow);
-  f.view.ScrollBarMoved(3);
-  EXPECT_FALSE(f.view.follow);
+  // Each step and where it leaves the view: top line, following.
+  const std::vector<std::tuple<const char*, std::function<void()>, int, bool>> steps = {
+      {"a notch up", [&] { f.view.Wheel(true, false); }, 30, false},
+      {"new text does not move the view", [&] { f.Numbered(5); }, 30, false},
+      {"shift: five lines", [&] { f.view.Wheel(true, true); }, 25, false},
+      {"past the end: follows again", [&] { f.view.ScrollBy(100, true); }, 36, true},
+      {"before the start", [&] { f.view.ScrollBy(-1000, true); }, 0, false},
+      {"the bar one line short of the end still follows", [&] { f.view.ScrollBarMoved(35); }, 35, true},
+      {"the bar elsewhere", [&] { f.view.ScrollBarMoved(3); }, 3, false},
+  };
+  for (const auto& [why, step, top, follow] : steps) {
+    step();
+    EXPECT_EQ(std::make_pair(f.view.topline, f.view.follow), std::make_pair(top, follow)) << why;
+  }
 }
 
 TEST(PaintPlan, ColoursFollowTheLineStartStateAndTheSGRInside) {
@@ -191,28 +180,25 @@ TEST(Find, CaseSelectionRangesAndTheNextMatchRightAfter) {
   ViewFixture f({.ansi = true});
   for (int i = 0; i < 30; ++i) f.term.WriteText("filler\r\n", true);
   f.term.WriteText("the \x1b[1mhall\x1b[0mHall and hall\r\n", true);
-  for (int i = 0; i < 20; ++i) f.term.WriteText("more\r\n", true);
+  f.Numbered(20);
   EXPECT_TRUE(f.view.FindText("Hall", false, false));
   EXPECT_EQ(f.view.GetSelectedText(), "hall");
-  EXPECT_EQ(f.view.selstartline, 30);
-  EXPECT_EQ(f.view.topline, 25);  // the match in the middle of the view
-  EXPECT_FALSE(f.view.follow);
-  EXPECT_TRUE(f.view.FindNext());  // right after the previous match
-  EXPECT_EQ(f.view.GetSelectedText(), "Hall");
-  EXPECT_TRUE(f.view.FindNext());
-  EXPECT_EQ(f.view.GetSelectedText(), "hall");
+  EXPECT_EQ(std::make_tuple(f.view.selstartline, f.view.topline, f.view.follow), std::make_tuple(30, 25, false));
+  // Each next match starts right after the previous one; at the last nothing changes.
+  for (const char* next : {"Hall", "hall"}) {
+    EXPECT_TRUE(f.view.FindNext());
+    EXPECT_EQ(f.view.GetSelectedText(), next);
+  }
   EXPECT_FALSE(f.view.FindNext());
-  EXPECT_EQ(f.view.GetSelectedText(), "hall");  // nothing changes
+  EXPECT_EQ(f.view.GetSelectedText(), "hall");
   EXPECT_FALSE(f.view.FindText("HALL", true, false));
   EXPECT_FALSE(f.view.FindText("", false, false));  // an empty search finds nothing
-}
 
-TEST(Find, InSelectionFindsMatchesAtBothEnds) {
-  ViewFixture f;
   f.term.WriteText("xx abc middle abc yy\r\n", true);
-  f.Drag(3, 0, 16, 0);
+  f.view.ScrollBy(100, true);
+  f.Drag(3, 8, 16, 8);
   ASSERT_EQ(f.view.GetSelectedText(), "abc middle abc");
-  EXPECT_TRUE(f.view.FindText("abc", true, true));
+  EXPECT_TRUE(f.view.FindText("abc", true, true));  // in the selection: matches at both ends
   EXPECT_EQ(f.view.selstartcol, 4);
   EXPECT_TRUE(f.view.FindNext());
   EXPECT_EQ(f.view.selendcol, 17);

@@ -23,12 +23,7 @@ bool HasTelnetd(const QString& busybox) {
   if (busybox.isEmpty() || !QFileInfo(busybox).isExecutable()) return false;
   QProcess list;
   list.start(busybox, {"--list"});
-  if (!list.waitForFinished(kWait)) {
-    list.kill();
-    list.waitForFinished();
-    return false;
-  }
-  return list.readAllStandardOutput().split('\n').contains("telnetd");
+  return list.waitForFinished(kWait) && list.readAllStandardOutput().split('\n').contains("telnetd");
 }
 
 // The copy set-up unpacks into the build tree, else one on the path.
@@ -47,54 +42,36 @@ QString Screen(const HeadlessTerminal& t) {
 }
 
 // telnetd in the foreground on a loopback port, with a plain shell for
-// every connection; killed when the test ends.
-class Telnetd {
- public:
+// every connection; killed when the test ends, however it ends.
+struct Telnetd {
+  QProcess process;
+  int port = 0;
+
   explicit Telnetd(const QString& busybox) {
-    // Should this test die without cleaning up, the server goes with it.
-    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     // Another program may take the free port first: try a few.
-    for (int attempt = 0; attempt < 3 && !port_; ++attempt) {
+    for (int attempt = 0; attempt < 3 && !port; ++attempt) {
       QTcpServer probe;
-      const int port = probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+      if (!probe.listen(QHostAddress::LocalHost, 0)) continue;
+      const quint16 free = probe.serverPort();
       probe.close();
-      process_.start(busybox, {"telnetd", "-F", "-b", "127.0.0.1", "-p", QString::number(port), "-l",
-                               "/bin/sh"});
-      if (!process_.waitForStarted(kWait)) continue;
-      if (WaitListening(port)) {
-        port_ = port;
-      } else {
-        Stop();
+      process.start(busybox, {"telnetd", "-F", "-b", "127.0.0.1", "-p", QString::number(free), "-l", "/bin/sh"});
+      QDeadlineTimer deadline(kWait);
+      while (!port && !deadline.hasExpired() && process.waitForStarted(kWait) &&
+             process.state() == QProcess::Running) {
+        QTcpSocket listening;
+        listening.connectToHost(QHostAddress::LocalHost, free);
+        if (listening.waitForConnected(500)) port = free;
+        else QTest::qWait(50);
       }
+      if (!port) Stop();
     }
   }
   ~Telnetd() { Stop(); }
-  int Port() const { return port_; }
-  QString Output() { return QString::fromLocal8Bit(process_.readAll()); }
-
- private:
-  bool WaitListening(int port) {
-    QDeadlineTimer deadline(kWait);
-    while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
-      QTcpSocket probe;
-      probe.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-      if (probe.waitForConnected(500)) {
-        probe.abort();
-        return true;
-      }
-      QTest::qWait(50);
-    }
-    return false;
-  }
   void Stop() {
-    if (process_.state() != QProcess::NotRunning) {
-      process_.kill();
-      process_.waitForFinished(kWait);
-    }
+    process.kill();
+    process.waitForFinished(kWait);
   }
-
-  QProcess process_;
-  int port_ = 0;
 };
 
 }  // namespace
@@ -115,13 +92,13 @@ void TelnetdPeerTest::shellSeesTheReportedWindowSize() {
           "into the build tree's busybox/ folder, and that failed or was not run");
   }
   Telnetd server(busybox);
-  QVERIFY2(server.Port() > 0, qPrintable("telnetd did not start: " + server.Output()));
+  QVERIFY2(server.port > 0, qPrintable("telnetd did not start: " + server.process.readAll()));
 
   TOptions options;
   options.telnet = options.telnetinit = options.telopnaws = true;
   HeadlessTerminal t(options);
   t.Resize(80, 25);
-  QVERIFY(t.Connect("127.0.0.1", server.Port()));
+  QVERIFY(t.Connect("127.0.0.1", server.port));
   // The shell's prompt stands on the current line: it waits for input.
   auto shellPrompt = [&] {
     const std::string current = t.Lines().back();
