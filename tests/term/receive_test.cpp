@@ -18,10 +18,12 @@ TEST(ConnectionNotices, StatusLinesInTheirOrderAndAQuietReconnect) {
   f.term.clientsocketConnect();
   f.term.caption = "Home";
   f.term.clientsocketDisconnect();
+  const Lines expected = {"Looking up host...", "Connecting to mud.example.org:4000...",
+                          "Connection established...", "Disconnected."};
+  EXPECT_EQ(f.Completed(), expected);
   f.term.reconnecting = 1;  // a reconnect does not report the disconnect
   f.term.clientsocketDisconnect();
-  EXPECT_EQ(f.Completed(), (Lines{"Looking up host...", "Connecting to mud.example.org:4000...",
-                                  "Connection established...", "Disconnected."}));
+  EXPECT_EQ(f.Completed(), expected);
   EXPECT_EQ(f.term.caption, "Not Connected");
   EXPECT_EQ(std::make_pair(disconnectUpdates, captions), std::make_pair(5, 2));
 }
