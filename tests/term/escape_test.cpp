@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "term/escape.h"
-#include "term_fakes.h"
+#include "options/options.h"
 
 namespace ombrel {
 namespace {
-
-using testing::TermFixture;
-using Lines = std::vector<std::string>;
 
 TEST(EscapeExtent, EndsAtTheFirstFinalCharacterOrTheEnd) {
   const std::string s = "\x1b[1;31mX\x1b(B\x1b[12";
@@ -57,54 +54,6 @@ TEST(SGR, ColourChoiceFollowsBoldAndTheSetsMap) {
 TEST(StripEscapes, RemovesEverySequenceIncludingAnUnterminatedOne) {
   EXPECT_EQ(StripEscapes("\x1b[1;31mred\x1b[0m plain\x1b(Bx\x1b[12"), "red plainBx");
   EXPECT_EQ(StripEscapes("no escapes"), "no escapes");
-}
-
-TEST(ApplyEscape, EraseDisplayAddsRowsEmptyLinesWhateverTheParameter) {
-  for (const char* seq : {"\x1b[2J", "\x1b[J", "\x1b[1J"}) {
-    TermFixture f;
-    f.options.ansi = true;
-    f.options.margin = ">";
-    f.term.ClearTerminal();
-    f.term.rows = 3;
-    f.term.WriteText(std::string("old\r\nprompt") + seq + "new", true);
-    EXPECT_EQ(f.Lines(), (Lines{">old", "", "", "", ">new"})) << seq + 1;
-  }
-}
-
-TEST(ApplyEscape, DeviceStatusReportRepliesAndIsConsumed) {
-  TermFixture f;
-  f.options.ansi = true;
-  f.term.WriteText("\x1b[5n", true);
-  for (int i = 0; i < 41; ++i) f.term.WriteText("x\r\n", true);
-  f.term.WriteText("abcdefg\x1b[6n", true);
-  f.term.WriteText("\x1b[05n", true);
-  EXPECT_EQ(f.socket.writes, (Lines{"\x1b[0n", "\x1b[42;7R"}));
-  EXPECT_EQ(f.Current(), "abcdefg\x1b[05n");
-}
-
-TEST(ApplyEscape, SequencesStayOrGoByTheAnsiSwitch) {
-  TermFixture on;
-  on.options.ansi = true;
-  on.term.WriteText("a\x1b[31mb\x1b[Kc\x1b(Bd\r\n", true);
-  EXPECT_EQ(on.Completed(), Lines{"a\x1b[31mb\x1b[Kc\x1b(Bd"});
-
-  TermFixture off;
-  off.term.WriteText("a\x1b[31mb\x1b[Kc\x1b(Bd\x1b[2J\x1b[6n\r\n", true);
-  EXPECT_EQ(off.Completed(), Lines{"abcBd"});
-  EXPECT_TRUE(off.socket.writes.empty());
-}
-
-TEST(CarriedState, ColourAtALineEndStartsTheNextLine) {
-  TermFixture f;
-  f.options.ansi = true;
-  f.term.WriteText("plain\r\n\x1b[1;32mgreen\r\nstill\x1b[0m\r\n\x1b[xmz\r\n", true);
-  const auto& s = f.term.Store();
-  EXPECT_EQ(s.Line(1).startcolor, 0);
-  EXPECT_EQ(s.Line(2).startcolor, 32);
-  EXPECT_EQ(s.Line(2).startbold, 1);
-  EXPECT_EQ(s.Line(3).startcolor, 0);
-  EXPECT_EQ(s.Line(3).startbold, 0);
-  EXPECT_EQ(s.Line(4).startcolor, 0);  // ESC [ x m changes nothing
 }
 
 }  // namespace

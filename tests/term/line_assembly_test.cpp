@@ -5,135 +5,98 @@
 namespace ombrel {
 namespace {
 
-using testing::TermFixture;
-using Lines = std::vector<std::string>;
+using namespace testing;
 
-TEST(LineAssembly, TextAcrossReadsJoinsUntilALineEnd) {
-  TermFixture f;
-  f.term.WriteText("abc", true);
-  f.term.WriteText("def", true);
-  EXPECT_EQ(f.Lines(), Lines{"abcdef"});
-  f.term.WriteText("\r\n", true);
-  EXPECT_EQ(f.Lines(), (Lines{"abcdef", ""}));
-}
+struct AssemblyCase {
+  const char* why;
+  TermSetup setup;
+  std::vector<Read> reads;
+  Lines lines;       // lines 0..curline afterwards
+  Lines writes = {};  // what went back to the server
+};
 
-TEST(LineAssembly, LineEndPairs) {
-  {
-    TermFixture f;
-    f.term.WriteText("a\r\n\r\nb", true);
-    EXPECT_EQ(f.Lines(), (Lines{"a", "", "b"}));
+const AssemblyCase kAssembly[] = {
+    {"reads join until a line end", {}, {"abc", "def", "\r\n"}, {"abcdef", ""}},
+    {"CR LF twice is two line ends", {}, {"a\r\n\r\nb"}, {"a", "", "b"}},
+    {"LF CR is one line end", {}, {"a\n\rb"}, {"a", "b"}},
+    {"CR CR is two", {}, {"a\r\rb"}, {"a", "", "b"}},
+    {"LF LF is two", {}, {"a\n\nb"}, {"a", "", "b"}},
+    {"a pair cut by the end of a read still ends one line", {}, {"a\r", "\nb\n", "\rc\r", "\rd"},
+     {"a", "b", "c", "", "d"}},
+    {"backspaces erase across reads", {}, {"ab\bc", "\b\bx"}, {"x"}},
+    {"backspaces at the start are dropped", {}, {"\b\bz"}, {"z"}},
+    {"wrap at a break, which stays on the ended line", {.cols = 10}, {"hello world again"},
+     {"hello ", "world ", "again"}},
+    {"no break: cut at the width", {.cols = 10}, {"abcdefghijklmnopqrstuvwxy"},
+     {"abcdefghij", "klmnopqrst", "uvwxy"}},
+    {"the margin starts every line and counts toward the width", {.margin = "  ", .cols = 10},
+     {"abcdefghijklmnopqrst\r\nxy"}, {"  abcdefgh", "  ijklmnop", "  qrst", "  xy"}},
+    {"a sequence takes no cell and moves with the wrapped word", {.ansi = true, .cols = 5},
+     {"abc\x1b[31mdefgh"}, {"abc", "\x1b[31mdefgh"}},
+    {"a sequence before a full line does not wrap it", {.ansi = true, .cols = 5},
+     {"\x1b[1;32mabcde"}, {"\x1b[1;32mabcde"}},
+    {"control characters take a cell each", {.cols = 4}, {"a\tb\x07" "cd"}, {"a\tb\x07", "cd"}},
+    {"a kept non-colour sequence ends at its final character", {.ansi = true}, {"x\x1b[Kab\r\ncd"},
+     {"x\x1b[Kab", "cd"}},
+    {"kept sequences stay with ansi on", {.ansi = true}, {"a\x1b[31mb\x1b[Kc\x1b(Bd\r\n"},
+     {"a\x1b[31mb\x1b[Kc\x1b(Bd", ""}},
+    {"with ansi off every sequence goes and none acts", {},
+     {"a\x1b[31mb\x1b[Kc\x1b(Bd\x1b[2J\x1b[6n\r\n"}, {"abcBd", ""}},
+    {"erase display adds rows empty lines", {.ansi = true, .margin = ">", .rows = 3},
+     {"old\r\nprompt\x1b[2Jnew"}, {">old", "", "", "", ">new"}},
+    {"... without a parameter", {.ansi = true, .margin = ">", .rows = 3},
+     {"old\r\nprompt\x1b[Jnew"}, {">old", "", "", "", ">new"}},
+    {"... whatever the parameter", {.ansi = true, .margin = ">", .rows = 3},
+     {"old\r\nprompt\x1b[1Jnew"}, {">old", "", "", "", ">new"}},
+    {"status reports are answered and consumed, others kept", {.ansi = true},
+     {"\x1b[5n", "x\r\ny\r\nabcdefg\x1b[6n", "\x1b[05n"}, {"x", "y", "abcdefg\x1b[05n"},
+     {"\x1b[0n", "\x1b[3;7R"}},
+    {"an overlong unterminated sequence is dropped", {.ansi = true},
+     {"a\x1b[" + std::string(2000, '1'), "xyz"}, {"axyz"}},
+    {"local text does not pick up a kept tail", {.ansi = true},
+     {"a\x1b[1;3", {"local\r\n", false}, "2mHi"}, {"alocal", "\x1b[1;32mHi"}},
+};
+
+TEST(LineAssembly, Table) {
+  for (const auto& c : kAssembly) {
+    TermFixture f(c.setup);
+    for (const auto& r : c.reads) f.term.WriteText(r.text, r.received);
+    EXPECT_EQ(f.All(), c.lines) << c.why;
+    EXPECT_EQ(f.socket.writes, c.writes) << c.why;
   }
-  {
-    TermFixture f;
-    f.term.WriteText("a\n\rb", true);
-    EXPECT_EQ(f.Lines(), (Lines{"a", "b"}));
-  }
-  {
-    TermFixture f;
-    f.term.WriteText("a\r\rb", true);
-    EXPECT_EQ(f.Lines(), (Lines{"a", "", "b"}));
-  }
-  {
-    TermFixture f;
-    f.term.WriteText("a\n\nb", true);
-    EXPECT_EQ(f.Lines(), (Lines{"a", "", "b"}));
-  }
 }
 
-TEST(LineAssembly, BackspacesEraseAcrossReadsAndDropAtTheStart) {
-  TermFixture f;
-  f.term.WriteText("ab\bc", true);
-  EXPECT_EQ(f.Current(), "ac");
-  f.term.WriteText("\b\bx", true);
-  EXPECT_EQ(f.Current(), "x");
-
-  TermFixture g;
-  g.term.WriteText("\b\bz", true);
-  EXPECT_EQ(g.Current(), "z");
+TEST(CarriedState, ColourAndBoldAtALineEndStartTheNextLine) {
+  TermFixture f({.ansi = true});
+  f.term.WriteText("plain\r\n\x1b[1;32mgreen\r\nstill\x1b[0m\r\n\x1b[33m\x1b[xmz\r\n", true);
+  std::vector<std::pair<int, int>> starts;
+  for (int i = 0; i <= f.term.curline(); ++i)
+    starts.emplace_back(f.term.Store().Line(i).startcolor, f.term.Store().Line(i).startbold);
+  // ESC [ x m changes nothing: yellow carries on.
+  EXPECT_EQ(starts, (std::vector<std::pair<int, int>>{{0, 0}, {0, 0}, {32, 1}, {0, 0}, {33, 0}}));
 }
 
-TEST(LineAssembly, WrapsAtBreakCharactersKeepingThemOnTheEndedLine) {
-  TermFixture f;
-  f.term.cols = 10;
-  f.term.WriteText("hello world again", true);
-  EXPECT_EQ(f.Lines(), (Lines{"hello ", "world ", "again"}));
-
-  TermFixture g;
-  g.term.cols = 10;
-  g.term.WriteText("abcdefghijklmnopqrstuvwxy", true);
-  EXPECT_EQ(g.Lines(), (Lines{"abcdefghij", "klmnopqrst", "uvwxy"}));
-}
-
-TEST(LineAssembly, MarginStartsEveryLineAndCountsTowardTheWidth) {
-  TermFixture f;
-  f.options.margin = "  ";
-  f.term.ClearTerminal();
-  f.term.cols = 10;
-  f.term.WriteText("abcdefghijklmnopqrst\r\nxy", true);
-  EXPECT_EQ(f.Lines(), (Lines{"  abcdefgh", "  ijklmnop", "  qrst", "  xy"}));
-  for (const auto& line : f.Lines()) EXPECT_LE(line.size(), 10u);
-}
-
-TEST(LineAssembly, EscapeSequencesTakeNoCellsAndMayStartAWrappedLine) {
-  TermFixture f;
-  f.options.ansi = true;
-  f.term.cols = 5;
-  f.term.WriteText("abc\x1b[31mdefgh", true);
-  // The break falls right before the sequence, which moves with "def".
-  EXPECT_EQ(f.Lines(), (Lines{"abc", "\x1b[31mdefgh"}));
-
-  TermFixture g;
-  g.options.ansi = true;
-  g.term.cols = 5;
-  g.term.WriteText("\x1b[1;32mabcde", true);
-  EXPECT_EQ(g.Lines(), Lines{"\x1b[1;32mabcde"});
-}
-
-TEST(LineAssembly, ControlCharactersEachTakeACell) {
-  TermFixture f;
-  f.term.cols = 4;
-  f.term.WriteText("a\tb\x07" "cd", true);
-  EXPECT_EQ(f.Lines(), (Lines{"a\tb\x07", "cd"}));
-}
-
-TEST(LineAssembly, AKeptNonColourSequenceEndsAtItsFinalCharacter) {
-  TermFixture f;
-  f.options.ansi = true;
-  f.term.WriteText("x\x1b[Kab\r\ncd", true);
-  EXPECT_EQ(f.Lines(), (Lines{"x\x1b[Kab", "cd"}));
-}
-
-TEST(LineStore, GrowsBy500AndNeverDrops) {
-  TermFixture f;
-  EXPECT_EQ(f.term.Store().buf.size(), 50u);
-  std::string block;
-  for (int i = 0; i < 50; ++i) block += std::to_string(i) + "\r\n";
-  f.term.WriteText(block, true);
-  EXPECT_EQ(f.term.curline(), 50);
-  EXPECT_EQ(f.term.Store().buf.size(), 550u);
-  std::string more;
-  for (int i = 50; i < 3000; ++i) more += std::to_string(i) + "\r\n";
-  f.term.WriteText(more, true);
-  ASSERT_EQ(f.term.curline(), 3000);
-  for (int i = 0; i < 3000; ++i) ASSERT_EQ(f.term.Store().Line(i).text, std::to_string(i));
-}
-
-TEST(LineStore, ClearLeavesOneMarginLineAndKeepsTheCarriedColour) {
-  TermFixture f;
-  f.options.ansi = true;
-  f.options.margin = " ";
+TEST(LineStore, GrowsBy500NeverDropsAndClearingGivesTheRoomBack) {
+  TermFixture f({.ansi = true, .margin = " "});
   int cleared = 0;
   f.term.Events().cleared = [&](TermCore&) { ++cleared; };
-  std::string block = "\x1b[33m";
-  for (int i = 0; i < 10000; ++i) block += "line\r\n";
-  f.term.WriteText(block, true);
-  f.term.ClearTerminal();
-  EXPECT_EQ(f.term.curline(), 0);
   EXPECT_EQ(f.term.Store().buf.size(), 50u);
-  EXPECT_EQ(f.Current(), " ");
+  std::string block = "\x1b[33m";
+  for (int i = 0; i < 50; ++i) block += std::to_string(i) + "\r\n";
+  f.term.WriteText(block, true);
+  EXPECT_EQ(f.term.Store().buf.size(), 550u);
+  block.clear();
+  for (int i = 50; i < 3000; ++i) block += std::to_string(i) + "\r\n";
+  f.term.WriteText(block, true);
+  ASSERT_EQ(f.term.curline(), 3000);
+  for (int i = 1; i < 3000; ++i) ASSERT_EQ(f.term.Store().Line(i).text, " " + std::to_string(i));
+
+  f.term.ClearTerminal();
+  EXPECT_EQ(f.All(), Lines{" "});
+  EXPECT_EQ(f.term.Store().buf.size(), 50u);
   EXPECT_EQ(cleared, 1);
   f.term.WriteText("after\r\n", true);
-  EXPECT_EQ(f.term.Store().Current().startcolor, 33);
+  EXPECT_EQ(f.term.Store().Current().startcolor, 33);  // the carried colour survives
 }
 
 TEST(UnseenMark, SetWhileInactiveClearedWhenActiveAndTabsRebuiltOnChange) {
@@ -150,21 +113,6 @@ TEST(UnseenMark, SetWhileInactiveClearedWhenActiveAndTabsRebuiltOnChange) {
   f.term.WriteText("three", true);
   EXPECT_EQ(f.term.unseen, 0);
   EXPECT_EQ(rebuilt, 2);
-}
-
-}  // namespace
-}  // namespace ombrel
-
-namespace ombrel {
-namespace {
-
-TEST(LineAssembly, ALineEndPairCutByTheEndOfAReadEndsOneLine) {
-  testing::TermFixture f;
-  f.term.WriteText("a\r", true);
-  f.term.WriteText("\nb\n", true);
-  f.term.WriteText("\rc\r", true);
-  f.term.WriteText("\rd", true);
-  EXPECT_EQ(f.Lines(), (std::vector<std::string>{"a", "b", "c", "", "d"}));
 }
 
 }  // namespace

@@ -6,49 +6,53 @@ namespace ombrel {
 namespace {
 
 using namespace telnet;
-using testing::TermFixture;
-using Lines = std::vector<std::string>;
+using namespace testing;
+constexpr auto B = Bytes;
 
-std::string B(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s += static_cast<char>(b);
-  return s;
-}
-
+// Telnet with NAWS offered on connect, in a view reported as 79 x 24.
 struct TelnetTerm : TermFixture {
-  std::vector<std::string> log;
-  TelnetTerm() {
-    options.telnet = true;
-    options.telnetinit = true;
-    options.telopnaws = true;
-    term.cols = 80;
-    term.rows = 25;
+  Lines log;
+  TelnetTerm() : TermFixture({.cols = 80, .rows = 25}) {
+    options.telnet = options.telnetinit = options.telopnaws = true;
     term.Events().telnetLog = [this](TermCore&, const std::string& t) { log.push_back(t); };
   }
 };
 
-TEST(TelnetSession, ConnectOffersNAWSAndDoIsAnsweredWithTheSize) {
+TEST(TelnetSession, ConnectOffersNAWSBeforeTheLoginAndDoIsAnsweredWithTheSize) {
   TelnetTerm f;
   f.term.autologin = "me";
-  Lines order;
-  f.term.Events().disconnectChanged = [&](TermCore&) { order.push_back("disconnect"); };
-  f.term.sendAutologin = [&](TermCore&, const std::string& t) { order.push_back("login " + t); };
+  f.term.Events().disconnectChanged = [&](TermCore&) { f.socket.writes.push_back("(disconnect)"); };
+  f.term.sendAutologin = [&](TermCore& t, const std::string& text) { t.Send(text); };
   f.term.clientsocketConnect();
-  EXPECT_EQ(order, (Lines{"disconnect", "login me"}));
-  EXPECT_EQ(f.socket.writes, Lines{B({IAC, WILL, 31})});
+  EXPECT_EQ(f.socket.writes, (Lines{"(disconnect)", B({IAC, WILL, 31}), "me"}));
 
   f.term.WriteText(B({IAC, DO, 31, IAC, DO, 24}) + "Welcome\r\n", true);
   EXPECT_EQ(f.socket.writes.back(), B({IAC, SB, 31, 0, 79, 0, 24, IAC, SE, IAC, WONT, 24}));
-  EXPECT_EQ(f.log, (Lines{"WILL NAWS Sent", "DO NAWS Received", "SB NAWS Sent (79x24)",
-                          "UNRECOGNIZED DO (option=24)"}));
   EXPECT_EQ(f.Completed().back(), "Welcome");
-
   f.term.cols = 100;
   f.term.ReportWindowSize();
   EXPECT_EQ(f.socket.writes.back(), B({IAC, SB, 31, 0, 99, 0, 24, IAC, SE}));
+  for (auto c : {TermCore::TelnetCommand::AYT, TermCore::TelnetCommand::IP, TermCore::TelnetCommand::AO})
+    f.term.SendTelnetCommand(c);
+  EXPECT_EQ(Lines(f.socket.writes.end() - 3, f.socket.writes.end()),
+            (Lines{B({IAC, AYT}), B({IAC, IP}), B({IAC, AO})}));
+  EXPECT_EQ(Lines(f.log.begin(), f.log.begin() + 4),
+            (Lines{"WILL NAWS Sent", "DO NAWS Received", "SB NAWS Sent (79x24)", "UNRECOGNIZED DO (option=24)"}));
+  EXPECT_EQ(f.log.back(), "AO Sent");
+  f.term.LinemodeChanged(true);
+  EXPECT_EQ(f.Completed().back(), "Linemode enabled");
+
+  // Switched off later: a new negotiation refuses, and no size follows.
+  f.options.telopnaws = false;
+  f.term.Negotiate(true);
+  EXPECT_EQ(f.socket.writes.back(), B({IAC, WONT, 31}));
+  EXPECT_FALSE(f.term.Parser().NAWSActive());
+  const size_t sent = f.socket.writes.size();
+  f.term.ReportWindowSize();
+  EXPECT_EQ(f.socket.writes.size(), sent);
 }
 
-TEST(TelnetSession, SwitchesOffMeanNothingSent) {
+TEST(TelnetSession, SwitchesOffMeanNothingSentAndTheSizeNeverBelowOne) {
   TelnetTerm noinit;
   noinit.options.telnetinit = false;
   noinit.term.clientsocketConnect();
@@ -71,42 +75,12 @@ TEST(TelnetSession, SwitchesOffMeanNothingSent) {
   down.socket.active = false;
   down.term.SendTelnetCommand(TermCore::TelnetCommand::IP);
   EXPECT_EQ(down.log, Lines{"WILL NAWS Sent"});
-}
 
-TEST(TelnetSession, NegotiateAgainAfterNAWSWasSwitchedOff) {
-  TelnetTerm f;
-  f.term.clientsocketConnect();
-  f.term.WriteText(B({IAC, DO, 31}), true);
-  f.options.telopnaws = false;
-  f.term.Negotiate(true);
-  EXPECT_EQ(f.socket.writes.back(), B({IAC, WONT, 31}));
-  EXPECT_FALSE(f.term.Parser().NAWSActive());
-  size_t sent = f.socket.writes.size();
-  f.term.ReportWindowSize();
-  EXPECT_EQ(f.socket.writes.size(), sent);
-}
-
-TEST(TelnetSession, WindowSizeIsOneLessNeverBelowOne) {
-  TelnetTerm f;
   uint16_t w, h;
-  f.term.cols = 1;
-  f.term.rows = 0;
-  f.term.GetWindowSize(w, h);
-  EXPECT_EQ(w, 1);
-  EXPECT_EQ(h, 1);
-  f.term.cols = 80;
-  f.term.LinemodeChanged(true);
-  EXPECT_EQ(f.Completed().back(), "Linemode enabled");
-}
-
-TEST(TelnetSession, CommandsSentToTheServer) {
-  TelnetTerm f;
-  f.term.clientsocketConnect();
-  f.term.SendTelnetCommand(TermCore::TelnetCommand::AYT);
-  f.term.SendTelnetCommand(TermCore::TelnetCommand::IP);
-  f.term.SendTelnetCommand(TermCore::TelnetCommand::AO);
-  EXPECT_EQ(f.socket.writes, (Lines{B({IAC, WILL, 31}), B({IAC, AYT}), B({IAC, IP}), B({IAC, AO})}));
-  EXPECT_EQ(f.log.back(), "AO Sent");
+  down.term.cols = 1;
+  down.term.rows = 0;
+  down.term.GetWindowSize(w, h);
+  EXPECT_EQ(std::make_pair(w, h), std::make_pair(uint16_t{1}, uint16_t{1}));
 }
 
 // A negotiation-heavy stream cut at any byte gives the same answers, in
@@ -123,7 +97,7 @@ TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
     for (const auto& r : reads) f.term.WriteText(r, true);
     std::string replies;
     for (const auto& w : f.socket.writes) replies += w;
-    return std::make_pair(replies, testing::DumpStore(f.term.Store()));
+    return std::make_pair(replies, DumpStore(f.term.Store()));
   };
   const auto whole = run({stream});
   EXPECT_NE(whole.second.find("there" + B({255}) + "^[[1mbold"), std::string::npos);
@@ -140,7 +114,7 @@ TEST(TelnetSession, LocalTextNeverPicksUpACutOffCommand) {
   f.term.WriteText("a" + B({IAC}), true);
   f.term.WriteText("status\r\n", false);
   f.term.WriteText(B({WILL, 1}) + "b", true);
-  EXPECT_EQ(f.Lines(), (Lines{"Connection established...", "astatus", "b"}));
+  EXPECT_EQ(f.All(), (Lines{"Connection established...", "astatus", "b"}));
   EXPECT_EQ(f.socket.writes.back(), B({IAC, DONT, 1}));
 }
 

@@ -1,6 +1,12 @@
-// Stand-ins for the platform around a terminal core.
+// Stand-ins for the platform around a terminal core, and what the terminal
+// tests share.
 #pragma once
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -9,6 +15,8 @@
 #include "term/term_view.h"
 
 namespace ombrel::testing {
+
+using Lines = std::vector<std::string>;
 
 // A fixed-pitch font: "W" 8 pixels wide, "gW" 16 high.
 struct FixedMeasure : TextMeasure {
@@ -34,17 +42,30 @@ class RecordingSocket : public IClientSocket {
   int Port() const override { return port; }
 };
 
-class FakePlayer : public ISoundPlayer {
- public:
+struct FakePlayer : ISoundPlayer {
   std::vector<std::string> played;
   bool fail = false;
-  void Play(const std::string& fileName) override {
-    if (fail) throw std::runtime_error("cannot play " + fileName);
-    played.push_back(fileName);
-  }
+  void Play(const std::string& file) override { fail ? throw std::runtime_error(file) : played.push_back(file); }
 };
 
-// A terminal with a recording socket, wide enough not to wrap by default.
+// How a test terminal starts: by default wide enough not to wrap.
+struct TermSetup {
+  bool ansi = false;
+  std::string margin;
+  int cols = 200;
+  int rows = 24;
+};
+
+// One read of a table's case: received (escape tails wait, triggers run)
+// or local text.
+struct Read {
+  std::string text;
+  bool received = true;
+  Read(const char* t, bool r = true) : text(t), received(r) {}
+  Read(std::string t, bool r = true) : text(std::move(t)), received(r) {}
+};
+
+// A terminal with a recording socket, a fake player and its error boxes kept.
 struct TermFixture {
   TOptions options;
   RecordingSocket socket;
@@ -52,23 +73,27 @@ struct TermFixture {
   TermCore term{&options};
   std::vector<std::pair<std::string, std::string>> errors;
 
-  TermFixture() {
+  explicit TermFixture(const TermSetup& setup = {}) {
+    options.ansi = setup.ansi;
+    options.margin = setup.margin;
+    term.ClearTerminal();
+    term.cols = setup.cols;
+    term.rows = setup.rows;
     term.SetSocket(&socket);
     term.SetSoundPlayer(&player);
-    term.cols = 200;
     term.Events().errorBox = [this](TermCore&, const std::string& text, const std::string& cap) {
       errors.emplace_back(text, cap);
     };
   }
 
-  // Texts of lines 0..curline.
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> out;
+  // Texts of lines 0..curline, and without the current one.
+  Lines All() const {
+    Lines out;
     for (int i = 0; i <= term.curline(); ++i) out.push_back(term.Store().Line(i).text);
     return out;
   }
-  std::vector<std::string> Completed() const {
-    auto all = Lines();
+  Lines Completed() const {
+    Lines all = All();
     all.pop_back();
     return all;
   }
@@ -87,5 +112,25 @@ inline std::string DumpStore(const LineStore& store) {
   }
   return out;
 }
+
+inline std::string Bytes(std::initializer_list<int> bytes) {
+  std::string s;
+  for (int b : bytes) s += static_cast<char>(b);
+  return s;
+}
+
+inline std::string ReadFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A folder of its own for one test, removed with everything in it.
+struct TempDir {
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
+                               ("ombrel-term-" + std::to_string(::getpid()) + "-" +
+                                std::to_string(reinterpret_cast<uintptr_t>(this)));
+  TempDir() { std::filesystem::create_directories(path); }
+  ~TempDir() { std::filesystem::remove_all(path); }
+};
 
 }  // namespace ombrel::testing

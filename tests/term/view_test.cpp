@@ -1,55 +1,57 @@
 #include <gtest/gtest.h>
 
-#include "term/term_view.h"
+#include <functional>
+
 #include "term_fakes.h"
 
 namespace ombrel {
 namespace {
 
-using testing::FixedMeasure;
+using namespace testing;
 
-struct ViewFixture : testing::TermFixture {
+// A 400 x 159 paint box: 401 x 160 pixels, 50 columns by 10 rows; cell
+// (column c, row r) is at x = 8c, y = 16r.
+struct ViewFixture : TermFixture {
   FixedMeasure measure;
   TermView view{term};
-  int repaints = 0;
-  ViewFixture(int boxWidth = 400, int boxHeight = 159) {
-    view.events.repaint = [this] { ++repaints; };
+  Lines opened;
+  int timerStarts = 0, timerStops = 0;
+  bool linkEnabled = false;
+  explicit ViewFixture(const TermSetup& setup = {}) : TermFixture(setup) {
     term.Events().repaint = [this](TermCore&) { view.AfterWrite(); };
-    view.Layout(measure, boxWidth, boxHeight);  // 401 x 160: 50 columns, 10 rows
+    view.events.startDragTimer = [this] { ++timerStarts; };
+    view.events.stopDragTimer = [this] { ++timerStops; };
+    view.events.openLink = [this](const std::string& u) { opened.push_back(u); };
+    view.events.linkActionEnabled = [this](bool on) { linkEnabled = on; };
+    view.Layout(measure, 400, 159);
   }
-  void Lines(int n) {
+  void Numbered(int n) {
     std::string block;
     for (int i = 0; i < n; ++i) block += "line " + std::to_string(i) + "\r\n";
     term.WriteText(block, true);
   }
+  void Drag(int c1, int r1, int c2, int r2) {
+    view.MouseDown(MouseButton::Left, 8 * c1 + 1, 16 * r1 + 1);
+    view.MouseMove(8 * c2 + 1, 16 * r2 + 1);
+    view.MouseUp(MouseButton::Left, 8 * c2 + 1, 16 * r2 + 1);
+  }
 };
 
-TEST(ViewLayout, CellsFromTheMeasuredFontAndTheNAWSSize) {
+TEST(ViewScroll, CellsFromTheFontAndFewerLinesThanRowsStartAtTheTopWithoutAScrollBar) {
   ViewFixture f;
-  EXPECT_EQ(f.term.cols, 50);
-  EXPECT_EQ(f.term.rows, 10);
-  uint16_t w, h;
-  f.term.GetWindowSize(w, h);
-  EXPECT_EQ(w, 49);
-  EXPECT_EQ(h, 9);
-  EXPECT_EQ(f.view.imageWidth, 401);
-}
-
-TEST(ViewScroll, FewerLinesThanRowsStartAtTheTopWithoutAScrollBar) {
-  ViewFixture f;
+  EXPECT_EQ(std::make_tuple(f.term.cols, f.term.rows, f.view.imageWidth), std::make_tuple(50, 10, 401));
   f.options.scrollbar = true;
-  f.Lines(3);
+  f.Numbered(3);
   EXPECT_EQ(f.view.topline, 0);
   EXPECT_FALSE(f.view.scrollbar.visible);
   PaintPlan plan = f.view.BuildPaintPlan(f.measure);
   ASSERT_EQ(plan.runs.size(), 3u);
   EXPECT_EQ(plan.runs[0].text, "line 0");
   EXPECT_EQ(plan.runs[0].y, 0);  // 160 - 10 * 16: no spare pixels at the top
-  f.Lines(20);
+  f.Numbered(20);
   EXPECT_TRUE(f.view.scrollbar.visible);
-  EXPECT_EQ(f.view.scrollbar.maximum, 23);
-  EXPECT_EQ(f.view.scrollbar.pageSize, 10);
-  EXPECT_EQ(f.view.topline, 14);
+  EXPECT_EQ(std::make_tuple(f.view.scrollbar.maximum, f.view.scrollbar.pageSize, f.view.topline),
+            std::make_tuple(23, 10, 14));
   f.options.scrollbar = false;
   f.view.Redraw(false);
   EXPECT_FALSE(f.view.scrollbar.visible);
@@ -57,41 +59,35 @@ TEST(ViewScroll, FewerLinesThanRowsStartAtTheTopWithoutAScrollBar) {
 
 TEST(ViewScroll, WheelStopsAndResumesFollowing) {
   ViewFixture f;
-  f.Lines(40);
+  f.Numbered(40);
   EXPECT_EQ(f.view.topline, 31);
-  f.view.Wheel(true, false);
-  EXPECT_FALSE(f.view.follow);
-  EXPECT_EQ(f.view.topline, 30);
-  f.Lines(5);
-  EXPECT_EQ(f.view.topline, 30);  // new text does not move the view
-  f.view.Wheel(true, true);
-  EXPECT_EQ(f.view.topline, 25);
-  f.view.ScrollBy(100, true);
-  EXPECT_TRUE(f.view.follow);
-  EXPECT_EQ(f.view.topline, 36);
-  f.view.ScrollBy(-1000, true);
-  EXPECT_EQ(f.view.topline, 0);
-  // The scroll bar one line short of the end still follows.
-  f.view.ScrollBarMoved(f.term.curline() - f.term.rows);
-  EXPECT_TRUE(f.view.follow);
-  f.view.ScrollBarMoved(3);
-  EXPECT_FALSE(f.view.follow);
+  // Each step and where it leaves the view: top line, following.
+  const std::vector<std::tuple<const char*, std::function<void()>, int, bool>> steps = {
+      {"a notch up", [&] { f.view.Wheel(true, false); }, 30, false},
+      {"new text does not move the view", [&] { f.Numbered(5); }, 30, false},
+      {"shift: five lines", [&] { f.view.Wheel(true, true); }, 25, false},
+      {"past the end: follows again", [&] { f.view.ScrollBy(100, true); }, 36, true},
+      {"before the start", [&] { f.view.ScrollBy(-1000, true); }, 0, false},
+      {"the bar one line short of the end still follows", [&] { f.view.ScrollBarMoved(35); }, 35, true},
+      {"the bar elsewhere", [&] { f.view.ScrollBarMoved(3); }, 3, false},
+  };
+  for (const auto& [why, step, top, follow] : steps) {
+    step();
+    EXPECT_EQ(std::make_pair(f.view.topline, f.view.follow), std::make_pair(top, follow)) << why;
+  }
 }
 
 TEST(PaintPlan, ColoursFollowTheLineStartStateAndTheSGRInside) {
-  ViewFixture f;
-  f.options.ansi = true;
+  ViewFixture f({.ansi = true});
   f.term.WriteText("\x1b[1;31mred \x1b[0mplain\x1b[K \x1b[44mx\r\nnext", true);
   PaintPlan plan = f.view.BuildPaintPlan(f.measure);
-  ASSERT_EQ(plan.runs.size(), 5u);
-  EXPECT_EQ(plan.runs[0].text, "red ");
-  EXPECT_EQ(plan.runs[0].color, f.options.ansimap[9]);
-  EXPECT_EQ(plan.runs[1].text, "plain");
-  EXPECT_EQ(plan.runs[1].x, 32);
-  EXPECT_EQ(plan.runs[1].color, f.options.textcolor());
-  EXPECT_EQ(plan.runs[2].text, " ");
-  EXPECT_EQ(plan.runs[3].color, f.options.textcolor());  // 44 leaves the colour
-  EXPECT_EQ(plan.runs[4].text, "next");
+  std::vector<std::tuple<std::string, int, Color>> runs;
+  for (const auto& r : plan.runs) runs.emplace_back(r.text, r.x, r.color);
+  const Color text = f.options.textcolor();
+  // 44 leaves the colour in use.
+  EXPECT_EQ(runs, (std::vector<std::tuple<std::string, int, Color>>{
+                      {"red ", 0, f.options.ansimap[9]}, {"plain", 32, text}, {" ", 72, text},
+                      {"x", 80, text}, {"next", 0, text}}));
 
   ViewFixture off;
   off.term.WriteText("\x1b[31mno colour", true);
@@ -101,24 +97,143 @@ TEST(PaintPlan, ColoursFollowTheLineStartStateAndTheSGRInside) {
 }
 
 TEST(PaintPlan, SelectionRectanglesCountVisibleCharacters) {
-  ViewFixture f;
-  f.options.ansi = true;
+  ViewFixture f({.ansi = true});
   f.term.WriteText("ab\x1b[32mcdef\r\nsecond\r\nthird", true);
-  f.view.selstartline = 0;
+  f.view.selstartline = f.view.selendline = 0;
   f.view.selstartcol = 8;  // 'c' after the sequence
-  f.view.selendline = 0;
   f.view.selendcol = 9;
   f.view.hasselection = true;
-  auto rects = f.view.BuildPaintPlan(f.measure).inverted;
-  ASSERT_EQ(rects.size(), 1u);
-  EXPECT_EQ(rects[0], (PixelRect{16, 0, 16, 16}));
+  EXPECT_EQ(f.view.BuildPaintPlan(f.measure).inverted, (std::vector<PixelRect>{{16, 0, 16, 16}}));
   f.view.selendline = 2;
   f.view.selendcol = 2;
-  rects = f.view.BuildPaintPlan(f.measure).inverted;
-  ASSERT_EQ(rects.size(), 3u);
-  EXPECT_EQ(rects[0], (PixelRect{16, 0, 51 * 8, 16}));
-  EXPECT_EQ(rects[1], (PixelRect{0, 16, 51 * 8, 16}));
-  EXPECT_EQ(rects[2], (PixelRect{0, 32, 16, 16}));
+  EXPECT_EQ(f.view.BuildPaintPlan(f.measure).inverted,
+            (std::vector<PixelRect>{{16, 0, 51 * 8, 16}, {0, 16, 51 * 8, 16}, {0, 32, 16, 16}}));
+}
+
+TEST(PointToPos, StaysInsideTheLinesWhereverThePointerIs) {
+  ViewFixture f({.ansi = true});
+  f.term.WriteText("ab\x1b[31mcd\r\nx\r\n", true);
+  EXPECT_EQ(f.view.PointToPos(8 * 2 + 3, 1), (TextPos{0, 8}));   // third visible char: c
+  EXPECT_EQ(f.view.PointToPos(8 * 40, 1), (TextPos{0, 9}));      // beyond: line length
+  EXPECT_EQ(f.view.PointToPos(-500, -900), (TextPos{0, 0}));     // above and left of the view
+  EXPECT_EQ(f.view.PointToPos(5, 16 * 9), (TextPos{2, 0}));      // below the last line
+  EXPECT_EQ(f.view.PointToPos(90000, 90000), (TextPos{2, 0}));
+}
+
+TEST(DragSelection, BackwardsCopiesTheSameAsForwardsAndAClickSelectsNothing) {
+  ViewFixture f({.ansi = true});
+  f.term.WriteText("first \x1b[32mline\x1b[0m\r\nsecond line\r\nthird line\r\n", true);
+  f.Drag(2, 0, 4, 2);
+  EXPECT_EQ(f.view.GetSelectedText(), "rst line\r\nsecond line\r\nthird\r\n");
+  EXPECT_EQ(f.view.GetSelectedLine(), "rst line second line third");
+  f.Drag(4, 2, 2, 0);
+  EXPECT_EQ(f.view.GetSelectedText(), "rst line\r\nsecond line\r\nthird\r\n");
+  EXPECT_EQ(f.timerStarts, 2);
+  EXPECT_EQ(f.timerStops, 2);
+  f.Drag(3, 1, 3, 1);
+  EXPECT_FALSE(f.view.HasSelection());
+  EXPECT_EQ(f.view.GetSelectedText(), "");
+  f.Drag(6, 0, 9, 0);  // a coloured word, copied without its escapes
+  EXPECT_EQ(f.view.GetSelectedText(), "line");
+  f.view.SelectAll();
+  EXPECT_EQ(f.view.GetSelectedText(), "first line\r\nsecond line\r\nthird line\r\n\r\n");
+  f.view.ClearSelection();
+  EXPECT_EQ(f.view.GetSelectedLine(), "");
+}
+
+TEST(DragSelection, HoldingAboveTheViewScrollsThreeLinesATick) {
+  ViewFixture f;
+  f.Numbered(40);
+  const int top = f.view.topline;
+  f.view.MouseDown(MouseButton::Left, 4, 40);
+  f.view.MouseMove(4, -25);
+  f.view.DragScroll();
+  EXPECT_EQ(f.view.topline, top - 3);
+  // The end follows the pointer, which is above the first visible line.
+  EXPECT_LT(f.view.selendline, f.view.topline);
+  f.view.MouseMove(4, 159 + 5);
+  f.view.DragScroll();
+  EXPECT_EQ(f.view.topline, top - 2);
+}
+
+TEST(WordSelection, DoubleClickSelectsTheWordBetweenDelimiters) {
+  ViewFixture f({.ansi = true});
+  f.term.WriteText("North: room, hall\r\nNorth: \x1b[1;31mroom\x1b[0m, hall\r\n", true);
+  f.view.MouseMove(8 * 8 + 2, 2);  // on the second o of room
+  f.view.DblClick();
+  EXPECT_EQ(f.view.GetSelectedText(), "room");
+  EXPECT_TRUE(f.view.suppressmouse);
+  // The button events of the double-click leave the word selected.
+  f.view.MouseUp(MouseButton::Left, 0, 0);
+  EXPECT_EQ(f.view.GetSelectedText(), "room");
+  f.view.MouseMove(6 * 8, 2);  // on the colon's following space
+  f.view.DblClick();
+  EXPECT_EQ(f.view.GetSelectedText(), "room");
+  // A coloured word: the codes around it are neither word nor delimiter.
+  f.view.MouseMove(8 * 8 + 2, 2 + 16);
+  f.view.DblClick();
+  EXPECT_EQ(f.view.GetSelectedText(), "room");
+  EXPECT_EQ(f.view.selendline, 1);
+}
+
+TEST(Find, CaseSelectionRangesAndTheNextMatchRightAfter) {
+  ViewFixture f({.ansi = true});
+  for (int i = 0; i < 30; ++i) f.term.WriteText("filler\r\n", true);
+  f.term.WriteText("the \x1b[1mhall\x1b[0mHall and hall\r\n", true);
+  f.Numbered(20);
+  EXPECT_TRUE(f.view.FindText("Hall", false, false));
+  EXPECT_EQ(f.view.GetSelectedText(), "hall");
+  EXPECT_EQ(std::make_tuple(f.view.selstartline, f.view.topline, f.view.follow), std::make_tuple(30, 25, false));
+  // Each next match starts right after the previous one; at the last nothing changes.
+  for (const char* next : {"Hall", "hall"}) {
+    EXPECT_TRUE(f.view.FindNext());
+    EXPECT_EQ(f.view.GetSelectedText(), next);
+  }
+  EXPECT_FALSE(f.view.FindNext());
+  EXPECT_EQ(f.view.GetSelectedText(), "hall");
+  EXPECT_FALSE(f.view.FindText("HALL", true, false));
+  EXPECT_FALSE(f.view.FindText("", false, false));  // an empty search finds nothing
+
+  f.term.WriteText("xx abc middle abc yy\r\n", true);
+  f.view.ScrollBy(100, true);
+  f.Drag(3, 8, 16, 8);
+  ASSERT_EQ(f.view.GetSelectedText(), "abc middle abc");
+  EXPECT_TRUE(f.view.FindText("abc", true, true));  // in the selection: matches at both ends
+  EXPECT_EQ(f.view.selstartcol, 4);
+  EXPECT_TRUE(f.view.FindNext());
+  EXPECT_EQ(f.view.selendcol, 17);
+  EXPECT_FALSE(f.view.FindNext());
+}
+
+TEST(Links, AWrappedLinkIsFoundFromEitherLineAndCopiedWhole) {
+  ViewFixture f({.ansi = true});
+  f.term.cols = 20;
+  f.term.WriteText("see http://mudhost/area/long/path now\r\n\r\n", true);
+  ASSERT_EQ(f.All(), (Lines{"see ", "http://mudhost/area/", "long/path now", "", ""}));
+  for (auto [line, index] : {std::pair{1, 3}, std::pair{2, 2}}) {
+    EXPECT_TRUE(f.view.FindLink(line, index));
+    EXPECT_EQ(f.view.linkurl, "http://mudhost/area/long/path");
+    EXPECT_TRUE(f.linkEnabled);
+  }
+  EXPECT_FALSE(f.view.FindLink(2, 12));  // on "now"
+  EXPECT_FALSE(f.linkEnabled);
+  EXPECT_EQ(f.view.linkurl, "");
+  EXPECT_FALSE(f.view.FindLink(0, 2));
+}
+
+TEST(Links, LastLineQuotesEmptyLinesAndTheClick) {
+  ViewFixture f({.ansi = true});
+  f.term.WriteText("end of \"https://mud.example/x\"\r\n\r\nnext \x1b[34mftp://files.example/y", true);
+  EXPECT_TRUE(f.view.FindLink(0, 12));
+  EXPECT_EQ(f.view.linkurl, "https://mud.example/x");  // quotes gone, the empty line stops it
+  EXPECT_TRUE(f.view.FindLink(2, 15));
+  EXPECT_EQ(f.view.linkurl, "ftp://files.example/y");
+  // Pointer over the link: a click opens it and selects nothing.
+  f.view.MouseMove(8 * 8, 16 * 2 + 2);
+  f.view.MouseDown(MouseButton::Left, 8 * 8, 16 * 2 + 2);
+  f.view.MouseUp(MouseButton::Left, 8 * 8, 16 * 2 + 2);
+  EXPECT_EQ(f.opened, Lines{"ftp://files.example/y"});
+  EXPECT_FALSE(f.view.HasSelection());
 }
 
 }  // namespace
