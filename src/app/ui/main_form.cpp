@@ -200,10 +200,6 @@ void TmainForm::resizeEvent(QResizeEvent* event) {
   if (winTC_) winTC_->setMaximumWidth(std::max(0, width() - 200));
 }
 
-}  // namespace ombrel
-
-namespace ombrel {
-
 QString TmainForm::ConfigPath() const { return dataDir_ + "config.cfg"; }
 
 void TmainForm::ReadConfig() {
@@ -214,13 +210,9 @@ void TmainForm::ReadConfig() {
   // The minimum size applies, so a record of zeros gives the smallest
   // window in the top-left corner.
   resize(config.width, config.height);
-  QPoint at(config.left, config.top);
-  if (QScreen* s = screen()) {
-    const QRect area = s->geometry();
-    if (area.width() < at.x()) at.setX(area.width() / 3);
-    if (area.height() < at.y()) at.setY(area.height() / 3);
-  }
-  move(at);
+  Placement at{config.left, config.top};
+  if (QScreen* s = screen()) at = PullOntoScreen(at, s->geometry().width(), s->geometry().height());
+  move(at.left, at.top);
   if (toolBar_) toolBar_->setVisible(config.toolbarVisible == 1);
   if (module_) {
     module_->action(ActionId::aToolbar)->setChecked(config.toolbarVisible == 1);
