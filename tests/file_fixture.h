@@ -17,8 +17,7 @@
 namespace ombrel::test {
 
 struct TempDir {
-  std::filesystem::path path =
-      std::filesystem::temp_directory_path() /
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
       ("ombrel-files-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device{}()));
   TempDir() { std::filesystem::create_directories(path); }
   ~TempDir() { std::filesystem::remove_all(path); }

@@ -42,8 +42,7 @@ struct ProgramFixture {
     program = std::make_unique<Program>(DataDir());
     RecordMessages(*program->mainForm, messages);
     program->optionSets.AddNew("Default");
-    main = program->mainForm.get();
-    module = program->module;
+    main = program->mainForm.get(), module = program->module;
     main->show();
     if (!QTest::qWaitForWindowExposed(main)) return false;
     if (!sameFolder) main->resize(800, 600), QCoreApplication::processEvents();

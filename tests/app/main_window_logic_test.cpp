@@ -18,29 +18,21 @@ TEST(Arrangement, CountsIn800x600) {
       {ArrangeMatrix, 3, 29, {{0, 0, 397, 283}, {397, 0, 397, 283}, {0, 283, 397, 283}}},
       {ArrangeMatrix, 5, 29,  // the odd one out fills the third row's left cell
        {{0, 0, 397, 188}, {397, 0, 397, 188}, {0, 188, 397, 188}, {397, 188, 397, 188}, {0, 376, 397, 188}}},
-      {ArrangeColumns, 0, 29, {}},
-      {ArrangeMatrix, 0, 29, {}},
-      {ArrangeColumns, 1, 29, {{0, 0, 795, 566}}},
+      {ArrangeColumns, 0, 29, {}}, {ArrangeMatrix, 0, 29, {}},
       {ArrangeColumns, 1, 0, {{0, 0, 795, 595}}},
       {ArrangeMatrix, 1, 29, {{0, 0, 795, 566}}},
   };
   for (const auto& r : rows) EXPECT_EQ(r.arrange(r.count, 800, 600, r.toolbar), r.want) << r.count;
 }
 
-TEST(Registry, RemovingKeepsOrderAndClearsCurrent) {
+TEST(MainWindowRules, RegistryTabsScreenPullBackAndDigitsOnly) {
   int a, b, c;
   TerminalRegistry<int> reg;
   EXPECT_EQ(reg.lastIndex(), -1);
   for (int* t : {&a, &b, &c}) reg.Add(t);
-  reg.SetCurrent(&c);
-  reg.Remove(&b);
+  reg.SetCurrent(&c), reg.Remove(&b);  // keeps the order, leaves none current
   EXPECT_EQ(reg.terminals(), (std::vector<int*>{&a, &c}));
-  EXPECT_EQ(reg.current(), nullptr);
-  EXPECT_EQ(reg.IndexOf(&c), 1);
-  EXPECT_EQ(reg.IndexOf(&b), -1);
-}
-
-TEST(MainWindowRules, TabsScreenPullBackAndDigitsOnly) {
+  EXPECT_TRUE(reg.current() == nullptr && reg.IndexOf(&c) == 1 && reg.IndexOf(&b) == -1);
   // The unseen mark and the current tab: the main window test.
   EXPECT_EQ(BuildTabRow({{"A", false, false}}).selected, -1);
   Placement p = PullOntoScreen({5000, 100}, 1024, 768);

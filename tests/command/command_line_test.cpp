@@ -3,11 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
-#include "command/history.h"
-#include "command/key_map.h"
-
 namespace ombrel {
 namespace {
 
@@ -41,21 +36,24 @@ struct Bench : CommandTarget, ScrollTarget, ParamPrompt {
 };
 class Commands : public ::testing::Test, public Bench {};
 
+Writes Crlf(Writes lines) {
+  for (std::string& s : lines) s += "\r\n";
+  return lines;
+}
+
 // One typed line with local echo on; lines end in CR LF, and the echo
 // repeats what was sent unless the row says otherwise.
 TEST(TypedLine, SeparatorsAliasesSpeedwalksAndTelnet) {
   const std::tuple<std::string, Writes, std::optional<Writes>, bool> rows[] = {
-      {"n|e|w", {"n", "e", "w"}, {}, false},
-      {"|", {"", ""}, {}, false},
+      {"n||w|", {"n", "", "w", ""}, {}, false},
       {"k orc", {"kill orc", ""}, {}, false},     // the first alias of a name wins
       {"s   x     y", {"say x y", ""}, {}, false},  // [All] joins the words
-      {"K", {"K"}, {}, false},                    // names match exactly
+      {"K \377", {"K \377"}, {}, false},          // names match exactly; no telnet, no doubling
       {"two", {"k", "s", ""}, {}, false},         // no second expansion, but the separator cuts
       {"/3n2e", {"n", "n", "n", "e", "e"}, Writes{}, false},  // speedwalk before alias, no echo
       {"/nw|/0n|/12|/99999999999u|/2 ", {"n", "w", "u", " ", " "}, Writes{}, false},
       {"say \377\377|k \377|/\377", {"say \377\377\377\377", "kill \377\377", "", "\377\377"},
        Writes{"say \377\377", "kill \377", ""}, true},  // telnet doubles 255 on the wire only
-      {"say \377", {"say \377"}, {}, false},
   };
   for (const auto& [typed, sent, echoed, telnet] : rows) {
     Bench t;
@@ -63,124 +61,91 @@ TEST(TypedLine, SeparatorsAliasesSpeedwalksAndTelnet) {
     t.AddAlias("k", {"kill [1]"}), t.AddAlias("s", {"say [All]"}), t.AddAlias("k", {"never"});
     t.AddAlias("two", {"k|s"}), t.AddAlias("/3n2e", {"never"});
     t.processor.SendCommand(typed, true);
-    auto lines = [](Writes w) { for (std::string& s : w) s += "\r\n"; return w; };
-    EXPECT_EQ(t.sends, lines(sent)) << typed;
-    EXPECT_EQ(t.echoes, lines(echoed.value_or(sent))) << typed;
-    EXPECT_TRUE(t.asked.empty()) << typed;
+    EXPECT_EQ(t.sends, Crlf(sent)) << typed;
+    EXPECT_EQ(t.echoes, Crlf(echoed.value_or(sent))) << typed;
   }
 }
 
-TEST_F(Commands, WithoutLocalEchoOnlyALineWithTextGetsALineBreak) {
-  processor.SendCommand("", true);
+// Rows run in turn on one terminal: a name is asked again in the next expansion
+// but once in each, in lower case; no answer stands as a space.
+TEST(Parameters, MissingOnesAreAskedOncePerExpansion) {
+  const std::tuple<const char*, const char*, std::string, std::string, Writes, Writes, Writes> rows[] = {
+      // start, end, text, parameters, answers, asked, sent
+      {"[", "]", "kill [2] [1]", "orc\024", {"troll"}, {"2"}, {"kill troll orc"}},
+      {"[", "]", "[T] and [t]", "", {"cake"}, {"t"}, {"cake and cake"}},
+      {"[", "]", "<[t]>", "", {}, {"t"}, {"< >"}},
+      {"[", "]", "a[b[c]d]e", "", {"v"}, {"c"}, {"abvd]e"}},
+      {"[", "]", "x[open", "", {}, {}, {"xopen"}},
+      {"%", "%", "1%2%3", "", {"Z"}, {""}, {"1Z2Z3"}},  // each equal marker closes an empty name
+      {"", "]", "kill [1]", "orc\024", {}, {}, {"kill [1]"}},
+  };
+  Bench t;
+  for (const auto& [start, end, text, params, answers, asked, sent] : rows) {
+    t.options.paramstart = start, t.options.paramend = end, t.answers = answers, t.asked.clear();
+    t.processor.ExpandAndSend(text, params);
+    EXPECT_EQ(t.asked, asked) << text;
+    EXPECT_EQ(t.Sent(), Crlf(sent)) << text;
+  }
+}
+
+TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
+  options.stdpasteprefix = "say ", options.stdpastesuffix = " now";
+  AddAlias("say", {"emote [all]"});
+  line.PasteCommands("look\r\nget all\rxtwo");  // the byte after a CR is skipped; the last piece goes bare
+  EXPECT_EQ(Sent(), Crlf({"emote look now", "", "emote get all now", "", "two"}));
+  // Without local echo only a line that holds text gets a line break.
   EXPECT_TRUE(echoes.empty());
-  processor.SendCommand("look", true);
   currentLine = "> ";
   processor.SendCommand("look", true);
   EXPECT_EQ(echoes, (Writes{"\r\n"}));
-}
-
-TEST_F(Commands, MissingParametersAreAskedOncePerExpansion) {
-  AddAlias("k", {"kill [2]"});
-  answers = {"troll", "cake", ""};
-  processor.SendCommand("k orc", true);
-  processor.ExpandAndSend("[T] and [t]\r\n", "");
-  processor.ExpandAndSend("<[t]>", "");  // a fresh table; no answer is a space
-  EXPECT_EQ(asked, (Writes{"2", "t", "t"}));
-  EXPECT_EQ(Sent(), (Writes{"kill troll\r\n", "\r\n", "cake and cake\r\n", "\r\n", "< >\r\n"}));
-}
-
-TEST_F(Commands, ParameterMarkersAtTheEdges) {
-  answers = {"v", "Z"};
-  processor.ExpandAndSend("a[b[c]d]e", "");
-  processor.ExpandAndSend("x[open", "");
-  EXPECT_EQ(Sent(), (Writes{"abvd]e\r\n", "xopen\r\n"}));
-  // Equal markers: each one stands for the value of the empty name.
-  options.paramstart = options.paramend = "%";
-  processor.ExpandAndSend("1%2%3", "");
-  EXPECT_EQ(asked, (Writes{"c", ""}));
-  EXPECT_EQ(Sent(), (Writes{"1Z2Z3\r\n"}));
-  options.paramstart = "";
-  processor.ExpandAndSend("kill [1]", "");
-  EXPECT_EQ(Sent(), (Writes{"kill [1]\r\n"}));
-}
-
-TEST_F(Commands, PastedLinesAndTheConnection) {
-  options.stdpasteprefix = "say ";
-  processor.SendLines("look\r\nget all\r\n", true, true);
-  EXPECT_EQ(Sent(), (Writes{"say look\r\n", "say get all\r\n", "\r\n"}));
-  processor.SendLines("one\rxtwo", true, true);  // the byte after a CR is skipped
-  EXPECT_EQ(Sent(), (Writes{"say one\r\n", "two\r\n"}));
-  AddAlias("say", {"emote [all]"});
-  line.PasteCommands("waves\r\nsmiles");
-  EXPECT_EQ(Sent(), (Writes{"emote waves\r\n", "\r\n", "smiles\r\n"}));
   options.altpasteprefix = "(", options.altpastesuffix = ")";
   EXPECT_EQ(line.PasteLineText("  first one \r\n\tsecond  ", true), "(first one) (second)");
   EXPECT_EQ(line.PasteLineText("a\r\n\r\nb\r\n", false), "a  b ");
 
-  connected = false, options.localecho = true;
+  connected = false, options.localecho = true, echoes.clear(), sends.clear();
   AddAlias("k", {"kill [1]"});
-  processor.SendCommand("k", true);
-  processor.SendCommand("n", false);
-  line.ReturnPressed("lost");
-  line.PasteCommands("x");
-  EXPECT_TRUE(Sent().empty());
+  processor.SendCommand("k", true);  // asks before it finds no connection
+  line.ReturnPressed("lost"), line.PasteCommands("x");
+  EXPECT_TRUE(sends.empty() && echoes.empty());
   EXPECT_EQ(asked, (Writes{"1"}));
-  EXPECT_EQ(echoes, (Writes{"n\r\n"}));
   EXPECT_EQ(line.HistoryPrev(), "");  // only what was sent is kept
 }
 
-TEST(CommandHistory, WalkAndLimit) {
-  CommandHistory history;
+TEST(CommandHistory, EmptyAndLimits) {
+  CommandHistory history, negative;
   EXPECT_EQ(history.HistoryPrev(), "");
-  for (const char* text : {"a", "b", "c"}) history.HistoryAdd(text, 50);
-  std::string walk;
-  for (char step : std::string("PPNNNP")) walk += (step == 'P' ? history.HistoryPrev() : history.HistoryNext()) + ",";
-  EXPECT_EQ(walk, "c,b,c,,,c,");  // past the newest stays empty
   // The limit is compared with the last index: 51 entries with 50.
-  for (int k = 4; k <= 52; ++k) history.HistoryAdd(std::to_string(k), 50);
-  EXPECT_EQ(history.Count(), 51);
-  for (int k = 0; k < 60; ++k) walk = history.HistoryPrev();
-  EXPECT_EQ(walk, "b");
-  CommandHistory negative;
-  for (const char* text : {"x", "y"}) negative.HistoryAdd(text, -3);
-  EXPECT_EQ(negative.Count(), 1);
+  for (int k = 1; k <= 52; ++k) history.HistoryAdd(std::to_string(k), 50), negative.HistoryAdd(std::to_string(k), -3);
+  std::string oldest;
+  for (int k = 0; k < 60; ++k) oldest = history.HistoryPrev();
+  EXPECT_EQ(std::pair(history.Count(), oldest), std::pair(51, std::string("2")));
+  EXPECT_EQ(std::pair(negative.Count(), negative.HistoryPrev()), std::pair(1, std::string("52")));
 }
 
-TEST(KeyMap, CtrlAloneAgainstWithCtrl) {
-  EXPECT_EQ(MapKey(KeyCode::kPageUp, kModShift).action, KeyAction::kScrollPageUp);
-  EXPECT_EQ(MapKey(KeyCode::kHome, kModCtrl).action, KeyAction::kScrollToStart);
-  EXPECT_EQ(MapKey(KeyCode::kEnd, kModCtrl | kModShift).action, KeyAction::kNone);
-  EXPECT_EQ(MapKey(KeyCode::kDigit9, kModCtrl).macro, 9);
-  EXPECT_EQ(MapKey(KeyCode::kDigit1, kModCtrl | kModShift).action, KeyAction::kNone);
-  EXPECT_EQ(MapKey(KeyCode::kUp, kModCtrl | kModShift).action, KeyAction::kScrollLineUp);
-  EXPECT_EQ(MapKey(KeyCode::kDown, kModAlt).action, KeyAction::kHistoryNext);
-  for (auto [key, direction] : {std::pair{104, 'n'}, {98, 's'}, {100, 'w'}, {102, 'e'}, {101, 'l'}}) {
-    EXPECT_EQ(MapKey(key, kModCtrl | kModShift).direction, direction) << key;
-    EXPECT_EQ(MapKey(key, kModNone).action, KeyAction::kNone) << key;
-  }
-  EXPECT_EQ(MapKey(KeyCode::kNumpad9, kModCtrl).action, KeyAction::kNone);
-}
-
-TEST_F(Commands, EnterAndKeysScrollWalkSendAndRunMacros) {
-  AddAlias("k", {"kill [1]"});
-  line.ReturnPressed(""), line.ReturnPressed("k orc");  // kept as typed, the empty line not at all
-  EXPECT_EQ(line.KeyDown(38, kModCtrl), std::nullopt);
-  EXPECT_EQ(line.KeyDown(38, kModShift), std::optional<std::string>("k orc"));
-  line.KeyDown(33, kModNone), line.KeyDown(36, kModCtrl);
-  EXPECT_EQ(scrolls, (std::vector<int>{-1, -25, -300}));
-  // A keypad direction: no alias, echoed, not kept.
-  options.localecho = true, options.macros[0].text = {"wield [1]"}, answers = {"sword"};
-  AddAlias("n", {"never"});
-  line.KeyDown(104, kModCtrl), line.KeyDown(49, kModCtrl | kModShift), line.KeyDown(49, kModCtrl);
-  line.KeyDown(57, kModCtrl);  // an empty macro
-  EXPECT_EQ(sends, (Writes{"\r\n", "kill orc\r\n", "\r\n", "n\r\n", "wield sword\r\n", "\r\n", "\r\n"}));
-  EXPECT_EQ(echoes.front(), "n\r\n");
-  EXPECT_EQ(line.HistoryPrev(), "k orc");
+// Page Up/Down ignore the modifiers, Home/End and the digits want Ctrl alone,
+// the arrows and the keypad any set with Ctrl. A keypad direction skips
+// aliases and history; the history walk stops at the oldest and past the newest.
+TEST_F(Commands, KeysScrollRecallWalkAndRunMacros) {
+  options.localecho = true, options.macros[0].text = {"wield [1]"}, options.macros[8].text = {"rest"};
+  AddAlias("k", {"kill [1]"}), AddAlias("n", {"never"}), answers = {"sword"};
+  line.ReturnPressed("k orc"), line.ReturnPressed(""), line.ReturnPressed("look");  // kept as typed, the empty one not
+  const unsigned C = kModCtrl, S = kModShift;
+  std::string recalled;
+  for (auto [key, mods] : std::initializer_list<std::pair<int, unsigned>>{
+           {33, S}, {34, kModNone}, {36, C}, {35, C | S}, {35, C}, {38, C | S}, {40, C},  // scrolling
+           {104, C}, {98, C | S}, {100, C | S}, {102, C | S}, {101, C | S}, {104, kModNone}, {105, C},
+           {49, C | S}, {49, C}, {57, C}, {38, S}, {38, S}, {38, S}, {40, kModAlt}, {40, S}, {40, S}, {38, S}})
+    if (auto text = line.KeyDown(key, mods)) recalled += *text + ",";
+  EXPECT_EQ(scrolls, (std::vector<int>{-25, 25, -300, 300, -1, 1}));
+  EXPECT_EQ(recalled, "look,k orc,k orc,look,,,look,");
+  Writes walked = {"kill orc", "", "", "look", "n", "s", "w", "e", "l", "wield sword", "", "rest", ""};
+  EXPECT_EQ(sends, Crlf(walked));
   // Disconnected: nothing is sent, the echo is still written.
   connected = false;
-  line.KeyDown(98, kModCtrl);
-  EXPECT_EQ(sends.size(), 7u);
-  EXPECT_EQ(echoes.back(), "s\r\n");
+  line.KeyDown(98, C);
+  EXPECT_EQ(sends.size(), walked.size());
+  walked.push_back("s");
+  EXPECT_EQ(echoes, Crlf(walked));
 }
 
 }  // namespace

@@ -10,14 +10,12 @@ using namespace ombrel;
 class DialogsTest : public QObject, testing::ProgramFixture {
   Q_OBJECT
 
-  TtelnetForm* console = nullptr;
-  TfindForm* find = nullptr;
   testing::RecordingSocket socket;
 
   // The console's first two option rows, their columns joined by '|'.
   QStringList Rows() {
     QStringList rows;
-    for (QTreeWidgetItem* row : {console->statusLV->topLevelItem(0), console->statusLV->topLevelItem(1)})
+    for (auto* list = program->console->statusLV; auto* row : {list->topLevelItem(0), list->topLevelItem(1)})
       rows << row->text(0) + "|" + row->text(1) + "|" + row->text(2);
     return rows;
   }
@@ -27,25 +25,22 @@ class DialogsTest : public QObject, testing::ProgramFixture {
     QVERIFY(Start());
     TOptions& o = program->optionSets.At(0);
     o.telnet = o.telnetinit = o.telopnaws = true;
-    console = program->console;
-    find = program->find;
     socket.active = true;
   }
   void cleanup() { Stop(); }
 
   void consoleFollowsTheNegotiationOfTheActiveTerminalAndFoldsItsLog() {
+    TtelnetForm* console = program->console;
     TtermForm* t = main->NewTerminal();
     Activate(t);
     t->SetSocket(&socket);
     t->core().clientsocketConnect();  // logged while the console is hidden
     Action(ActionId::aTelnetConsole)->trigger();
     QVERIFY(console->isVisible() && Action(ActionId::aTelnetConsole)->isChecked());
-    QVERIFY(console->logMemo->toPlainText().contains("WILL NAWS Sent"));
+    QVERIFY(console->logMemo->toPlainText().contains("WILL NAWS Sent"));  // the texts: the telnet tests
     QCOMPARE(Rows(), (QStringList{"NAWS|wantyes|no", "Linemode|no|no"}));
     t->core().WriteText("\xff\xfd\x1f", true);  // DO NAWS
     QCOMPARE(Rows(), (QStringList{"NAWS|yes|no", "Linemode|no|no"}));
-    const QString log = console->logMemo->toPlainText();
-    QVERIFY(log.contains("DO NAWS Received") && log.contains("SB NAWS Sent ("));
     // Disconnected: the rows are emptied when the console is shown again.
     socket.active = false;
     console->hide(), console->show();
@@ -53,23 +48,20 @@ class DialogsTest : public QObject, testing::ProgramFixture {
     // The log box unfolds the log, the close box unchecks the menu entry.
     QCOMPARE(console->height(), 100);
     QTest::mouseClick(console->CheckBox1, Qt::LeftButton);
-    QVERIFY(Action(ActionId::aLog)->isChecked() && console->CheckBox1->isChecked());
-    QCOMPARE(console->height(), 200);
+    QVERIFY(Action(ActionId::aLog)->isChecked() && console->CheckBox1->isChecked() && console->height() == 200);
     QTest::mouseClick(console->CheckBox1, Qt::LeftButton);
-    QVERIFY(!console->CheckBox1->isChecked());
-    QCOMPARE(console->height(), 100);
-    QCOMPARE(console->maximumHeight(), 100);
+    QVERIFY(console->height() == 100 && console->maximumHeight() == 100);
     console->close();
     QVERIFY(!Action(ActionId::aTelnetConsole)->isChecked());
   }
 
-  void findFollowsTheCurrentTerminal() {
+  void findFollowsTheCurrentTerminalThenThePromptAndAboutAnswer() {
+    TfindForm* find = program->find;
     TtermForm *a = main->NewTerminal(), *b = main->NewTerminal();
     a->core().WriteText("the Hall of kings\r\n", true);
     Activate(a);
     Action(ActionId::aFindInBuf)->trigger();  // shows the dialog only
-    QVERIFY(find->isVisible());
-    QVERIFY(!find->selectionCB->isEnabled() && !find->selectionCB->isChecked() && !find->nextBtn->isEnabled());
+    QVERIFY(find->isVisible() && !find->nextBtn->isEnabled() && !find->selectionCB->isEnabled());
     QTest::keyClicks(find->searchEdit, "hall");
     QTest::mouseClick(find->findBtn, Qt::LeftButton);
     QCOMPARE(a->GetSelectedText(), std::string("Hall"));
@@ -87,17 +79,11 @@ class DialogsTest : public QObject, testing::ProgramFixture {
     QCoreApplication::processEvents();
     QVERIFY(!find->searchEdit->isEnabled() && find->searchEdit->text().isEmpty());
     QVERIFY(!Action(ActionId::aFindInBuf)->isEnabled() && !Action(ActionId::aFindNext)->isEnabled());
-    // Closed, then a new terminal: Find opens the dialog again.
+    // Closed, then a new terminal: Find is offered again.
     find->close();
     Activate(main->NewTerminal());
     QVERIFY(Action(ActionId::aFindInBuf)->isEnabled() && !Action(ActionId::aFindNext)->isEnabled());
-    Action(ActionId::aFindInBuf)->trigger();
-    QVERIFY(find->isVisible());
-  }
-
-  void parameterPromptAsksInLowerCaseAndAboutOpensItsAddresses() {
-    TparamForm* param = program->param;
-    QTimer::singleShot(0, [param] {
+    QTimer::singleShot(0, [param = program->param] {  // the prompt asks in lower case
       QCOMPARE(param->identLabel->text(), QString("target"));
       QTest::keyClicks(param->valEdit, "orc");
       param->okBtn->click();
