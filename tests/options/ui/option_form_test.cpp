@@ -36,7 +36,7 @@ class OptionFormTest : public QObject {
   }
   void cleanup() { p.Stop(); }
 
-  void anUntouchedApplyKeepsEveryByte() {
+  void anUntouchedApplyKeepsEveryByteAndEditsAreStored() {
     TOptions& set = Set(0);
     set.bgcolor = 0xFF00000F;  // a high byte, as a file may hold
     set.margin = "> ";         // the length shown, the characters kept
@@ -53,6 +53,17 @@ class OptionFormTest : public QObject {
     form->trigStringEdit->setText(QString::fromLatin1("\xE9p\xE9" "e"));
     form->applyBtn->click();
     QCOMPARE(set.triggers[0].string, std::string("\xE9p\xE9" "e"));
+    // Size fields keep their digits when left.
+    QApplication::setActiveWindow(form);
+    QVERIFY(form->isActiveWindow());
+    form->marginEdit->setFocus();
+    form->marginEdit->setText("1a2");
+    form->fontBtn->setFocus();
+    QCOMPARE(form->marginEdit->text(), QString("12"));
+    form->historyEdit->setText("200");
+    form->applyBtn->click();
+    QCOMPARE(set.margin, std::string(12, ' '));
+    QCOMPARE(set.historysize, 200);
   }
 
   void addSetAppendsADefaultSetAndKeepsTheShownOne() {
@@ -120,21 +131,6 @@ class OptionFormTest : public QObject {
     QTest::mouseClick(form->findChild<ColorSwatch*>("redLOPanel"), Qt::LeftButton);
     form->applyBtn->click();
     QCOMPARE(Set(0).ansimap[9], Color{0x0000FF});
-  }
-
-  void sizeFieldsKeepTheirDigitsWhenLeftAndApply() {
-    form->ShowEditor();
-    ChooseSet(1);
-    QApplication::setActiveWindow(form);
-    QVERIFY(form->isActiveWindow());
-    form->marginEdit->setFocus();
-    form->marginEdit->setText("1a2");
-    form->fontBtn->setFocus();
-    QCOMPARE(form->marginEdit->text(), QString("12"));
-    form->historyEdit->setText("200");
-    form->applyBtn->click();
-    QCOMPARE(Set(1).margin, std::string(12, ' '));
-    QCOMPARE(Set(1).historysize, 200);
   }
 
   void closingWritesTheFileEvenOnCancel() {
