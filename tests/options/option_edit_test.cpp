@@ -10,20 +10,24 @@ namespace {
 struct FakeTerminal : EditorTerminal {
   TOptions* set = nullptr;
   int layouts = 0;
+  explicit FakeTerminal(TOptions* s = nullptr) : set(s) {}
   TOptions* Options() const override { return set; }
   void AssignOptions(TOptions* s) override { set = s; }
   void LayoutTerminal() override { ++layouts; }
 };
 
+// A message box as one comparable line: caption, text, icon and buttons.
+std::string Said(const Message& m) {
+  const char* icons[] = {"warning", "question", "error"};
+  return m.caption + "|" + m.text + "|" + icons[static_cast<int>(m.icon)] + (m.yesNo ? "|yes/no" : "");
+}
+
 // A set list and a message box that answers `answer` and keeps what it was asked.
 struct EditFixture : ::testing::Test {
   TOptionSetList list;
   bool answer = true;
-  std::vector<Message> asked;
-  AskFn ask = [this](const Message& m) {
-    asked.push_back(m);
-    return answer;
-  };
+  std::vector<std::string> asked;
+  AskFn ask = [this](const Message& m) { return asked.push_back(Said(m)), answer; };
   void Sets(std::initializer_list<const char*> names) {
     for (const char* n : names) list.AddNew(n);
   }
@@ -71,7 +75,7 @@ TEST(OptionEditMargin, FieldKeepsDigitsAndStoresThatManyBlanksUnlessTheLengthSta
   EXPECT_EQ(MarginSizeText(longMargin), "1005");
 }
 
-TEST(OptionEditFields, EveryFieldIsShownAndStored) {
+TEST(OptionEditFields, EveryFieldIsShownAndStoredOnOneLine) {
   TOptions set;
   set.bgcolor = 0x123456, set.textbrightcolor = 7;
   set.font = {"Courier", 12, fsBold | fsItalic, 0xABCDEF};
@@ -88,21 +92,15 @@ TEST(OptionEditFields, EveryFieldIsShownAndStored) {
   EXPECT_TRUE(fresh == set);
   // Longer one-character values and other margins from the file survive.
   set.pathchar = "##", set.margin = "::";
-  TOptions copy = set;
-  StoreFields(FieldsFromSet(set), copy);
-  EXPECT_TRUE(copy == set);
-}
-
-TEST(OptionEditFields, StoredTextsStayOnOneLine) {
-  TOptions set;
+  fresh = set;
+  StoreFields(FieldsFromSet(set), fresh);
+  EXPECT_TRUE(fresh == set);
+  // What is typed or pasted is stored on one line, sizes by their digits.
+  set = {};
   SetFields f = FieldsFromSet(set);
-  f.stdpasteprefix = "say\tit\r\n";
-  f.pathchar = "#x";
-  f.historySize = "1a00";
+  f.stdpasteprefix = "say\tit\r\n", f.pathchar = "#x", f.historySize = "1a00";
   StoreFields(f, set);
-  EXPECT_EQ(set.stdpasteprefix, "say it  ");
-  EXPECT_EQ(set.pathchar, "#");
-  EXPECT_EQ(set.historysize, 100);
+  EXPECT_EQ(set.stdpasteprefix + set.pathchar + std::to_string(set.historysize), "say it  #100");
   f.historySize = "99999999999";
   StoreFields(f, set);
   EXPECT_EQ(set.historysize, kMaxHistorySize);
@@ -124,11 +122,11 @@ TEST(OptionEditLists, ReselectKeepsPositionOrFallsBackToFirst) {
 
 TEST(OptionEditNames, NewSetNameRules) {
   struct {
-    std::string typed, kept, refusal;  // refusal: the caption, empty when accepted
+    std::string typed, kept, refusal;  // empty when accepted
   } rows[] = {
       {"  Custom Set \t", "Custom Set", ""},
-      {"   ", "", "Missing Input"},
-      {" Default ", "Default", "Illegal Name"},
+      {"   ", "", "Missing Input|Please enter a name for the new option set.|warning"},
+      {" Default ", "Default", "Illegal Name|Please choose a different name.|warning"},
       {"default", "default", ""},  // only the exact name is taken
       {"Fight\tClub\r\nx", "Fight Club  x", ""},  // pasted: it must stay one line in the file
   };
@@ -136,40 +134,20 @@ TEST(OptionEditNames, NewSetNameRules) {
     std::string name = r.typed;
     auto refused = CheckNewSetName(name);
     EXPECT_EQ(name, r.kept);
-    EXPECT_EQ(refused ? refused->caption : "", r.refusal) << r.typed;
+    EXPECT_EQ(refused ? Said(*refused) : "", r.refusal) << r.typed;
   }
-  std::string name = "Default";
-  EXPECT_EQ(CheckNewSetName(name)->text, "Please choose a different name.");
 }
 
-TEST(OptionEditNames, AliasesAreStoredInLowerCase) {
-  TOptions set;
-  EXPECT_EQ(AddAlias(set, "Look"), 0);
-  EXPECT_EQ(set.aliases[0].name, "look");
-  EXPECT_EQ(AliasName("N\xC4rd-X"), "n\xC4rd-x");  // only A to Z change
-}
-
-TEST_F(EditFixture, ApplyGivesTheCurrentTerminalTheSetAndLaysOutEveryUser) {
-  Sets({"Default", "Fight"});
-  TOptions *a = &list.At(0), *b = &list.At(1);
-  FakeTerminal t1, t2, other, current;
-  t1.set = t2.set = b;
-  other.set = current.set = a;
-  ApplyToTerminals(b, {&t1, &other, &current, &t2}, &current);
-  EXPECT_EQ(current.set, b);
-  EXPECT_EQ(other.set, a);
-  for (FakeTerminal* t : {&t1, &t2, &current}) EXPECT_EQ(t->layouts, 1);
-  EXPECT_EQ(other.layouts, 0);
-}
-
-TEST(OptionEditApply, OnlyTheTerminalsOfTheSetLeftAreLaidOut) {
-  TOptions left, other;
-  FakeTerminal a, b, c;
-  a.set = c.set = &left;
-  b.set = &other;
-  LayoutTerminalsOn(&left, {&a, &b, &c});
-  EXPECT_EQ(a.layouts + b.layouts * 10 + c.layouts * 100, 101);
-  EXPECT_EQ(a.set, &left);  // laid out, not reassigned
+TEST(OptionEditApply, TheCurrentTerminalTakesTheSetAndEveryUserIsLaidOut) {
+  TOptions a, b;
+  FakeTerminal t1(&b), other(&a), current(&a), t2(&b);
+  ApplyToTerminals(&b, {&t1, &other, &current, &t2}, &current);
+  EXPECT_EQ(current.set, &b);
+  EXPECT_EQ(other.set, &a);
+  // Leaving a set lays out its terminals again without reassigning them.
+  LayoutTerminalsOn(&a, {&t1, &other, &current, &t2});
+  EXPECT_EQ(std::vector({t1.layouts, other.layouts, current.layouts, t2.layouts}),
+            std::vector({1, 1, 1, 1}));
 }
 
 TEST_F(EditFixture, TheEditorShowsTheTerminalsSetOrElseTheFirst) {
@@ -184,81 +162,58 @@ TEST_F(EditFixture, TheEditorShowsTheTerminalsSetOrElseTheFirst) {
 }
 
 TEST_F(EditFixture, AFailedWriteIsReportedWithItsReason) {
-  const struct {
-    std::function<bool()> save;
-    bool saved;
-    const char* reported;  // nothing: no message
-  } cases[] = {
-      {[] { return true; }, true, nullptr},
-      {[] { return false; }, false, "The option sets could not be written to options.dat."},
-      {[]() -> bool { throw std::runtime_error("disk full"); }, false, "disk full"},
-  };
-  for (const auto& c : cases) {
-    asked.clear();
-    EXPECT_EQ(SaveReportingFailure(c.save, ask), c.saved);
-    ASSERT_EQ(asked.size(), c.reported ? 1u : 0u);
-    if (!c.reported) continue;
-    EXPECT_EQ(asked[0].text, c.reported);
-    EXPECT_EQ(asked[0].caption, "Ombrel Error");
-    EXPECT_EQ(asked[0].icon, MsgIcon::Error);
-  }
+  EXPECT_TRUE(SaveReportingFailure([] { return true; }, ask));
+  EXPECT_FALSE(SaveReportingFailure([] { return false; }, ask));
+  EXPECT_FALSE(SaveReportingFailure([]() -> bool { throw std::runtime_error("disk full"); }, ask));
+  EXPECT_EQ(asked, (std::vector<std::string>{
+                       "Ombrel Error|The option sets could not be written to options.dat.|error",
+                       "Ombrel Error|disk full|error"}));
   // Without a message box the failure is only returned.
   EXPECT_FALSE(SaveReportingFailure([] { return false; }, AskFn{}));
 }
 
-TEST_F(EditFixture, DeletingTheDefaultSetIsRefusedAndTheQuestionCanBeDeclined) {
-  Sets({"Default", "Fight"});
-  EXPECT_EQ(DeleteSet(list, 0, {}, ask), DeleteResult::Refused);
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].text, "You cannot delete the default option set.");
-  EXPECT_EQ(asked[0].caption, "Warning");
-  answer = false;
-  EXPECT_EQ(DeleteSet(list, 1, {}, ask), DeleteResult::Declined);
-  EXPECT_EQ(asked.back().text, "Do you really want to delete option set \"Fight\"");
-  EXPECT_EQ(asked.back().caption, "Delete Option Set?");
-  EXPECT_TRUE(asked.back().yesNo);
-  EXPECT_EQ(list.Count(), 2);
-}
-
-TEST_F(EditFixture, TerminalsOfADeletedSetMoveToTheDefaultSet) {
+TEST_F(EditFixture, DeletingASetAsksAndMovesItsTerminalsToTheDefaultSet) {
   // "default" in other case is not its own fallback.
-  Sets({"Fight", "default", "DEFAULT"});
-  FakeTerminal user, bystander, lower;
-  user.set = &list.At(0);
-  lower.set = &list.At(1);
-  bystander.set = &list.At(2);
-  EXPECT_EQ(DeleteSet(list, 0, {&user, &bystander}, ask), DeleteResult::Deleted);
+  Sets({"Default", "Fight", "default", "DEFAULT"});
+  FakeTerminal user(&list.At(1)), lower(&list.At(2)), bystander(&list.At(0));
+  EXPECT_EQ(DeleteSet(list, 0, {}, ask), DeleteResult::Refused);
+  answer = false;
+  EXPECT_EQ(DeleteSet(list, 1, {&user}, ask), DeleteResult::Declined);
+  answer = true;
+  EXPECT_EQ(DeleteSet(list, 1, {&user, &bystander}, ask), DeleteResult::Deleted);
   EXPECT_EQ(user.set, &list.At(0));
-  EXPECT_EQ(user.layouts, 1);
-  EXPECT_EQ(bystander.layouts, 0);
+  EXPECT_EQ(user.layouts + bystander.layouts, 1);
+  // With the exact name gone, a set of that name in other case takes them.
+  list.RemoveAt(0);
   EXPECT_EQ(DeleteSet(list, 0, {&lower}, ask), DeleteResult::Deleted);
-  EXPECT_EQ(lower.set, bystander.set);
-  ASSERT_EQ(list.Count(), 1);
-
+  EXPECT_EQ(lower.set, &list.At(0));
   // The only set of that name in any case: nothing is deleted.
   list.AddNew("Other");
   EXPECT_EQ(DeleteSet(list, 0, {&lower}, ask), DeleteResult::Refused);
-  EXPECT_EQ(asked.back().text, "Default set not found!");
-  EXPECT_EQ(asked.back().icon, MsgIcon::Error);
-  EXPECT_EQ(list.Count(), 2);
   EXPECT_EQ(lower.set, &list.At(0));
+  EXPECT_EQ(list.Count(), 2);
+  const std::string question = "Delete Option Set?|Do you really want to delete option set ";
+  EXPECT_EQ(asked, (std::vector<std::string>{
+                       "Warning|You cannot delete the default option set.|warning",
+                       question + "\"Fight\"|question|yes/no", question + "\"Fight\"|question|yes/no",
+                       question + "\"default\"|question|yes/no", question + "\"DEFAULT\"|question|yes/no",
+                       "Error|Default set not found!|error"}));
 }
 
 TEST_F(EditFixture, TriggersAndAliasesAreDeletedByNameAfterAsking) {
   TOptions set;
-  AddTrigger(set, "hunger\tpang");
-  AddAlias(set, "Look");
+  EXPECT_EQ(AddTrigger(set, "hunger\tpang") + AddAlias(set, "Look"), 0);
+  EXPECT_EQ(AliasName("N\xC4rd-X"), "n\xC4rd-x");  // only A to Z change
   EXPECT_EQ(DeleteTrigger(set, 1, ask), DeleteResult::Refused);  // only an existing one
   EXPECT_EQ(DeleteAlias(set, -1, ask), DeleteResult::Refused);
-  EXPECT_TRUE(asked.empty());
   answer = false;
   EXPECT_EQ(DeleteTrigger(set, 0, ask), DeleteResult::Declined);
-  EXPECT_EQ(asked.back().text, "Do you really want to delete trigger \"hunger pang\"?");
-  EXPECT_EQ(asked.back().caption, "Delete Trigger?");
   answer = true;
   EXPECT_EQ(DeleteAlias(set, 0, ask), DeleteResult::Deleted);
-  EXPECT_EQ(asked.back().text, "Do you really want to delete alias \"look\"?");
   EXPECT_EQ(set.triggers.size() + set.aliases.size(), 1u);
+  EXPECT_EQ(asked, (std::vector<std::string>{
+                       "Delete Trigger?|Do you really want to delete trigger \"hunger pang\"?|question|yes/no",
+                       "Delete Alias?|Do you really want to delete alias \"look\"?|question|yes/no"}));
 }
 
 }  // namespace
