@@ -67,7 +67,6 @@ ToptionForm::ToptionForm(TOptionSetList& sets, TmainForm* main, TaddOptionSetFor
   layout->setContentsMargins(6, 6, 6, 6);
   BuildTop();
   BuildTabs();
-  ExposeTabControls();
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel("Option Set", this));
@@ -110,50 +109,6 @@ void ToptionForm::BuildTabs() {
   pc->addTab(aliasTab = new TaliasTab(dialogs), "Aliases");
   pc->addTab(generalTab = new TgeneralTab, "General");
   pc->setCurrentWidget(displayTab);
-}
-
-void ToptionForm::ExposeTabControls() {
-  bgcolorPanel = displayTab->bgcolorPanel;
-  fontBtn = displayTab->fontBtn;
-  textbrightcolorPanel = displayTab->textbrightcolorPanel;
-  ansiCB = displayTab->ansiCB;
-  scrollbarCB = displayTab->scrollbarCB;
-  localechoCB = displayTab->localechoCB;
-  marginEdit = displayTab->marginEdit;
-  ansimapPanel = displayTab->ansimapPanel;
-
-  telnetactiveCB = telnetTab->telnetactiveCB;
-  telnetinitnegCB = telnetTab->telnetinitnegCB;
-  opNAWSCB = telnetTab->opNAWSCB;
-  opLinemodeCB = telnetTab->opLinemodeCB;
-
-  trigEventCombo = triggerTab->trigEventCombo;
-  trigAddBtn = triggerTab->trigAddBtn;
-  trigDeleteBtn = triggerTab->trigDeleteBtn;
-  trigStringEdit = triggerTab->trigStringEdit;
-  trigSendCB = triggerTab->trigSendCB;
-  trigSendMemo = triggerTab->trigSendMemo;
-  trigPlaysoundCB = triggerTab->trigPlaysoundCB;
-  trigSoundfileEdit = triggerTab->trigSoundfileEdit;
-  trigBrowseBtn = triggerTab->trigBrowseBtn;
-
-  macrokeyCombo = macroTab->macrokeyCombo;
-  macroMemo = macroTab->macroMemo;
-
-  aliasCombo = aliasTab->aliasCombo;
-  addaliasBtn = aliasTab->addaliasBtn;
-  delaliasBtn = aliasTab->delaliasBtn;
-  aliasMemo = aliasTab->aliasMemo;
-
-  historyEdit = generalTab->historyEdit;
-  pipeCharEdit = generalTab->pipeCharEdit;
-  pathCharEdit = generalTab->pathCharEdit;
-  stdPastePrefixEdit = generalTab->stdPastePrefixEdit;
-  stdPasteSuffixEdit = generalTab->stdPasteSuffixEdit;
-  altPastePrefixEdit = generalTab->altPastePrefixEdit;
-  altPasteSuffixEdit = generalTab->altPasteSuffixEdit;
-  paramStartEdit = generalTab->paramStartEdit;
-  paramEndEdit = generalTab->paramEndEdit;
 }
 
 // The tabs wire their own controls; these are the window's.

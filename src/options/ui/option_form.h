@@ -76,48 +76,6 @@ class ToptionForm : public QDialog, public EditorDialogs {
   TaliasTab* aliasTab;
   TgeneralTab* generalTab;
 
-  // The tabs' controls, reachable from the window as well.
-  ColorSwatch* bgcolorPanel;
-  QPushButton* fontBtn;
-  ColorSwatch* textbrightcolorPanel;
-  QCheckBox* ansiCB;
-  QCheckBox* scrollbarCB;
-  QCheckBox* localechoCB;
-  QLineEdit* marginEdit;
-  QWidget* ansimapPanel;
-
-  QCheckBox* telnetactiveCB;
-  QCheckBox* telnetinitnegCB;
-  QCheckBox* opNAWSCB;
-  QCheckBox* opLinemodeCB;
-
-  DropCombo* trigEventCombo;
-  QPushButton* trigAddBtn;
-  QPushButton* trigDeleteBtn;
-  QLineEdit* trigStringEdit;
-  QCheckBox* trigSendCB;
-  QPlainTextEdit* trigSendMemo;
-  QCheckBox* trigPlaysoundCB;
-  QLineEdit* trigSoundfileEdit;
-  QPushButton* trigBrowseBtn;
-
-  DropCombo* macrokeyCombo;
-  QPlainTextEdit* macroMemo;
-
-  DropCombo* aliasCombo;
-  QPushButton* addaliasBtn;
-  QPushButton* delaliasBtn;
-  QPlainTextEdit* aliasMemo;
-
-  QLineEdit* historyEdit;
-  QLineEdit* pipeCharEdit;
-  QLineEdit* pathCharEdit;
-  QLineEdit* stdPastePrefixEdit;
-  QLineEdit* stdPasteSuffixEdit;
-  QLineEdit* altPastePrefixEdit;
-  QLineEdit* altPasteSuffixEdit;
-  QLineEdit* paramStartEdit;
-  QLineEdit* paramEndEdit;
 
  public slots:
   void done(int result) override;
@@ -128,7 +86,6 @@ class ToptionForm : public QDialog, public EditorDialogs {
  private:
   void BuildTop();
   void BuildTabs();
-  void ExposeTabControls();
   void WireSignals();
   void RefillSetCombo();
   // Every tab edits `set` from now on (none: no set exists).

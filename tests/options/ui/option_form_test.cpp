@@ -46,21 +46,21 @@ class OptionFormTest : public QObject {
     set.macros[0].text = {"cast \xE6"};
     const TOptions before = set;
     form->ShowEditor();
-    QCOMPARE(form->marginEdit->text(), QString("2"));
+    QCOMPARE(form->displayTab->marginEdit->text(), QString("2"));
     form->applyBtn->click();
     QVERIFY(set == before);
     // Typed text reaches the set as the bytes the terminal shows.
-    form->trigStringEdit->setText(QString::fromLatin1("\xE9p\xE9" "e"));
+    form->triggerTab->trigStringEdit->setText(QString::fromLatin1("\xE9p\xE9" "e"));
     form->applyBtn->click();
     QCOMPARE(set.triggers[0].string, std::string("\xE9p\xE9" "e"));
     // Size fields keep their digits when left.
     QApplication::setActiveWindow(form);
     QVERIFY(form->isActiveWindow());
-    form->marginEdit->setFocus();
-    form->marginEdit->setText("1a2");
-    form->fontBtn->setFocus();
-    QCOMPARE(form->marginEdit->text(), QString("12"));
-    form->historyEdit->setText("200");
+    form->displayTab->marginEdit->setFocus();
+    form->displayTab->marginEdit->setText("1a2");
+    form->displayTab->fontBtn->setFocus();
+    QCOMPARE(form->displayTab->marginEdit->text(), QString("12"));
+    form->generalTab->historyEdit->setText("200");
     form->applyBtn->click();
     QCOMPARE(set.margin, std::string(12, ' '));
     QCOMPARE(set.historysize, 200);
@@ -100,7 +100,7 @@ class OptionFormTest : public QObject {
     form->ShowSet();  // shown, not yet applied
     const int before = fight[0]->view().lineheight;
     form->chooseFont = [](TFontDesc f) { return f.size = 30, std::optional<TFontDesc>(f); };
-    form->fontBtn->click();
+    form->displayTab->fontBtn->click();
     QCOMPARE(Set(1).font.size, 9);  // nothing before Apply
     form->applyBtn->click();
     QCOMPARE(Set(1).font.size, 30);
@@ -110,17 +110,17 @@ class OptionFormTest : public QObject {
     // Another set chosen by the keyboard (no list opened first) keeps the
     // edits of the set left and is applied.
     ChooseColor(0x0000FF);
-    form->bgcolorPanel->clicked();
+    form->displayTab->bgcolorPanel->clicked();
     ChooseSet(0);
     QCOMPARE(Set(1).bgcolor, Color{0x0000FF});
     QCOMPARE(other->core().Options(), &Set(0));
-    QCOMPARE(form->bgcolorPanel->color(), Color{0});
+    QCOMPARE(form->displayTab->bgcolorPanel->color(), Color{0});
   }
 
   void brightRedSwatchAndItsRestore() {
     form->ShowEditor();
-    form->ansiCB->click();
-    QVERIFY(form->ansimapPanel->isVisible());
+    form->displayTab->ansiCB->click();
+    QVERIFY(form->displayTab->ansimapPanel->isVisible());
     Color offered = 0;
     form->chooseColor = [&](Color initial) { return offered = initial, std::optional<Color>(0x123456); };
     QTest::mouseClick(form->findChild<ColorSwatch*>("redLCPanel"), Qt::LeftButton);
@@ -141,12 +141,12 @@ class OptionFormTest : public QObject {
     };
     form->ShowEditor();
     ChooseColor(0x0000FF);
-    form->bgcolorPanel->clicked();
+    form->displayTab->bgcolorPanel->clicked();
     form->cancelBtn->click();
     QVERIFY(!form->isVisible() && written());
     QCOMPARE(Set(0).bgcolor, Color{0});
     form->ShowEditor();
-    QCOMPARE(form->bgcolorPanel->color(), Color{0});  // shown afresh
+    QCOMPARE(form->displayTab->bgcolorPanel->color(), Color{0});  // shown afresh
     QVERIFY(QFile::remove(file));
     form->close();
     QVERIFY(written());
@@ -164,21 +164,21 @@ class OptionFormTest : public QObject {
       if (caption != "Add Trigger" || label != "Name of new Trigger") return std::optional<std::string>();
       return std::optional<std::string>(names.takeFirst().toStdString());
     };
-    form->trigAddBtn->click();
-    form->trigStringEdit->setText("You are hungry");
-    form->trigSendCB->setChecked(true);
-    form->trigSendMemo->setPlainText("eat bread\ndrink water");
-    form->trigAddBtn->click();  // the edits of the trigger shown are kept
+    form->triggerTab->trigAddBtn->click();
+    form->triggerTab->trigStringEdit->setText("You are hungry");
+    form->triggerTab->trigSendCB->setChecked(true);
+    form->triggerTab->trigSendMemo->setPlainText("eat bread\ndrink water");
+    form->triggerTab->trigAddBtn->click();  // the edits of the trigger shown are kept
     TOptions& set = Set(0);
     QVERIFY((set.triggers[0] == TTrigger{"hunger", "You are hungry", true, false,
                                          {"eat bread", "drink water"}, ""}));
-    QCOMPARE(form->trigEventCombo->currentText(), QString("thirst"));
-    QCOMPARE(form->trigStringEdit->text(), QString());
-    form->trigEventCombo->setCurrentIndex(0);
-    QCOMPARE(form->trigStringEdit->text(), QString("You are hungry"));
-    form->trigDeleteBtn->click();
+    QCOMPARE(form->triggerTab->trigEventCombo->currentText(), QString("thirst"));
+    QCOMPARE(form->triggerTab->trigStringEdit->text(), QString());
+    form->triggerTab->trigEventCombo->setCurrentIndex(0);
+    QCOMPARE(form->triggerTab->trigStringEdit->text(), QString("You are hungry"));
+    form->triggerTab->trigDeleteBtn->click();
     QCOMPARE(set.triggers.size(), size_t{1});
-    QCOMPARE(form->trigEventCombo->currentText(), QString("thirst"));
+    QCOMPARE(form->triggerTab->trigEventCombo->currentText(), QString("thirst"));
   }
 
   void aliasesAndMacros() {
@@ -186,20 +186,20 @@ class OptionFormTest : public QObject {
     form->askName = [](const QString& caption, const QString&) {
       return caption == "Add Alias" ? std::optional<std::string>("Look") : std::nullopt;
     };
-    form->addaliasBtn->click();
+    form->aliasTab->addaliasBtn->click();
     TOptions& set = Set(0);
-    QCOMPARE(form->aliasCombo->itemText(0), QString("look"));
-    form->aliasMemo->setPlainText("look %1");
-    form->macroMemo->setPlainText("kill orc\r\n");
-    form->macrokeyCombo->setCurrentIndex(3);  // leaving Ctrl+1 stores it
+    QCOMPARE(form->aliasTab->aliasCombo->itemText(0), QString("look"));
+    form->aliasTab->aliasMemo->setPlainText("look %1");
+    form->macroTab->macroMemo->setPlainText("kill orc\r\n");
+    form->macroTab->macrokeyCombo->setCurrentIndex(3);  // leaving Ctrl+1 stores it
     QCOMPARE(set.macros[0].text, (Lines{"kill orc"}));
-    form->macroMemo->setPlainText("flee");
+    form->macroTab->macroMemo->setPlainText("flee");
     form->applyBtn->click();  // by its shortcut a button takes no focus
     QCOMPARE(set.macros[3].text, (Lines{"flee"}));
     QVERIFY((set.aliases == std::vector<TAlias>{{"look", {"look %1"}}}));
-    form->delaliasBtn->click();
+    form->aliasTab->delaliasBtn->click();
     QVERIFY(set.aliases.empty());
-    QCOMPARE(form->aliasMemo->toPlainText(), QString());
+    QCOMPARE(form->aliasTab->aliasMemo->toPlainText(), QString());
   }
 };
 
