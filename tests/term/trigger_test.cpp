@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "file_fixture.h"
 #include "term_fakes.h"
 
 namespace ombrel {
@@ -15,9 +16,9 @@ TTrigger TextTrigger(const std::string& string, Lines text) {
   return t;
 }
 
-struct SoundFile : TempDir {
-  std::string wav = (path / "bell.wav").string();
-  SoundFile() { std::ofstream(wav) << "RIFF"; }
+struct SoundFile : test::TempDir {
+  std::string wav = *this / "bell.wav";
+  SoundFile() { test::WriteBytes(wav, "RIFF"); }
 };
 
 struct TriggerCase {
