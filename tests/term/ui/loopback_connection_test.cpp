@@ -2,7 +2,6 @@
 // loopback: what a real socket reports and when. What the core makes of the
 // bytes the core tests show byte for byte.
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -19,29 +18,22 @@ namespace {
 
 constexpr int kWait = 8000;
 
-// The test server as a child process on a port it picks itself; killed
-// when the test ends, however it ends.
-class TestServer {
- public:
+// The test server as a child process on a port it picks itself and
+// reports on its first line; killed when the test ends, however it ends.
+struct TestServer {
+  QProcess process;
+  int port = 0;
   explicit TestServer(QStringList args = {}) {
-    process_.setProgram(QStringLiteral(OMBREL_MUD_TEST_SERVER));
-    process_.setArguments(args << "--timeout" << "60");
-    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start();
-    QByteArray out;
-    while (!out.contains('\n') && process_.waitForReadyRead(kWait)) out += process_.readAll();
-    auto m = QRegularExpression("PORT (\\d+)").match(QString::fromLatin1(out));
-    port = m.hasMatch() ? m.captured(1).toInt() : 0;
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(OMBREL_MUD_TEST_SERVER, args << "--timeout" << "60");
+    while (!process.canReadLine() && process.waitForReadyRead(kWait)) {}
+    port = QString(process.readLine()).section(' ', 1).trimmed().toInt();  // "PORT <n>"
   }
   ~TestServer() {
-    process_.kill();
-    process_.waitForFinished(kWait);
+    process.kill();
+    process.waitForFinished(kWait);
   }
-  int port;
-
- private:
-  QProcess process_;
 };
 
 TOptions Telnet() {

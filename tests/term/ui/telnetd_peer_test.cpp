@@ -1,6 +1,5 @@
 // busybox's telnetd as the peer: a real telnet server negotiating with the
 // terminal, a shell behind it reporting the window size it was given.
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -19,19 +18,16 @@ namespace {
 
 constexpr int kWait = 10000;
 
-bool HasTelnetd(const QString& busybox) {
-  if (busybox.isEmpty() || !QFileInfo(busybox).isExecutable()) return false;
-  QProcess list;
-  list.start(busybox, {"--list"});
-  return list.waitForFinished(kWait) && list.readAllStandardOutput().split('\n').contains("telnetd");
-}
-
-// The copy set-up unpacks into the build tree, else one on the path.
+// The copy set-up unpacks into the build tree, else one on the path; it
+// must have telnetd built in.
 QString FindBusybox() {
-  const QString own = QStringLiteral(OMBREL_BUSYBOX_DIR "/bin/busybox");
-  if (HasTelnetd(own)) return own;
-  const QString system = QStandardPaths::findExecutable("busybox");
-  return HasTelnetd(system) ? system : QString();
+  for (const QString& busybox : {QStringLiteral(OMBREL_BUSYBOX_DIR "/bin/busybox"),
+                                 QStandardPaths::findExecutable("busybox")}) {
+    QProcess list;
+    list.start(busybox, {"--list"});
+    if (list.waitForFinished(kWait) && list.readAllStandardOutput().split('\n').contains("telnetd")) return busybox;
+  }
+  return {};
 }
 
 // What the terminal shows, for failure messages.
