@@ -107,6 +107,7 @@ class LoopbackConnectionTest : public QObject {
     t.Core().autologin = "hero|secret";
     QVERIFY(t.Connect("127.0.0.1", server.port));
     QVERIFY(WaitForTail(t, {"> You said: hero", "> You said: secret", "> "}));
+    QCOMPARE(t.commandLine().HistoryPrev(), std::string());  // nor kept in the history
     const int repaintsBefore = t.Repaints();
     t.Type("split 5,13,19,27,28");
     // The trigger's text ends with an empty line.
@@ -138,6 +139,7 @@ class LoopbackConnectionTest : public QObject {
       if (target == "localhost") expected.insert(expected.begin(), "Looking up host...");
       QCOMPARE(t.Lines(), expected);
       QVERIFY(!disconnectEnabled);
+      QVERIFY(t.TelnetLog().empty());  // nothing was negotiated
     }
   }
 
