@@ -2,34 +2,20 @@
 // tests share.
 #pragma once
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "term/term_core.h"
-#include "term/term_view.h"
 
 namespace ombrel::testing {
 
 using Lines = std::vector<std::string>;
 
-// A fixed-pitch font: "W" 8 pixels wide, "gW" 16 high.
-struct FixedMeasure : TextMeasure {
-  int TextWidth(const std::string& text) const override { return 8 * static_cast<int>(text.size()); }
-  int TextHeight(const std::string&) const override { return 16; }
-};
-
 class RecordingSocket : public IClientSocket {
  public:
   std::vector<std::string> writes;
   bool active = true;
-  std::string address, host = "mud.example.org";
-  int port = 4000;
   int closes = 0;
 
   void SendText(const std::string& bytes) override {
@@ -37,9 +23,9 @@ class RecordingSocket : public IClientSocket {
   }
   bool Active() const override { return active; }
   void Close() override { ++closes; active = false; }
-  std::string Address() const override { return address; }
-  std::string Host() const override { return host; }
-  int Port() const override { return port; }
+  std::string Address() const override { return {}; }
+  std::string Host() const override { return "mud.example.org"; }
+  int Port() const override { return 4000; }
 };
 
 struct FakePlayer : ISoundPlayer {
@@ -86,18 +72,12 @@ struct TermFixture {
     };
   }
 
-  // Texts of lines 0..curline, and without the current one.
+  // Texts of lines 0..curline.
   Lines All() const {
     Lines out;
     for (int i = 0; i <= term.curline(); ++i) out.push_back(term.Store().Line(i).text);
     return out;
   }
-  Lines Completed() const {
-    Lines all = All();
-    all.pop_back();
-    return all;
-  }
-  std::string Current() const { return term.Store().Current().text; }
 };
 
 // One line per stored line: start colour, bold flag and the text with ESC
@@ -112,25 +92,5 @@ inline std::string DumpStore(const LineStore& store) {
   }
   return out;
 }
-
-inline std::string Bytes(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s += static_cast<char>(b);
-  return s;
-}
-
-inline std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A folder of its own for one test, removed with everything in it.
-struct TempDir {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("ombrel-term-" + std::to_string(::getpid()) + "-" +
-                                std::to_string(reinterpret_cast<uintptr_t>(this)));
-  TempDir() { std::filesystem::create_directories(path); }
-  ~TempDir() { std::filesystem::remove_all(path); }
-};
 
 }  // namespace ombrel::testing
