@@ -9,6 +9,7 @@ packages=(
   fonts-dejavu-core
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   xvfb xauth
+  openbox xdotool xclip x11-utils
   gcovr
 )
 

@@ -1,7 +1,9 @@
 // The main window's rules that need no window: the registry of terminals in
 // creation order with the current one, the tab captions, the saved window
-// position pulled back onto the screen, and DigitsOnly.
+// position pulled back onto the screen.
 #pragma once
+
+#include "util/digits.h"
 
 #include <algorithm>
 #include <string>
@@ -53,7 +55,5 @@ struct Placement {
 
 // A saved edge beyond the screen is pulled back to a third of it.
 Placement PullOntoScreen(Placement saved, int screenWidth, int screenHeight);
-
-std::string DigitsOnly(const std::string& text, const std::string& fallback);
 
 }  // namespace ombrel

@@ -52,18 +52,17 @@ std::string TrimControls(const std::string& s) {
 }
 
 std::vector<std::string> SplitPastedLines(const std::string& text) {
+  // Clipboards hold CR LF, LF or CR line ends depending on the program that
+  // filled them; each ends one line.
   std::vector<std::string> lines;
   size_t start = 0;
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] != '\r') {
-      ++i;
-      continue;
-    }
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
     lines.push_back(text.substr(start, i - start));
-    i += 2;
-    start = i;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
   }
-  lines.push_back(start < text.size() ? text.substr(start) : std::string());
+  lines.push_back(text.substr(start));
   return lines;
 }
 

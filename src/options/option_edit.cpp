@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "util/digits.h"
+
 namespace ombrel {
 
 std::string LinesToMemo(const Lines& lines) {
@@ -28,12 +30,7 @@ Lines MemoToLines(const std::string& memo) {
   return out;
 }
 
-std::string SizeFieldExit(const std::string& text) {
-  std::string digits;
-  for (char c : text)
-    if (c >= '0' && c <= '9') digits += c;
-  return digits.empty() ? "0" : digits;
-}
+std::string SizeFieldExit(const std::string& text) { return DigitsOnly(text, "0"); }
 
 int SizeFromField(const std::string& text, int max) {
   long long n = 0;

@@ -17,7 +17,11 @@ class IClientSocket {
   virtual ~IClientSocket() = default;
   // One write of all the bytes; ignored while not connected.
   virtual void SendText(const std::string& bytes) = 0;
+  // Open in any state, from the lookup until the disconnect: it can be closed.
   virtual bool Active() const = 0;
+  // Connected to the peer: only now do sent bytes leave. Sockets that connect
+  // at once need not tell the two apart.
+  virtual bool Established() const { return Active(); }
   virtual void Close() = 0;
   // Numeric address if one was set, else empty; the host name; the port.
   virtual std::string Address() const = 0;

@@ -42,7 +42,7 @@ void TermCore::ReportWindowSize() {
 }
 
 void TermCore::SendTelnetCommand(TelnetCommand command) {
-  if (!options_ || !options_->telnet || !socket_ || !socket_->Active()) return;
+  if (!options_ || !options_->telnet || !Connected()) return;
   std::string output;
   switch (command) {
     case TelnetCommand::AYT: parser_.SendAYT(output); break;

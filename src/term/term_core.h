@@ -61,7 +61,9 @@ class TermCore : public CommandTarget {
   // Does ApplyEscape use this sequence up?
   static bool ConsumesEscape(std::string_view params, char final);
   void Send(const std::string& bytes) override;
-  bool Connected() const override { return socket_ && socket_->Active(); }
+  bool Connected() const override { return socket_ && socket_->Established(); }
+  // Being set up or connected: something Disconnect can close.
+  bool SocketOpen() const { return socket_ && socket_->Active(); }
   std::string CurrentLineText() const override { return store_.Current().text; }
 
   // --- connection notifications

@@ -91,8 +91,10 @@ TEST(Parameters, MissingOnesAreAskedOncePerExpansion) {
 TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
   options.stdpasteprefix = "say ", options.stdpastesuffix = " now";
   AddAlias("say", {"emote [all]"});
-  line.PasteCommands("look\r\nget all\rxtwo");  // the byte after a CR is skipped; the last piece goes bare
-  EXPECT_EQ(Sent(), Crlf({"emote look now", "", "emote get all now", "", "two"}));
+  // CR LF, LF and CR each end a line, as the clipboards of other programs
+  // hold them; the last piece goes bare.
+  line.PasteCommands("look\r\nget all\nsmile\rxtwo");
+  EXPECT_EQ(Sent(), Crlf({"emote look now", "", "emote get all now", "", "emote smile now", "", "xtwo"}));
   // Without local echo only a line that holds text gets a line break.
   EXPECT_TRUE(echoes.empty());
   currentLine = "> ";
@@ -101,6 +103,7 @@ TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
   options.altpasteprefix = "(", options.altpastesuffix = ")";
   EXPECT_EQ(line.PasteLineText("  first one \r\n\tsecond  ", true), "(first one) (second)");
   EXPECT_EQ(line.PasteLineText("a\r\n\r\nb\r\n", false), "a  b ");
+  EXPECT_EQ(line.PasteLineText("a\nb\rc", false), "a b c");
 
   connected = false, options.localecho = true, echoes.clear(), sends.clear();
   AddAlias("k", {"kill [1]"});

@@ -55,7 +55,8 @@ TEST(OptionEditMemo, LinesAndMemoConvertBothWays) {
 }
 
 TEST(OptionEditMargin, FieldKeepsDigitsAndStoresThatManyBlanksUnlessTheLengthStays) {
-  EXPECT_EQ(SizeFieldExit("1a2") + SizeFieldExit("") + SizeFieldExit("abc"), "1200");
+  // The default is for an empty field; letters alone leave it empty.
+  EXPECT_EQ(SizeFieldExit("1a2") + "|" + SizeFieldExit("") + "|" + SizeFieldExit("abc"), "12|0|");
   const std::string longMargin(kMaxMarginSize + 5, '.');
   struct {
     std::string margin, field, after;

@@ -59,6 +59,11 @@ TEST(TelnetSession, SwitchesOffMeanNothingSentAndTheSizeNeverBelowOne) {
   EXPECT_TRUE(off.socket.writes.empty());
   EXPECT_EQ(off.All(), (Lines{"Connection established...", B({IAC, DO, 31})}));
 
+  TelnetTerm opening;  // typed lines and commands wait for the connection
+  opening.socket.established = false;
+  opening.term.SendTelnetCommand(TermCore::TelnetCommand::AYT);
+  EXPECT_TRUE(!opening.term.Connected() && opening.term.SocketOpen() && opening.log.empty());
+
   TelnetTerm down;
   down.term.clientsocketConnect();
   down.socket.active = false;

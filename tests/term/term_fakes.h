@@ -16,12 +16,14 @@ class RecordingSocket : public IClientSocket {
  public:
   std::vector<std::string> writes;
   bool active = true;
+  bool established = true;  // false: still looking up or connecting
   int closes = 0;
 
   void SendText(const std::string& bytes) override {
     if (active) writes.push_back(bytes);
   }
   bool Active() const override { return active; }
+  bool Established() const override { return active && established; }
   void Close() override { ++closes; active = false; }
   std::string Address() const override { return {}; }
   std::string Host() const override { return "mud.example.org"; }

@@ -15,7 +15,7 @@
 #include "accounts/accounts_file.h"
 #include "accounts/connect_steps.h"
 #include "accounts/ui/new_thing_form.h"
-#include "app/main_window_logic.h"
+#include "util/digits.h"
 #include "app/ui/main_form.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/term_form.h"
@@ -106,7 +106,7 @@ QString TconnectForm::AccountsPath() const { return main_->DataDir() + "accounts
 
 void TconnectForm::Execute() {
   TtermForm* t = main_->CurrentTerminal();
-  connectBtn->setEnabled(t && !t->Connected());
+  connectBtn->setEnabled(t && !t->core().SocketOpen());
   if (exec() == QDialog::Accepted) Connect();
 }
 
@@ -125,7 +125,10 @@ void TconnectForm::showEvent(QShowEvent* event) {
   accountLB->clear();
   for (int i = 0; i < accounts_.Count(); ++i) accountLB->addItem(Q(accounts_.NameAt(i)));
   const int index = main_->config.accountIndex;
-  accountLB->setCurrentRow(index >= 0 && index < accounts_.Count() ? index : -1);
+  const int row = index >= 0 && index < accounts_.Count() ? index : -1;
+  // Set through the view, so that the list taking the focus later does not
+  // make its first row current when no account was chosen.
+  accountLB->setCurrentIndex(accountLB->model()->index(row, 0));
   showing_ = false;
   ShowAccount();
 }
@@ -206,7 +209,7 @@ bool TconnectForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TconnectForm::AddBtnClick() {
   StoreAccount();
-  const std::optional<std::string> name = namePrompt_->Ask("New Account", "Name of new Account");
+  const std::optional<std::string> name = namePrompt_->Ask("New Account", "Name of new Account", this);
   if (!name) return;
   accounts_.Insert(NewAccount(*name));
   showing_ = true;

@@ -1,4 +1,5 @@
 #include "accounts/ui/new_thing_form.h"
+#include "util/ui/dialog_owner.h"
 #include "term/ui/byte_text.h"
 
 #include <QLabel>
@@ -42,7 +43,9 @@ void TnewThingForm::okBtnClick() {
   accept();
 }
 
-std::optional<std::string> TnewThingForm::Ask(const QString& caption, const QString& label) {
+std::optional<std::string> TnewThingForm::Ask(const QString& caption, const QString& label,
+                                              QWidget* asker) {
+  OwnDialogBy(this, asker);
   setWindowTitle(caption);
   nameLabel->setText(label);
   if (exec() != QDialog::Accepted) return std::nullopt;

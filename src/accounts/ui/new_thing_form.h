@@ -18,7 +18,8 @@ class TnewThingForm : public QDialog {
   explicit TnewThingForm(QWidget* parent);
   // The trimmed name, or none when cancelled. The same prompt asks for
   // trigger and alias names, with the account's message on an empty name.
-  std::optional<std::string> Ask(const QString& caption, const QString& label);
+  // It opens above `asker`.
+  std::optional<std::string> Ask(const QString& caption, const QString& label, QWidget* asker);
 
   QLabel* nameLabel;
   QLineEdit* nameEdit;

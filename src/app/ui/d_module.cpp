@@ -162,10 +162,17 @@ void TdModule::FillToolbar(QToolBar* bar) {
   }
 }
 
+bool TdModule::IsCommandKey(QKeyCombination key) const {
+  const QKeySequence pressed(key);
+  for (const ActionSpec& spec : ActionTable())
+    if (!spec.shortcut.empty() && action(spec.id)->shortcut() == pressed) return true;
+  return false;
+}
+
 bool TdModule::ExpertMode() const { return action(ActionId::aExpertMode)->isChecked(); }
 
 void TdModule::UpdateDisconnect(TtermForm* terminal) {
-  action(ActionId::aDisconnect)->setEnabled(terminal && terminal->Connected());
+  action(ActionId::aDisconnect)->setEnabled(terminal && terminal->core().SocketOpen());
 }
 
 void TdModule::aExpertModeExecute() {

@@ -34,6 +34,7 @@ class TdModule : public QObject {
 
   bool ExpertMode() const;
   void UpdateDisconnect(TtermForm* terminal);
+  bool IsCommandKey(QKeyCombination key) const;
   QString lastDir;
   QTimer* dragTimer;
   QTimer* appTimer;

@@ -212,7 +212,9 @@ void TmainForm::ReadConfig() {
   resize(config.width, config.height);
   Placement at{config.left, config.top};
   if (QScreen* s = screen()) at = PullOntoScreen(at, s->geometry().width(), s->geometry().height());
-  move(at.left, at.top);
+  // The record holds the client area's position: placing the frame there
+  // would move the window by its border and title bar at every start.
+  setGeometry(QRect(QPoint(at.left, at.top), size()));
   if (toolBar_) toolBar_->setVisible(config.toolbarVisible == 1);
   if (module_) {
     module_->action(ActionId::aToolbar)->setChecked(config.toolbarVisible == 1);
@@ -222,8 +224,8 @@ void TmainForm::ReadConfig() {
 }
 
 void TmainForm::WriteConfig() {
-  config.left = x();
-  config.top = y();
+  config.left = geometry().x();
+  config.top = geometry().y();
   config.width = width();
   config.height = height();
   config.toolbarVisible = toolBar_ && toolBar_->isVisibleTo(this) ? 1 : 0;
@@ -269,5 +271,7 @@ std::optional<std::string> TmainForm::AskParameter(const std::string& name) {
 }
 
 ISoundPlayer& TmainForm::SoundOutput() { return *player_; }
+
+bool TmainForm::IsCommandKey(QKeyCombination key) const { return module_ && module_->IsCommandKey(key); }
 
 }  // namespace ombrel

@@ -75,6 +75,7 @@ class TmainForm : public QMainWindow, public TermOwner {
   void TerminalTelnetLog(TtermForm* terminal, const std::string& text) override;
   std::optional<std::string> AskParameter(const std::string& name) override;
   ISoundPlayer& SoundOutput() override;
+  bool IsCommandKey(QKeyCombination key) const override;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -44,7 +44,7 @@ void Program::Bind() {
     if (optionForm->isVisible()) optionForm->SelectTerminalSet(terminal);
   };
   optionForm->askName = [this](const QString& caption, const QString& label) {
-    return namePrompt->Ask(caption, label);
+    return namePrompt->Ask(caption, label, optionForm);
   };
   module->showConsole = [this](bool shown) { console->setVisible(shown); };
   module->showConsoleLog = [this](bool expand) { expand ? console->Expand() : console->Collapse(); };

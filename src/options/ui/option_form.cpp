@@ -61,6 +61,9 @@ ToptionForm::ToptionForm(TOptionSetList& sets, TmainForm* main, TaddOptionSetFor
   setObjectName("optionForm");
   setWindowTitle("Terminal Options");
   setModal(false);
+  // The program ending closes every window, this one too; only the editor's
+  // own closing writes the file.
+  connect(qApp, &QGuiApplication::lastWindowClosed, this, [this] { programEnding_ = true; });
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
   auto* layout = new QVBoxLayout(this);
@@ -154,7 +157,7 @@ void ToptionForm::showEvent(QShowEvent* event) {
 void ToptionForm::done(int result) {
   const bool wasVisible = isVisible();
   QDialog::done(result);
-  if (wasVisible) FormClose();
+  if (wasVisible && !programEnding_) FormClose();
 }
 
 void ToptionForm::FormClose() {

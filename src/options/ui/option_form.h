@@ -99,6 +99,7 @@ class ToptionForm : public QDialog, public EditorDialogs {
   TmainForm* main_;
   TOptions* currentSet_ = nullptr;
   bool centred_ = false;
+  bool programEnding_ = false;
 };
 
 }  // namespace ombrel

@@ -1,4 +1,5 @@
 #include "options/ui/option_pickers.h"
+#include "util/ui/dialog_owner.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -103,8 +104,10 @@ void BindPlatformDialogs(EditorDialogs& d, QWidget* parent, TaddOptionSetForm* a
       if (!name.isEmpty()) return ToBytes(name);
     }
   };
-  d.askNewSetName = [addForm]() -> std::optional<std::string> {
-    if (!addForm || addForm->exec() != QDialog::Accepted) return std::nullopt;
+  d.askNewSetName = [addForm, parent]() -> std::optional<std::string> {
+    if (!addForm) return std::nullopt;
+    OwnDialogBy(addForm, parent);
+    if (addForm->exec() != QDialog::Accepted) return std::nullopt;
     return addForm->Name();
   };
 }

@@ -38,15 +38,14 @@ class QtClientSocket : public QObject, public IClientSocket {
   void SendText(const std::string& bytes) override;
   // From the request to open until the connection is gone.
   bool Active() const override;
+  // Once connected and until the disconnect.
+  bool Established() const override { return connected_; }
   void Close() override;
   std::string Address() const override { return address_; }
   std::string Host() const override { return host_; }
   int Port() const override { return port_; }
 
   static constexpr qint64 kReadBufferSize = 256 * 1024;
-
-  // True once connected and until the disconnect.
-  bool Connected() const { return connected_; }
 
  private:
   void StateChanged(QAbstractSocket::SocketState state);

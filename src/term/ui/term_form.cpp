@@ -320,6 +320,14 @@ bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
     wheelEvent(static_cast<QWheelEvent*>(event));
     return true;
   }
+  if (watched == cmdEdit && event->type() == QEvent::ShortcutOverride) {
+    // The line edit claims Ctrl+C, Ctrl+V, Ctrl+A, Ctrl+E and more; left
+    // unclaimed, they reach the program's commands as the menu items do.
+    if (owner_.IsCommandKey(static_cast<QKeyEvent*>(event)->keyCombination())) {
+      event->ignore();
+      return true;
+    }
+  }
   if (watched == cmdEdit && event->type() == QEvent::KeyPress) {
     // A history step replaces the line; the edit control must not then
     // move the caret for the same key.

@@ -3,6 +3,7 @@
 // the main window is the one real owner, tests may supply a smaller one.
 #pragma once
 
+#include <QKeyCombination>
 #include <optional>
 #include <string>
 
@@ -35,6 +36,9 @@ class TermOwner {
   // The shared parameter prompt; none means the terminal asks by itself.
   virtual std::optional<std::string> AskParameter(const std::string& name) = 0;
   virtual ISoundPlayer& SoundOutput() = 0;
+  // A key of the program's commands: the command line must let it through
+  // rather than take it as its own editing key.
+  virtual bool IsCommandKey(QKeyCombination key) const = 0;
 };
 
 }  // namespace ombrel

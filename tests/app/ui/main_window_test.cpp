@@ -31,7 +31,7 @@ class MainWindowTest : public QObject, testing::ProgramFixture {
     QVERIFY(main->ToolBar()->actions().first()->toolTip().startsWith("Display Account form to manage accounts"));
     Action(ActionId::aExit)->trigger();  // leaves without the closing step
     QVERIFY(!QFile::exists(DataDir() + "config.cfg"));
-    main->move(40, 30), main->resize(700, 500);
+    main->setGeometry(40, 30, 700, 500);  // the client area
     module->lastDir = "/home/player/logs";
     Action(ActionId::aToolbar)->trigger();  // hide the toolbar
     QVERIFY(main->close());
@@ -45,7 +45,7 @@ class MainWindowTest : public QObject, testing::ProgramFixture {
     QVERIFY(WriteConfigFile(path, saved).ok);
     QVERIFY(Start(true));
     QVERIFY(messages.isEmpty());
-    QCOMPARE(QRect(main->pos(), main->size()), QRect(main->screen()->geometry().width() / 3, 30, 700, 500));
+    QCOMPARE(main->geometry(), QRect(main->screen()->geometry().width() / 3, 30, 700, 500));
     QVERIFY(!main->ToolBar()->isVisible() && !Action(ActionId::aToolbar)->isChecked());
     QCOMPARE(module->lastDir, QString("/home/player/logs"));
     QVERIFY(module->ExpertMode() && !main->menuBar()->isVisible());

@@ -1,0 +1,216 @@
+// The real program under a real window manager, driven as a person drives
+// it: keys and clicks through the X server, the clipboard through another
+// program, every byte it sends recorded by a loopback server, and the
+// files it leaves in its data folder read back.
+#include <QtEndian>
+#include <QtNetwork>
+#include <QtTest>
+
+#include "accounts/accounts_file.h"
+#include "app/config_record.h"
+#include "options/options_file.h"
+
+using namespace ombrel;
+
+namespace {
+
+constexpr QPoint kSavedAt(200, 150);
+
+// A tool's output; a tool that hangs is stopped after five seconds.
+QByteArray Run(const QString& tool, const QStringList& args, const QByteArray& input = {}) {
+  QProcess p;
+  p.start(tool, args);
+  if (!input.isNull()) p.write(input), p.closeWriteChannel();
+  if (!p.waitForFinished(5000)) p.kill(), p.waitForFinished();
+  return p.readAllStandardOutput().trimmed();
+}
+
+QByteArray Clipboard() { return Run("xclip", {"-selection", "clipboard", "-o"}); }
+void SetClipboard(const QByteArray& text) { Run("xclip", {"-selection", "clipboard", "-i"}, text); }
+
+// Keys go to whatever has the focus, as typed; `window` is activated first.
+void Keys(const QString& window, const QStringList& keys) {
+  Run("xdotool", QStringList{"windowactivate", "--sync", window, "key", "--clearmodifiers"} + keys);
+}
+
+// The topmost managed window, from the window manager's own stacking list.
+QString TopWindow() {
+  const QByteArray list = Run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+  return QString::number(list.mid(list.lastIndexOf("0x") + 2).toULong(nullptr, 16));
+}
+
+QPoint ClientPosition(const QString& window) {
+  const QString info = Run("xwininfo", {"-id", window});
+  static const QRegularExpression x("Absolute upper-left X:\\s+(-?\\d+)"), y("Absolute upper-left Y:\\s+(-?\\d+)");
+  return {x.match(info).captured(1).toInt(), y.match(info).captured(1).toInt()};
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QProcess wm_, program_;
+  QTcpServer server_;
+  QByteArray received_;
+  bool connected_ = false;
+
+  QString Data(const QString& name) const { return dir_.filePath("data/" + name); }
+  // A missing file reads as a zeroed record, so the checks on it fail cleanly.
+  QByteArray Read(const QString& name) const {
+    QFile f(Data(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(280, '\0');
+  }
+  qint32 ConfigInt(int offset) const {
+    return qFromLittleEndian<qint32>(Read("config.cfg").constData() + offset);
+  }
+
+  // A fresh data folder: the window at kSavedAt, the account "Loop" on the
+  // recording server, and a paste prefix unless the options file is left out.
+  void Prepare(int accountIndex, bool withOptions = true) {
+    QDir(Data("")).removeRecursively();
+    TConfigRecord config{kSavedAt.x(), kSavedAt.y(), 700, 500, accountIndex, 0, 1, ""};
+    QVERIFY(WriteConfigFile(Data("config.cfg").toStdString(), config).ok);
+    TAccountList accounts;
+    auto loop = NewAccount("Loop");
+    loop->server = "127.0.0.1";
+    loop->port = std::to_string(server_.serverPort());
+    accounts.Insert(std::move(loop));
+    QVERIFY(SaveAccounts(Data("accounts.dat").toStdString(), accounts).ok);
+    TOptionSetList sets;
+    sets.AddNew("Default").stdpasteprefix = "say ";
+    if (withOptions) QVERIFY(SaveOptionSets(Data("options.dat").toStdString(), sets).ok);
+  }
+
+  // The id of the visible window whose title matches, or empty after ten seconds.
+  QString Window(const QString& title) {
+    QByteArray id;
+    (void)QTest::qWaitFor([&] {
+      id = Run("xdotool", {"search", "--onlyvisible", "--name", title}).split('\n').last();
+      return !id.isEmpty();
+    }, 10000);
+    return id;
+  }
+  QString Start() {
+    program_.start(dir_.filePath("ombrel"), {});
+    return Window("^Ombrel");
+  }
+  // Alt+F4 on the main window, as a person closes it; true once the program ended.
+  bool Close() {
+    Keys(Window("^Ombrel"), {"alt+F4"});
+    return program_.waitForFinished(10000) && program_.exitStatus() == QProcess::NormalExit;
+  }
+  // Connects to the recording server with the account manager's Enter.
+  bool Connect() {
+    Prepare(0);
+    Keys(Start(), {"F2"});
+    Keys(Window("^Connect$"), {"Return"});
+    return QTest::qWaitFor([&] { return connected_; }, 10000) && QTest::qWaitFor([&] {
+      return Run("xdotool", {"getactivewindow", "getwindowname"}).startsWith("Ombrel");
+    });
+  }
+
+ private slots:
+  void initTestCase() {
+    for (const char* tool : {"openbox", "xdotool", "xclip", "xprop", "xwininfo"})
+      QVERIFY2(!QStandardPaths::findExecutable(tool).isEmpty(),
+               qPrintable(QString(tool) + " is missing; tools/setup.sh installs it"));
+    const QString program = qEnvironmentVariable("OMBREL_PROGRAM", OMBREL_PROGRAM);
+    // The program keeps its files beside its executable, links resolved.
+    QVERIFY(QFile::copy(program, dir_.filePath("ombrel")));
+    wm_.start("openbox", {"--sm-disable"});
+    QTRY_VERIFY_WITH_TIMEOUT(Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("0x"), 10000);
+    QVERIFY(server_.listen(QHostAddress::LocalHost));
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+      QTcpSocket* peer = server_.nextPendingConnection();
+      connect(peer, &QTcpSocket::readyRead, this, [this, peer] { received_ += peer->readAll(); });
+      peer->write("Welcome, traveller\r\n");
+      connected_ = true;
+    });
+  }
+  void init() { received_.clear(), connected_ = false; }
+  void cleanup() {
+    if (program_.state() != QProcess::NotRunning) program_.kill(), program_.waitForFinished();
+  }
+  void cleanupTestCase() { wm_.terminate(), wm_.waitForFinished(); }
+
+  // Paste, Select All, Copy and Expert Mode keys reach the program's
+  // commands while the command line has the focus.
+  void commandKeysPassTheCommandLine() {
+    QVERIFY(Connect());
+    const QString main = Window("^Ombrel");
+    QStringList kept;  // keys the command line took for itself
+    SetClipboard("north\n");
+    Keys(main, {"ctrl+v"});
+    if (!QTest::qWaitFor([&] { return received_.contains("say north\r\n"); }, 3000)) kept << "Ctrl+V";
+    Keys(main, {"ctrl+a", "ctrl+c"});  // the command line holds no selection: the terminal's text
+    if (!QTest::qWaitFor([&] { return Clipboard().contains("Welcome, traveller"); }, 3000))
+      kept << "Ctrl+A Ctrl+C";
+    Keys(main, {"ctrl+e"});
+    QVERIFY(Close());
+    if (Read("config.cfg").at(20) != 1) kept << "Ctrl+E";
+    QVERIFY2(kept.isEmpty(), qPrintable("kept by the command line: " + kept.join(", ")));
+  }
+
+  // A clipboard with LF line ends goes out line by line, each with the
+  // prefix; chosen from the menu, away from the command line's keys.
+  void pastedLinesGoOutOneByOne() {
+    QVERIFY(Connect());
+    SetClipboard("look\nget all\n");
+    Keys(Window("^Ombrel"), {"alt+f", "Right", "Right", "p"});
+    QTRY_VERIFY2_WITH_TIMEOUT(received_.contains("say look\r\nsay get all\r\n"),
+                              received_.toPercentEncoding(" "), 5000);
+    QVERIFY(Close());
+  }
+
+  // The name prompt opens above the account manager, which stays on top,
+  // and the typed name becomes an account.
+  void namePromptOpensAboveTheAccountManager() {
+    Prepare(-1);
+    Keys(Start(), {"F2"});
+    const QString accounts = Window("^Connect$");
+    Run("xdotool", {"mousemove", "--window", accounts, "46", "327", "click", "1"});  // Add
+    const QString prompt = Window("^New Account$");
+    QTRY_COMPARE(TopWindow(), prompt);
+    QCOMPARE(QString(Run("xdotool", {"getactivewindow"})), prompt);
+    Run("xdotool", {"type", "Zork"});
+    Run("xdotool", {"key", "Return"});
+    Keys(accounts, {"Escape"});
+    QTRY_VERIFY(Read("accounts.dat").contains("\nZork\r\n"));
+    QVERIFY(Close());
+  }
+
+  // The client area stays where it was saved through three starts.
+  void positionSurvivesRestarts() {
+    Prepare(-1);
+    for (int run = 0; run < 3; ++run) {
+      const QString main = Start();
+      QTRY_COMPARE(ClientPosition(main), kSavedAt);
+      QVERIFY(Close());
+      QCOMPARE(QPoint(ConfigInt(0), ConfigInt(4)), kSavedAt);
+    }
+  }
+
+  // Opening and leaving the account manager chooses no account.
+  void noAccountChosenStaysUnchosen() {
+    Prepare(-1);
+    Keys(Start(), {"F2"});
+    Keys(Window("^Connect$"), {"Escape"});
+    QTRY_VERIFY(Run("xdotool", {"getactivewindow", "getwindowname"}).startsWith("Ombrel"));
+    QVERIFY(Close());
+    QCOMPARE(ConfigInt(16), -1);
+  }
+
+  // Only the option editor's own closing writes the option sets.
+  void closingTheProgramLeavesOptionsAlone() {
+    Prepare(-1, false);
+    Keys(Start(), {"F4"});
+    QVERIFY(!Window("^Terminal Options$").isEmpty());
+    QVERIFY(Close());
+    QVERIFY(!QFile::exists(Data("options.dat")));
+  }
+};
+
+QTEST_MAIN(DesktopTest)
+#include "desktop_test.moc"
