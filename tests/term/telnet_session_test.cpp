@@ -38,7 +38,6 @@ TEST(TelnetSession, ConnectOffersNAWSBeforeTheLoginDoIsAnsweredWithTheSizeAndSwi
                                     B({IAC, SB, 31, 0, 79, 0, 24, IAC, SE, IAC, WONT, 24}),
                                     B({IAC, SB, 31, 0, 99, 0, 24, IAC, SE}), B({IAC, AYT}), B({IAC, IP}),
                                     B({IAC, AO}), B({IAC, WONT, 31})}));
-  EXPECT_EQ(f.log.front(), "WILL NAWS Sent");  // the parser's log lines are passed on
   EXPECT_EQ(f.All(), (Lines{"Connection established...", "Welcome", "", "Linemode enabled", ""}));
 }
 
@@ -77,8 +76,6 @@ TEST(TelnetSession, SwitchesOffMeanNothingSentAndTheSizeNeverBelowOne) {
   EXPECT_EQ(std::make_pair(w, h), std::make_pair(uint16_t{1}, uint16_t{1}));
 }
 
-// A negotiation-heavy stream cut at any byte gives the same answers, in
-// the same order, and the same text as the whole stream.
 TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
   const std::string stream = "Hi" + B({IAC, DO, 31, IAC, WILL, 1}) + "there" +
                              B({IAC, SB, 24, 1, IAC, SE, IAC, IAC}) + "\x1b[1mbold" +

@@ -53,7 +53,6 @@ struct Read {
   Read(std::string t, bool r = true) : text(std::move(t)), received(r) {}
 };
 
-// A terminal with a recording socket, a fake player and its error boxes kept.
 struct TermFixture {
   TOptions options;
   RecordingSocket socket;
@@ -74,7 +73,6 @@ struct TermFixture {
     };
   }
 
-  // Texts of lines 0..curline.
   Lines All() const {
     Lines out;
     for (int i = 0; i <= term.curline(); ++i) out.push_back(term.Store().Line(i).text);

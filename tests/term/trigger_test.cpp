@@ -8,18 +8,7 @@ namespace {
 
 using namespace testing;
 
-TTrigger TextTrigger(const std::string& string, Lines text) {
-  TTrigger t;
-  t.name = t.string = string;
-  t.textenabled = true;
-  t.text = std::move(text);
-  return t;
-}
-
-struct SoundFile : test::TempDir {
-  std::string wav = *this / "bell.wav";
-  SoundFile() { test::WriteBytes(wav, "RIFF"); }
-};
+TTrigger TextTrigger(const std::string& string, Lines text) { return {string, string, true, false, text, ""}; }
 
 struct TriggerCase {
   const char* why;
@@ -56,24 +45,22 @@ TEST(Triggers, Table) {
 // A missing sound file is passed over quietly; a player failing is
 // reported once and the read goes on.
 TEST(Triggers, MatchingTriggersActInListOrderAndSoundProblemsNeverDisturbTheRead) {
-  SoundFile sound;
+  test::TempDir dir;
+  const std::string wav = dir / "bell.wav";
+  test::WriteBytes(wav, "RIFF");
   TermFixture f;
   f.options.triggers.push_back(TextTrigger("hungry", {"eat bread"}));
-  TTrigger bell;
-  bell.string = "You are";
-  bell.soundenabled = true;
-  bell.soundfile = sound.wav;
-  f.options.triggers.push_back(bell);
+  f.options.triggers.push_back({"bell", "You are", false, true, {}, wav});
   f.options.triggers.push_back(TextTrigger("are", {}));
   f.term.WriteText("You are hungry, hungry\r\n", true);
   EXPECT_EQ(f.socket.writes, (Lines{"eat bread\r\n\r\n", "\r\n"}));
-  EXPECT_EQ(f.player.played, Lines{sound.wav});
+  EXPECT_EQ(f.player.played, Lines{wav});
 
   f.options.triggers.resize(2);
-  f.options.triggers[1].soundfile = sound.wav + ".missing";
+  f.options.triggers[1].soundfile = wav + ".missing";
   f.term.WriteText("You are\r\n", true);
   EXPECT_EQ(f.player.played.size(), 1u);
-  f.options.triggers[1].soundfile = sound.wav;
+  f.options.triggers[1].soundfile = wav;
   f.player.fail = true;
   f.term.WriteText("You are\r\nafter one\r\nafter two", true);
   EXPECT_EQ(f.errors.size(), 1u);

@@ -36,11 +36,7 @@ struct TestServer {
   }
 };
 
-TOptions Telnet() {
-  TOptions o;
-  o.telnet = true;
-  return o;
-}
+TOptions Telnet() { return TOptions{.telnet = true}; }
 
 Lines Tail(const HeadlessTerminal& t, size_t n) {
   const Lines lines = t.Lines();
@@ -63,7 +59,6 @@ class LoopbackConnectionTest : public QObject {
   // Closed while still being set up, Qt reports no disconnect: the adapter does.
   void connectsByNameAfterLookupAndByNumericAddressWithout() {
     TestServer server;
-    QVERIFY(server.port > 0);
     HeadlessTerminal t(Telnet());
     int openUpdates = 0;
     bool disconnectEnabled = false;
@@ -76,7 +71,6 @@ class LoopbackConnectionTest : public QObject {
       openUpdates = 0;
       QVERIFY(t.Connect(target, server.port));
       QVERIFY(WaitForTail(t, {"> "}));
-      // Colours dropped with ansi off.
       Lines expected = {"Connecting to " + target + ":" + std::to_string(server.port) + "...",
                         "Connection established...", "Welcome to the Test MUD", "A place to try out clients.", "> "};
       if (name) expected.insert(expected.begin(), "Looking up host...");
@@ -99,7 +93,6 @@ class LoopbackConnectionTest : public QObject {
   // and LF, fires the trigger once; the server closing is reported once.
   void autologinTriggerOverSplitReadsAndTheServerClosing() {
     TestServer server({"--delay-ms", "40"});
-    QVERIFY(server.port > 0);
     TOptions options = Telnet();
     options.aliases.push_back({"hero", {"never sent"}});
     options.triggers.push_back({"loot", "treasure chest", true, false, {"open chest"}, ""});

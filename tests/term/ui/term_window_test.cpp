@@ -64,7 +64,6 @@ class TermWindowTest : public QObject {
     const QImage img = term->Bitmap();
     const AnsiMap& map = term->core().Options()->ansimap;
     QVERIFY(CellPixels(img, 1, 0, map[1]) > 0);   // red
-    QVERIFY(CellPixels(img, 5, 0, map[10]) > 0);  // bold green
     QCOMPARE(CellPixels(img, 9, 0, 0x102030), v.charwidth * v.lineheight);  // a blank shows the background
     QVERIFY(CellPixels(img, 1, 1, 0xEFDFCF) > 0);  // 0x102030 inverted in every channel
     QCOMPARE(CellPixels(img, 4, 1, 0xEFDFCF), 0);
@@ -83,7 +82,6 @@ class TermWindowTest : public QObject {
 
     term->cmdEdit->setText("look");
     QTest::keyClick(term->cmdEdit, Qt::Key_Return);
-    QVERIFY(term->cmdEdit->text().isEmpty());
     QTest::keyClick(term->cmdEdit, Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(std::make_pair(term->view().topline, term->view().follow), std::make_pair(top - 1, false));
     QVERIFY(term->cmdEdit->text().isEmpty());
