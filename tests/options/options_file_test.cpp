@@ -119,9 +119,7 @@ TEST(OptionsFile, FileFailures) {
 
   std::filesystem::create_directory(dir / "options.dat");
   r = LoadOptionSets(dir / "options.dat", list);
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.error.find("options.dat"), std::string::npos);
-  EXPECT_EQ(list.NameAt(0), "Default");
+  EXPECT_TRUE(!r.ok && r.error.find("options.dat") != std::string::npos && list.NameAt(0) == "Default");
 
   two.AddNew("one"), two.AddNew("two");
   const std::string path = dir / "data/options.dat";
@@ -129,7 +127,6 @@ TEST(OptionsFile, FileFailures) {
       path, [&] { return SaveOptionSets(path, list); }, [&] { return SaveOptionSets(path, two); });
 }
 
-// Random sets of every field write, read back equal and write again byte for byte.
 TEST(OptionsFile, RandomSetsRoundTrip) {
   std::mt19937 rng(4242);
   auto text = [&](size_t n = 12) { return test::RandomText(rng, n); };
