@@ -41,7 +41,6 @@ TEST(NumericAddress, ValueOfFullAndShortForms) {
   for (auto [text, value] : rows) EXPECT_EQ(NumericAddressValue(text), value) << text;
 }
 
-// A plan as one line: set, target, numeric or name, port or its error, auto-send and caption.
 std::string Planned(const ConnectFields& fields, const TOptionSetList& sets) {
   const ConnectPlan p = PlanConnect(fields, sets);
   return (p.optionSet ? std::to_string(*p.optionSet) : "-") + "|" + p.target + (p.numeric ? "|numeric|" : "|name|") +

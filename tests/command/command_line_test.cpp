@@ -1,4 +1,3 @@
-// The typed line from keys and the clipboard to socket writes and echoes.
 #include "command/command_line.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +7,6 @@ namespace {
 
 using Writes = std::vector<std::string>;
 
-// A connected terminal that records socket writes and local echoes apart,
-// and a prompt that gives the scripted answers in turn.
 struct Bench : CommandTarget, ScrollTarget, ParamPrompt {
   TOptions options;
   bool connected = true;

@@ -16,13 +16,11 @@ struct FakeTerminal : EditorTerminal {
   void LayoutTerminal() override { ++layouts; }
 };
 
-// A message box as one comparable line: caption, text, icon and buttons.
 std::string Said(const Message& m) {
   const char* icons[] = {"warning", "question", "error"};
   return m.caption + "|" + m.text + "|" + icons[static_cast<int>(m.icon)] + (m.yesNo ? "|yes/no" : "");
 }
 
-// A set list and a message box that answers `answer` and keeps what it was asked.
 struct EditFixture : ::testing::Test {
   TOptionSetList list;
   bool answer = true;
@@ -37,12 +35,10 @@ TEST(OptionSetList, LookupsAndReferencesThatSurviveChanges) {
   TOptionSetList list;
   TOptions& mud = list.AddNew("Mud");
   list.AddNew("default"), list.AddNew("Default");
-  EXPECT_EQ(list.IndexOfNoCase("DEFAULT"), 1);
-  EXPECT_EQ(list.IndexOfExact("Default"), 2);
+  EXPECT_TRUE(list.IndexOfNoCase("DEFAULT") == 1 && list.IndexOfExact("Default") == 2);
   for (int i = 0; i < 100; ++i) list.AddNew("x");
   list.RemoveAt(1);
-  EXPECT_EQ(list.IndexOf(&list.At(1)), 1);
-  EXPECT_EQ(&list.At(0), &mud);
+  EXPECT_TRUE(list.IndexOf(&list.At(1)) == 1 && &list.At(0) == &mud);
 }
 
 TEST(OptionEditMemo, LinesAndMemoConvertBothWays) {
