@@ -36,8 +36,7 @@ TEST(Account, ListIsSortedIgnoringCaseAndKeepsEqualNamesInOrder) {
   std::string order;
   for (int i = 0; i < list.Count(); ++i) order += list.NameAt(i) + " ";
   EXPECT_EQ(order, "Alpha ALPHA alpha beta gamma ");
-  EXPECT_EQ(list.IndexOfNoCase("GAMMA"), 4);
-  EXPECT_FALSE(list.IndexOfNoCase("delta"));
+  EXPECT_TRUE(list.IndexOfNoCase("GAMMA") == 4 && !list.IndexOfNoCase("delta"));
   list.At(0).name = "zulu";  // keeps its place until the next load
   EXPECT_EQ(list.Insert(NewAccount("b")), 3);
 }
@@ -70,13 +69,7 @@ TEST(AccountsFile, ReadingRulesAndHugeCounts) {
             Crlf({"amy", "h", "3", "mud", "0", "0", "zed", "h", "1", "Default", "0", "0", "Zed",
                   "h", "2", "MUD", "1", "say hi", "0"}));
 
-  ReadResult r =
-      ParseAccounts(Crlf({"ok", "h", "1", "Default", "0", "0", "cut", "h", "23"}), list, Sets({}));
-  EXPECT_EQ(r.error, "'' is not a valid integer value");
-  ASSERT_TRUE(!r.ok && list.Count() == 1);
-  EXPECT_EQ(list.NameAt(0), "ok");
-
-  r = ParseAccounts(Crlf({"a", "h", "1", "Default", "0", "0", "b", "h", "1", "Default", "two"}),
+  ReadResult r = ParseAccounts(Crlf({"a", "h", "1", "Default", "0", "0", "b", "h", "1", "Default", "two"}),
                     list, Sets({}));
   EXPECT_EQ(r.error, "'two' is not a valid integer value");
   EXPECT_EQ(list.Count(), 1);
@@ -87,11 +80,12 @@ TEST(AccountsFile, ReadingRulesAndHugeCounts) {
       ParseAccounts(Crlf({"a", "h", "1", "x", "0", "2000000000", "only"}), list, Sets({})).ok);
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.At(0).comments, Lines{"only"});
-  // Auto-send running past the end leaves the comment count missing.
-  r = ParseAccounts(Crlf({"a", "h", "1", "x", "0", "0", "b", "h", "1", "x", "2000000000", "l1"}),
+  // Auto-send running past the end leaves the comment count missing; the
+  // whole accounts before it stay.
+  r = ParseAccounts(Crlf({"ok", "h", "1", "x", "0", "0", "b", "h", "1", "x", "2000000000", "l1"}),
                     list, Sets({}));
-  EXPECT_EQ(r.error, "'' is not a valid integer value");
-  EXPECT_EQ(list.Count(), 1);
+  EXPECT_TRUE(!r.ok && list.Count() == 1);
+  EXPECT_EQ(r.error + list.NameAt(0), "'' is not a valid integer valueok");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 

@@ -41,25 +41,21 @@ TEST(NumericAddress, ValueOfFullAndShortForms) {
   for (auto [text, value] : rows) EXPECT_EQ(NumericAddressValue(text), value) << text;
 }
 
+std::string Planned(const ConnectFields& fields, const TOptionSetList& sets) {
+  const ConnectPlan p = PlanConnect(fields, sets);
+  return (p.optionSet ? std::to_string(*p.optionSet) : "-") + "|" + p.target + (p.numeric ? "|numeric|" : "|name|") +
+         (p.port ? std::to_string(*p.port) : p.portError) + "|" + p.autoSend + p.caption;
+}
+
 TEST(ConnectSteps, ServerPortAndOptionSetAsTheTerminalGetsThem) {
   TOptionSetList sets;
   for (const char* n : {"Default", "Fight", "fight", "Fight"}) sets.AddNew(n);
-  ConnectPlan p = PlanConnect({"Fight", "look\r\n", "Home", "MUD.Example.ORG", " 4000 "}, sets);
-  EXPECT_EQ(p.optionSet, 3);  // the later of two exact matches; letter case counts
-  EXPECT_EQ(p.target, "mud.example.org");
-  EXPECT_FALSE(p.numeric);
-  EXPECT_EQ(p.port, 4000);
-  EXPECT_EQ(p.autoSend + p.caption, "look\r\nHome");
-
-  p = PlanConnect({"FIGHT", "", "Lab", "192.168.0.10", "$17"}, sets);
-  EXPECT_FALSE(p.optionSet.has_value());  // no exact match: the terminal keeps its set
-  EXPECT_TRUE(p.numeric);
-  EXPECT_EQ(p.port, 23);
-  for (const char* bad : {"", "4a", "99999999999"}) {
-    p = PlanConnect({"Default", "", "X", "host", bad}, sets);
-    EXPECT_FALSE(p.port.has_value()) << bad;
-    EXPECT_EQ(p.portError, std::string("'") + bad + "' is not a valid integer value");
-  }
+  // The later of two exact matches; letter case counts, and no exact match keeps the terminal's set.
+  EXPECT_EQ(Planned({"Fight", "look\r\n", "Home", "MUD.Example.ORG", " 4000 "}, sets),
+            "3|mud.example.org|name|4000|look\r\nHome");
+  EXPECT_EQ(Planned({"FIGHT", "", "Lab", "192.168.0.10", "$17"}, sets), "-|192.168.0.10|numeric|23|Lab");
+  for (const std::string bad : {"", "4a", "99999999999"})
+    EXPECT_EQ(Planned({"Default", "", "X", "host", bad}, sets), "0|host|name|'" + bad + "' is not a valid integer value|X");
 }
 
 }  // namespace

@@ -35,10 +35,9 @@ TEST(MainWindowRules, RegistryTabsScreenPullBackAndDigitsOnly) {
   EXPECT_TRUE(reg.current() == nullptr && reg.IndexOf(&c) == 1 && reg.IndexOf(&b) == -1);
   // The unseen mark and the current tab: the main window test.
   EXPECT_EQ(BuildTabRow({{"A", false, false}}).selected, -1);
-  Placement p = PullOntoScreen({5000, 100}, 1024, 768);
-  EXPECT_TRUE(p.left == 341 && p.top == 100);
-  p = PullOntoScreen({-50, 900}, 1024, 768);
-  EXPECT_TRUE(p.left == -50 && p.top == 256);
+  auto pulled = [](Placement p) { return p = PullOntoScreen(p, 1024, 768), std::pair(p.left, p.top); };
+  EXPECT_EQ(pulled({5000, 100}), std::pair(341, 100));
+  EXPECT_EQ(pulled({-50, 900}), std::pair(-50, 256));
   for (auto [typed, fallback, want] : {std::tuple{"4a0-0b0", "23", "4000"}, {"", "23", "23"}, {"abc", "23", ""}})
     EXPECT_EQ(DigitsOnly(typed, fallback), want) << typed;
 }

