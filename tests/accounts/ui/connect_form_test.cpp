@@ -49,10 +49,7 @@ class ConnectFormTest : public QObject {
 
   void addAsksForATrimmedNameAndShowsTheNewAccount() {
     Add("  Mud  ");
-    const QStringList shown{form->nameEdit->text(), form->serverEdit->text(),
-                            form->portEdit->text(), form->optionsetCombo->currentText(),
-                            form->commentMemo->toPlainText()};
-    QCOMPARE(shown, (QStringList{"Mud", "Host Server Name", "23", "Default", "No Comments\n"}));
+    QCOMPARE(form->nameEdit->text(), QString("Mud"));  // the shown fields: the next test's record
     // An empty name keeps the prompt open with its message.
     QStringList warned;
     prompt->warn = [&](const QString& t) { warned << t; };

@@ -1,7 +1,5 @@
-// The real program under a real window manager, driven as a person drives
-// it: keys and clicks through the X server, the clipboard through another
-// program, every byte it sends recorded by a loopback server, and the
-// files it leaves in its data folder read back.
+// The real program under a real window manager, driven as a person drives it;
+// what it sends recorded by a loopback server, what it leaves in data/ read back.
 #include <QtEndian>
 #include <QtNetwork>
 #include <QtTest>
@@ -25,7 +23,6 @@ QByteArray Run(const QString& tool, const QStringList& args, const QByteArray& i
   return p.readAllStandardOutput().trimmed();
 }
 
-QByteArray Clipboard() { return Run("xclip", {"-selection", "clipboard", "-o"}); }
 void SetClipboard(const QByteArray& text) { Run("xclip", {"-selection", "clipboard", "-i"}, text); }
 
 // Keys go to whatever has the focus, as typed; `window` is activated first.
@@ -73,10 +70,8 @@ class DesktopTest : public QObject {
     TConfigRecord config{kSavedAt.x(), kSavedAt.y(), 700, 500, accountIndex, 0, 1, ""};
     QVERIFY(WriteConfigFile(Data("config.cfg").toStdString(), config).ok);
     TAccountList accounts;
-    auto loop = NewAccount("Loop");
-    loop->server = "127.0.0.1";
-    loop->port = std::to_string(server_.serverPort());
-    accounts.Insert(std::move(loop));
+    accounts.Insert(std::make_unique<TAccount>(
+        TAccount{"Loop", "127.0.0.1", std::to_string(server_.serverPort()), "Default", {}, {}}));
     QVERIFY(SaveAccounts(Data("accounts.dat").toStdString(), accounts).ok);
     TOptionSetList sets;
     sets.AddNew("Default").stdpasteprefix = "say ";
@@ -145,7 +140,7 @@ class DesktopTest : public QObject {
     Keys(main, {"ctrl+v"});
     if (!QTest::qWaitFor([&] { return received_.contains("say north\r\n"); }, 3000)) kept << "Ctrl+V";
     Keys(main, {"ctrl+a", "ctrl+c"});  // the command line holds no selection: the terminal's text
-    if (!QTest::qWaitFor([&] { return Clipboard().contains("Welcome, traveller"); }, 3000))
+    if (!QTest::qWaitFor([&] { return Run("xclip", {"-selection", "clipboard", "-o"}).contains("Welcome, traveller"); }, 3000))
       kept << "Ctrl+A Ctrl+C";
     Keys(main, {"ctrl+e"});
     QVERIFY(Close());

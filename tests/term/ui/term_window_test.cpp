@@ -5,19 +5,16 @@
 #include <QWheelEvent>
 #include <QtTest>
 
-#include "app/ui/d_module.h"
-#include "app/ui/main_form.h"
 #include "term/term_fakes.h"
 #include "term/ui/qt_paint.h"
-#include "term/ui/term_form.h"
+#include "ui_helpers.h"
 
 using namespace ombrel;
 
 class TermWindowTest : public QObject {
   Q_OBJECT
 
-  TOptionSetList sets;
-  std::unique_ptr<TmainForm> main;
+  testing::ProgramFixture p;
   TtermForm* term = nullptr;
   testing::RecordingSocket socket;
 
@@ -34,24 +31,14 @@ class TermWindowTest : public QObject {
 
  private slots:
   void init() {
-    sets.Clear();
-    TOptions& o = sets.AddNew("Default");
-    o.ansi = true;
-    o.bgcolor = 0x102030;
-    main = std::make_unique<TmainForm>(sets, QDir::tempPath() + "/ombrel-tw-data/");
-    main->message = [](TmainForm::MessageKind, const QString&, const QString&) {};
-    main->SetModule(new TdModule(main.get()));
-    main->resize(800, 600);
-    main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
-    term = main->NewTerminal();
+    QVERIFY(p.Start());
+    TOptions& o = p.program->optionSets.At(0);
+    o.ansi = true, o.bgcolor = 0x102030;
+    term = p.main->NewTerminal();
     term->SetSocket(&socket);  // typed lines are sent, so kept in the history
     QCoreApplication::processEvents();
   }
-  void cleanup() {
-    term->SetSocket(nullptr);
-    main.reset();
-  }
+  void cleanup() { term->SetSocket(nullptr), p.Stop(); }
 
   void paintedInTheMappedColoursOnTheBackgroundAndTheSelectionInverted() {
     term->core().WriteText("\x1b[31mHHHH\x1b[1;32mMMMM\x1b[0m    WWWW\r\nabcdef\r\n", true);
