@@ -164,8 +164,8 @@ void TdModule::FillToolbar(QToolBar* bar) {
 
 bool TdModule::IsCommandKey(QKeyCombination key) const {
   const QKeySequence pressed(key);
-  for (const ActionSpec& spec : ActionTable())
-    if (!spec.shortcut.empty() && action(spec.id)->shortcut() == pressed) return true;
+  for (const ActionSpec& entry : ActionTable())
+    if (!entry.shortcut.empty() && action(entry.id)->shortcut() == pressed) return true;
   return false;
 }
 
