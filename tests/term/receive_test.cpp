@@ -120,11 +120,24 @@ TEST(Logging, CompletedLinesReachTheFileAtOnceAndAppend) {
   EXPECT_EQ(ReadBytes(log), expected);
   EXPECT_EQ(ReadBytes(second), "unterminated\r\n");
   EXPECT_EQ(f.term.logname(), second);
+  // Saving over the log replaces its file: logging goes on in the new one.
+  f.term.SaveBuffer(second);
+  f.term.WriteText("after\r\n", true);
+  const std::string saved = "line 1\r\nline 2\r\nunterminated\r\n\r\nafter\r\n";
+  EXPECT_EQ(ReadBytes(second), saved);
+  // Loaded lines are logged before the next read.
+  WriteBytes(log, "loaded\n");
+  f.term.LoadLog(log);
+  EXPECT_EQ(ReadBytes(second), saved + "loaded\r\n");
 
   f.term.SetLogFile(dir / "missing/dir/x.log");
   EXPECT_EQ(f.term.logname(), "");  // logging is off
+  f.term.LoadLog(dir / "gone.txt"), f.term.LoadLog(dir.path);  // kept on a failed read
+  EXPECT_EQ(f.All(), (Lines{"loaded", ""}));
   EXPECT_EQ(f.errors, (std::vector<std::pair<std::string, std::string>>{
-                          {"Failed to open logfile for output.", "File Error"}}));
+                          {"Failed to open logfile for output.", "File Error"},
+                          {"Failed to read log file " + dir / "gone.txt" + ": No such file or directory", "File Error"},
+                          {"Failed to read log file " + dir.path.string() + ": Is a directory", "File Error"}}));
 }
 
 TEST(SavedBuffer, LoadsBackAsTheSameLinesLoadingAcceptsBareLineEndsWithoutTriggersAndAFailedSaveReports) {
