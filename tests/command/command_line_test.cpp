@@ -47,8 +47,8 @@ TEST(TypedLine, SeparatorsAliasesSpeedwalksAndTelnet) {
       {"s   x     y", {"say x y", ""}, {}, false},  // [All] joins the words
       {"K \377", {"K \377"}, {}, false},          // names match exactly; no telnet, no doubling
       {"two", {"k", "s", ""}, {}, false},         // no second expansion, but the separator cuts
-      {"/3n2e", {"n", "n", "n", "e", "e"}, Writes{}, false},  // speedwalk before alias, no echo
-      {"/nw|/0n|/12|/99999999999u|/2 ", {"n", "w", "u", " ", " "}, Writes{}, false},
+      {"/3n2e", {"n\r\nn\r\nn\r\ne\r\ne"}, Writes{}, false},  // speedwalk before alias, no echo, one write
+      {"/nw|/0n|/12|/99999999999u|/2 ", {"n\r\nw", "u", " \r\n "}, Writes{}, false},
       {"say \377\377|k \377|/\377", {"say \377\377\377\377", "kill \377\377", "", "\377\377"},
        Writes{"say \377\377", "kill \377", ""}, true},  // telnet doubles 255 on the wire only
   };
@@ -65,6 +65,20 @@ TEST(TypedLine, SeparatorsAliasesSpeedwalksAndTelnet) {
 
 // Rows run in turn on one terminal: a name is asked again in the next expansion
 // but once in each, in lower case; no answer stands as a space.
+// A walk sends at most 1 MiB; a longer one sends nothing and says why.
+TEST_F(Commands, SpeedwalksAreBounded) {
+  currentLine = "> ";
+  processor.SendCommand("/349525n|/349526n", false);
+  ASSERT_EQ(sends.size(), 1u);
+  EXPECT_EQ(sends[0].size(), 1048575u);
+  EXPECT_EQ(echoes, (Writes{"\r\nSpeedwalk refused: it would send more than 1 MiB.\r\n"}));
+  connected = false, echoes.clear();
+  std::string huge = "/";  // steps no loop could walk within the timeout
+  for (int k = 0; k < 1000; ++k) huge += "2147483647n";
+  processor.SendCommand(huge, false);
+  EXPECT_EQ(sends.size() + echoes.size(), 1u);
+}
+
 TEST(Parameters, MissingOnesAreAskedOncePerExpansion) {
   const std::tuple<const char*, const char*, std::string, std::string, Writes, Writes, Writes> rows[] = {
       // start, end, text, parameters, answers, asked, sent
