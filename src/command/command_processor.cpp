@@ -98,8 +98,9 @@ void CommandProcessor::ExpandAndSend(const std::string& text, const std::string&
   ParamTable table;
   if (!params.empty()) {
     table.AddParam("all", JoinTokens(params));
-    const int count = CountTokens(params);
-    for (int k = 1; k <= count; ++k) table.AddParam(std::to_string(k), GetToken(params, k));
+    // Split once: a paragraph pasted onto an alias has thousands of them.
+    const std::vector<std::string> tokens = AllTokens(params);
+    for (size_t k = 0; k < tokens.size(); ++k) table.AddParam(std::to_string(k + 1), tokens[k]);
   }
   const TOptions* options = target_.Options();
   if (!options) return;

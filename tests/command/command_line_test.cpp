@@ -1,4 +1,5 @@
 #include "command/command_line.h"
+#include "command/token_list.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,12 @@ TEST(Parameters, MissingOnesAreAskedOncePerExpansion) {
     EXPECT_EQ(t.asked, asked) << text;
     EXPECT_EQ(t.Sent(), Crlf(sent)) << text;
   }
+  // A paragraph pasted onto an alias: far more parameters than splitting
+  // the list once for each could get through before the timeout.
+  std::string many;
+  for (int k = 1; k <= 500000; ++k) AddToken(many, std::to_string(k));
+  t.options.paramstart = "[", t.processor.ExpandAndSend("[2] [500000] [500001]", many);
+  EXPECT_EQ(t.Sent(), Crlf({"2 500000  "}));
 }
 
 TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
