@@ -8,6 +8,7 @@ namespace ombrel {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
+constexpr size_t kMaxWalkBytes = size_t{1} << 20;
 
 std::string LinesWithCrLf(const Lines& lines) {
   std::string text;
@@ -76,19 +77,30 @@ void CommandProcessor::EchoCommand(const TOptions& options, const std::string& c
 
 void CommandProcessor::Speedwalk(const std::string& cmd) {
   const TOptions* options = target_.Options();
-  if (!options) return;
+  if (!options || !target_.Connected()) return;
+  // A count such as 99999999 would flood the server and hold the window;
+  // the whole walk goes out in one write, or nothing of it does.
+  std::string walk;
   for (const SpeedwalkStep& step : ParseSpeedwalk(cmd.substr(options->pathchar.size()))) {
-    const std::string command = std::string(1, step.direction) + kCrLf;
-    for (int k = 0; k < step.count; ++k) Write(command);
+    const std::string command = EscapeIAC(std::string(1, step.direction) + kCrLf, options->telnet);
+    if (static_cast<size_t>(step.count) > (kMaxWalkBytes - walk.size()) / command.size()) {
+      // A line of its own, as the echo of an answer to a prompt gets.
+      const std::string lead = target_.CurrentLineText().empty() ? "" : kCrLf;
+      target_.WriteText(lead + "Speedwalk refused: it would send more than 1 MiB.\r\n", false);
+      return;
+    }
+    for (int k = 0; k < step.count; ++k) walk += command;
   }
+  if (!walk.empty()) target_.Send(walk);
 }
 
 void CommandProcessor::ExpandAndSend(const std::string& text, const std::string& params) {
   ParamTable table;
   if (!params.empty()) {
     table.AddParam("all", JoinTokens(params));
-    const int count = CountTokens(params);
-    for (int k = 1; k <= count; ++k) table.AddParam(std::to_string(k), GetToken(params, k));
+    // Split once: a paragraph pasted onto an alias has thousands of them.
+    const std::vector<std::string> tokens = AllTokens(params);
+    for (size_t k = 0; k < tokens.size(); ++k) table.AddParam(std::to_string(k + 1), tokens[k]);
   }
   const TOptions* options = target_.Options();
   if (!options) return;

@@ -110,12 +110,18 @@ std::string GetToken(const std::string& list, int index) {
 
 int CountTokens(const std::string& list) { return static_cast<int>(Fields(list).size()); }
 
+std::vector<std::string> AllTokens(const std::string& list) {
+  std::vector<std::string> fields = Fields(list);
+  for (std::string& field : fields) field = ReadField(field);
+  return fields;
+}
+
 std::string JoinTokens(const std::string& list) {
   std::string joined;
-  std::vector<std::string> fields = Fields(list);
+  std::vector<std::string> fields = AllTokens(list);
   for (size_t k = 0; k < fields.size(); ++k) {
     if (k > 0) joined += ' ';
-    joined += ReadField(fields[k]);
+    joined += fields[k];
   }
   return joined;
 }

@@ -20,6 +20,8 @@ void AddToken(std::string& list, const std::string& token);
 // Field `index`, counted from 1, unquoted; empty when there is none.
 std::string GetToken(const std::string& list, int index);
 int CountTokens(const std::string& list);
+// Every field, unquoted, in one pass over the list.
+std::vector<std::string> AllTokens(const std::string& list);
 // Every field, unquoted, joined by single spaces.
 std::string JoinTokens(const std::string& list);
 

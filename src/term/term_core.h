@@ -94,7 +94,8 @@ class TermCore : public CommandTarget {
   const std::string& logname() const { return logname_; }
   void SetLogFile(const std::string& fileName);
   void CloseLog();
-  void SaveBuffer(const std::string& fileName) const;
+  // Saving over the file being logged to moves the log into the new file.
+  void SaveBuffer(const std::string& fileName);
   void LoadLog(const std::string& fileName);
 
   void RunTriggers(const std::string& lineText);

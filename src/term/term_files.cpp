@@ -1,8 +1,9 @@
 // Logging of completed lines, saved buffers and loaded logs.
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "term/term_core.h"
 #include "util/atomic_file.h"
@@ -46,35 +47,64 @@ void TermCore::FlushLog() {
   if (logfile_ && std::fflush(logfile_) != 0) StopLogging();
 }
 
-void TermCore::SaveBuffer(const std::string& fileName) const {
+namespace {
+
+bool SameFile(std::FILE* open, const std::string& path) {
+  struct stat a, b;
+  return open && ::fstat(::fileno(open), &a) == 0 && ::stat(path.c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+void TermCore::SaveBuffer(const std::string& fileName) {
   std::string content;
   for (int i = 0; i <= store_.curline; ++i) {
     content += store_.Line(i).text;
     content += "\r\n";
   }
+  // The save replaces the file by another one; a log handle left on the
+  // old one would write into an unlinked file, lost without an error.
+  const bool overLog = SameFile(logfile_, fileName);
   WriteResult r = WriteFileAtomically(fileName, content);
   if (!r.ok) throw FileError(r.error);
+  if (overLog) SetLogFile(std::string(logname_));
 }
 
 void TermCore::LoadLog(const std::string& fileName) {
-  ClearTerminal();
-  std::ifstream in(fileName, std::ios::binary);
-  if (in) {
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw FileError("cannot read " + fileName + ": " + std::strerror(errno));
-    // A line ends at CR LF, CR or LF, as text files are read.
-    size_t i = 0;
-    while (i < data.size()) {
-      size_t end = data.find_first_of("\r\n", i);
-      if (end == std::string::npos) {
-        NewLine(data.substr(i), false);
-        break;
-      }
-      NewLine(data.substr(i, end - i), false);
-      i = end + 1;
-      if (data[end] == '\r' && i < data.size() && data[i] == '\n') ++i;
+  // Read before clearing: a file that cannot be read leaves the buffer be.
+  std::string data;
+  std::FILE* in = std::fopen(fileName.c_str(), "rb");
+  bool ok = in != nullptr;
+  for (char block[65536]; ok;) {
+    size_t n = std::fread(block, 1, sizeof block, in);
+    data.append(block, n);
+    if (n < sizeof block) {
+      ok = !std::ferror(in);
+      break;
     }
   }
+  const int reason = errno;
+  if (in) std::fclose(in);
+  if (!ok) {
+    ErrorBox("Failed to read log file " + fileName + ": " + std::strerror(reason), "File Error");
+    return;
+  }
+  ClearTerminal();
+  // A line ends at CR LF, CR or LF, as text files are read.
+  size_t i = 0;
+  while (i < data.size()) {
+    size_t end = data.find_first_of("\r\n", i);
+    if (end == std::string::npos) {
+      NewLine(data.substr(i), false);
+      break;
+    }
+    NewLine(data.substr(i, end - i), false);
+    i = end + 1;
+    if (data[end] == '\r' && i < data.size() && data[i] == '\n') ++i;
+  }
+  // The loaded lines are logged now, not at the next read.
+  FlushLog();
   if (events_.showTop) events_.showTop(*this);
 }
 

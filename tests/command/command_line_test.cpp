@@ -47,8 +47,8 @@ TEST(TypedLine, SeparatorsAliasesSpeedwalksAndTelnet) {
       {"s   x     y", {"say x y", ""}, {}, false},  // [All] joins the words
       {"K \377", {"K \377"}, {}, false},          // names match exactly; no telnet, no doubling
       {"two", {"k", "s", ""}, {}, false},         // no second expansion, but the separator cuts
-      {"/3n2e", {"n", "n", "n", "e", "e"}, Writes{}, false},  // speedwalk before alias, no echo
-      {"/nw|/0n|/12|/99999999999u|/2 ", {"n", "w", "u", " ", " "}, Writes{}, false},
+      {"/3n2e", {"n\r\nn\r\nn\r\ne\r\ne"}, Writes{}, false},  // speedwalk before alias, no echo, one write
+      {"/nw|/0n|/12|/99999999999u|/2 ", {"n\r\nw", "u", " \r\n "}, Writes{}, false},
       {"say \377\377|k \377|/\377", {"say \377\377\377\377", "kill \377\377", "", "\377\377"},
        Writes{"say \377\377", "kill \377", ""}, true},  // telnet doubles 255 on the wire only
   };
@@ -83,6 +83,10 @@ TEST(Parameters, MissingOnesAreAskedOncePerExpansion) {
     EXPECT_EQ(t.asked, asked) << text;
     EXPECT_EQ(t.Sent(), Crlf(sent)) << text;
   }
+  std::string many;  // more than splitting the list for each one could get through in the timeout
+  for (int k = 1; k <= 500000; ++k) many += std::to_string(k) + '\024';
+  t.options.paramstart = "[", t.processor.ExpandAndSend("[2] [500000] [500001]", many);
+  EXPECT_EQ(t.Sent(), Crlf({"2 500000  "}));
 }
 
 TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
@@ -95,8 +99,9 @@ TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
   // Without local echo only a line that holds text gets a line break; the
   // pasted lines above echo nothing.
   currentLine = "> ";
-  processor.SendCommand("look", true);
-  EXPECT_EQ(echoes, (Writes{"\r\n"}));
+  processor.SendCommand("look|/349525n|/349526n", true);  // a walk sends at most 1 MiB
+  EXPECT_EQ(echoes, (Writes{"\r\n", "\r\nSpeedwalk refused: it would send more than 1 MiB.\r\n"}));
+  EXPECT_EQ(Sent().back().size(), 1048575u);
   options.altpasteprefix = "(", options.altpastesuffix = ")";
   EXPECT_EQ(line.PasteLineText("  first one \r\n\tsecond  ", true), "(first one) (second)");
   EXPECT_EQ(line.PasteLineText("a\r\n\r\nb\r\n", false), "a  b ");
@@ -105,6 +110,8 @@ TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
   connected = false, options.localecho = true, echoes.clear(), sends.clear();
   AddAlias("k", {"kill [1]"});
   processor.SendCommand("k", true);  // asks before it finds no connection
+  for (int k = 0; k < 1000; ++k) currentLine += "2147483647n";  // no loop could walk it in the timeout
+  processor.SendCommand("/" + currentLine, false);
   line.ReturnPressed("lost"), line.PasteCommands("x");
   EXPECT_TRUE(sends.empty() && echoes.empty() && line.HistoryPrev().empty());  // history: only what was sent
   EXPECT_EQ(asked, (Writes{"1"}));

@@ -120,11 +120,18 @@ TEST(Logging, CompletedLinesReachTheFileAtOnceAndAppend) {
   EXPECT_EQ(ReadBytes(log), expected);
   EXPECT_EQ(ReadBytes(second), "unterminated\r\n");
   EXPECT_EQ(f.term.logname(), second);
+  f.term.SaveBuffer(second), WriteBytes(log, "loaded\n");  // a new file: logging goes on in it
+  f.term.WriteText("after\r\n", true), f.term.LoadLog(log);  // loaded lines are logged at once
+  EXPECT_EQ(ReadBytes(second), "line 1\r\nline 2\r\nunterminated\r\n\r\nafter\r\nloaded\r\n");
 
   f.term.SetLogFile(dir / "missing/dir/x.log");
   EXPECT_EQ(f.term.logname(), "");  // logging is off
+  f.term.LoadLog(dir / "gone.txt"), f.term.LoadLog(dir.path);  // kept on a failed read
+  EXPECT_EQ(f.All(), (Lines{"loaded", ""}));
   EXPECT_EQ(f.errors, (std::vector<std::pair<std::string, std::string>>{
-                          {"Failed to open logfile for output.", "File Error"}}));
+                          {"Failed to open logfile for output.", "File Error"},
+                          {"Failed to read log file " + dir / "gone.txt" + ": No such file or directory", "File Error"},
+                          {"Failed to read log file " + dir.path.string() + ": Is a directory", "File Error"}}));
 }
 
 TEST(SavedBuffer, LoadsBackAsTheSameLinesLoadingAcceptsBareLineEndsWithoutTriggersAndAFailedSaveReports) {
