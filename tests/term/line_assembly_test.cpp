@@ -47,6 +47,8 @@ const AssemblyCase kAssembly[] = {
      {"a\x1b[" + std::string(2000, '1'), "xyz"}, {"axyz"}},
     {"local text does not pick up a kept tail", {.ansi = true},
      {"a\x1b[1;3", {"local\r\n", false}, "2mHi"}, {"alocal", "\x1b[1;32mHi"}},
+    {"local text is never read as telnet", {.telnet = true}, {{"x\xff\xfd" "A\xff\r\n", false}},
+     {"x\xff\xfd" "A\xff", ""}},
 };
 
 TEST(LineAssembly, Table) {
