@@ -47,6 +47,8 @@ const AssemblyCase kAssembly[] = {
      {"a\x1b[" + std::string(2000, '1'), "xyz"}, {"axyz"}},
     {"local text does not pick up a kept tail", {.ansi = true},
      {"a\x1b[1;3", {"local\r\n", false}, "2mHi"}, {"alocal", "\x1b[1;32mHi"}},
+    {"a CR or LF ends an unterminated sequence", {.ansi = true}, {"a\x1b=\r\nb\x1b[1\nc\x1b\r"},
+     {"a\x1b=", "b\x1b[1", "c\x1b", ""}},
     {"local text is never read as telnet", {.telnet = true}, {{"x\xff\xfd" "A\xff\r\n", false}},
      {"x\xff\xfd" "A\xff", ""}},
 };
