@@ -97,7 +97,9 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
       size_t end = EscapeEnd(work, i);
       i = (end == std::string::npos) ? work.size() : end + 1;
     } else if (cells >= width) {
-      if (brk < firstBreak) brk = static_cast<long>(i) - 1;
+      // A break before every visible character would store a line of
+      // sequences alone and leave the next one a cell over the width.
+      if (brk < firstBreak || VisibleCells(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(i) - 1;
       const size_t lineEnd = static_cast<size_t>(brk + 1);
       CompleteLine(work, start, lineEnd, checkTriggers);
       start = lineEnd;

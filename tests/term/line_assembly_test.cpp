@@ -33,6 +33,8 @@ const AssemblyCase kAssembly[] = {
      {"abc\x1b[31mdefgh"}, {"abc", "\x1b[31mdefgh"}},
     {"a sequence before a full line does not wrap it", {.ansi = true, .cols = 5},
      {"\x1b[1;32mabcde"}, {"\x1b[1;32mabcde"}},
+    {"a wrap never leaves sequences alone on a line, nor a line over the width", {.ansi = true, .cols = 10},
+     {"\x1b[0m\x1b[1;36m" + std::string(15, '=')}, {"\x1b[0m\x1b[1;36m" + std::string(10, '='), "====="}},
     {"control characters take a cell each", {.cols = 4}, {"a\tb\x07" "cd"}, {"a\tb\x07", "cd"}},
     {"kept sequences stay with ansi on", {.ansi = true}, {"a\x1b[31mb\x1b[Kc\x1b(Bd\r\n"},
      {"a\x1b[31mb\x1b[Kc\x1b(Bd", ""}},
