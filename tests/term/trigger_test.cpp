@@ -27,6 +27,8 @@ const TriggerCase kTriggers[] = {
     {"only a completed line", {}, {{"Password:", {"c"}}}, {"Password:", "\r\n"}, {"c\r\n\r\n"}},
     {"wrapped parts are examined separately", {.cols = 10},
      {{"danger", {"flee"}}, {"dan ger", {"never"}}}, {"big dan ger danger\r\n"}, {"flee\r\n\r\n"}},
+    {"an echoed erase display silences no later trigger", {.ansi = true, .localecho = true},
+     {{"orc", {"\x1b[2J"}}, {"orc", {"b"}}}, {"orc\r\n"}, {"\x1b[2J\r\n\r\n", "b\r\n\r\n"}},
     {"byte 255 goes as it is without telnet", {}, {{"x", {"\xff"}}}, {"x\r\n"}, {"\xff\r\n\r\n"}},
     {"and doubled with it", {.telnet = true}, {{"x", {"\xff"}}}, {"x\r\n"}, {"\xff\xff\r\n\r\n"}},
 };
