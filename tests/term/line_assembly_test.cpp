@@ -64,6 +64,15 @@ TEST(LineAssembly, Table) {
   }
 }
 
+TEST(LineAssembly, AReadCostsWhatItAddsEvenToALineOfSequencesAlone) {
+  TermFixture f({.ansi = true});
+  std::string line;
+  for (int i = 0; i < 10000; ++i, line += "\x1b[0m") f.term.WriteText("\x1b[0m", true);
+  f.term.WriteText("x\r\n", true);
+  EXPECT_EQ(f.All(), (Lines{line + "x", ""}));
+  EXPECT_LE(f.term.Store().assembled, 4 * line.size());
+}
+
 TEST(CarriedState, ColourAndBoldAtALineEndStartTheNextLine) {
   TermFixture f({.ansi = true});
   f.term.WriteText("plain\r\n\x1b[1;32mgreen\r\nstill\x1b[0m\r\n\x1b[33m\x1b[xmz\r\n", true);
