@@ -68,8 +68,7 @@ TEST(Triggers, MatchingTriggersActInListOrderAndSoundProblemsNeverDisturbTheRead
 }
 
 TEST(Triggers, LocalEchoReentersAndLeavesTheStoreConsistent) {
-  TermFixture f({.margin = "> ", .cols = 12});
-  f.options.localecho = true;
+  TermFixture f({.margin = "> ", .cols = 12, .localecho = true});
   f.options.triggers.push_back(TextTrigger("orc", {"kill orc", "loot"}));
   // The trigger fires on a wrapped part in the middle of a read; the echo
   // lands right after that line and the read goes on after it.
