@@ -5,8 +5,12 @@
 namespace ombrel {
 
 size_t EscapeEnd(std::string_view text, size_t esc) {
-  for (size_t i = esc + 1; i < text.size(); ++i)
+  for (size_t i = esc + 1; i < text.size(); ++i) {
     if (IsFinalChar(text[i])) return i;
+    // A sequence never runs across a line end, else the stored line would
+    // hold the line end and load back as two lines.
+    if (text[i] == '\r' || text[i] == '\n') return i - 1;
+  }
   return std::string_view::npos;
 }
 

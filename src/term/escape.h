@@ -27,7 +27,7 @@ inline constexpr std::array<bool, 256> kIsFinalChar = [] {
 inline bool IsFinalChar(char c) { return kIsFinalChar[static_cast<unsigned char>(c)]; }
 
 // Index of the final character of the sequence whose ESC is at `esc`, or
-// npos when the text ends first.
+// npos when the text ends first; a CR or LF ends it just before itself.
 size_t EscapeEnd(std::string_view text, size_t esc);
 
 // Parameter text of the complete sequence text[esc..final]: what lies

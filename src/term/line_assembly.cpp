@@ -53,28 +53,31 @@ void TermCore::CompleteLine(const std::string& work, size_t from, size_t to, boo
 }
 
 void TermCore::AddText(std::string_view piece, bool checkTriggers) {
-  // The working string is our own: a trigger's local echo may re-enter and
-  // change the store while we scan.
   // A CR LF cut in two by the end of a read still ends one line.
   const char skip = pendingPair_;
   pendingPair_ = 0;
-  const size_t skipped = (skip && !piece.empty() && piece[0] == skip) ? 1 : 0;
-  std::string work;
-  work.reserve(store_.Current().text.size() + piece.size());
-  work += store_.Current().text;
-  work += piece.substr(skipped);
-  ApplyBackspaces(work);
+  if (skip && !piece.empty() && piece[0] == skip) piece.remove_prefix(1);
   const std::string margin = options_->margin;
   const int width = cols;
   const int marginCells = static_cast<int>(margin.size());
+  const AssemblyScan saved = store_.scan;
+  // The working string is our own: a trigger's local echo may re-enter and
+  // change the store while we scan. Taking it costs nothing.
+  std::string work = std::move(store_.Current().text);
+  // A backspace may reach back into what was scanned: then all of it again.
+  const bool resume = saved.valid && saved.size == work.size() && saved.width == width &&
+                      saved.margin == margin && piece.find(kBS) == std::string_view::npos;
+  const size_t from = resume ? work.size() : 0;
+  work += piece;
+  if (!resume) ApplyBackspaces(work);
 
   size_t start = 0;
-  long brk = -1;  // last break position, inclusive end of a wrapped line
+  long brk = resume ? saved.brk : -1;  // last break position, inclusive end of a wrapped line
   // Breaking inside the margin would store a line of margin alone and push
   // the next one past the width, so break positions start after it.
-  long firstBreak = work.compare(0, margin.size(), margin) == 0 ? marginCells : 0;
-  int cells = 0;
-  size_t i = 0;
+  long firstBreak = resume ? saved.firstBreak : (work.compare(0, margin.size(), margin) == 0 ? marginCells : 0);
+  int cells = resume ? saved.cells : 0;
+  size_t i = from;
   while (i < work.size()) {
     const char c = work[i];
     if (IsBreakChar(c) && static_cast<long>(i) >= firstBreak) brk = static_cast<long>(i);
@@ -97,7 +100,9 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
       size_t end = EscapeEnd(work, i);
       i = (end == std::string::npos) ? work.size() : end + 1;
     } else if (cells >= width) {
-      if (brk < firstBreak) brk = static_cast<long>(i) - 1;
+      // A break before every visible character would store a line of
+      // sequences alone and leave the next one a cell over the width.
+      if (brk < firstBreak || VisibleCells(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(i) - 1;
       const size_t lineEnd = static_cast<size_t>(brk + 1);
       CompleteLine(work, start, lineEnd, checkTriggers);
       start = lineEnd;
@@ -109,9 +114,23 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
       ++i;
     }
   }
-  std::string rest = work.substr(start);
-  if (start != 0) rest.insert(0, margin);
+  store_.assembled += piece.size() + (work.size() - from);
+  std::string rest;
+  if (start == 0) {
+    rest = std::move(work);
+  } else {
+    rest = margin + work.substr(start);
+    store_.assembled += rest.size();
+    // The line now starts with the margin where work[start] stood; a break
+    // before the line's start is as good as none.
+    const long shift = marginCells - static_cast<long>(start);
+    firstBreak += shift;
+    brk = (brk < static_cast<long>(start)) ? -1 : brk + shift;
+  }
   SetCurrentLine(std::move(rest));
+  // A margin with a backspace in it would be erased by the next read.
+  store_.scan = {margin.find(kBS) == std::string::npos, store_.Current().text.size(), width, margin, brk,
+                 firstBreak, cells};
 }
 
 void TermCore::NewLine(std::string lineText, bool checkTriggers) {

@@ -46,6 +46,17 @@ class LineBlocks {
   size_t size_ = 0;
 };
 
+// Where the line assembly left the current line, so the next read scans only
+// what it adds: a line of sequences alone never wraps and can grow without end.
+struct AssemblyScan {
+  bool valid = false;
+  size_t size = 0;  // of the current line's text
+  int width = 0;
+  std::string margin;
+  long brk = -1, firstBreak = 0;
+  int cells = 0;
+};
+
 struct LineStore {
   static constexpr int kInitialLines = 50;
   static constexpr int kGrowBy = 500;
@@ -53,9 +64,17 @@ struct LineStore {
   // Entries after curline are spare capacity: never painted, saved or searched.
   LineBlocks buf = LineBlocks(kInitialLines);
   int32_t curline = 0;
+  // Bytes the line assembly has scanned or copied: what a read costs.
+  uint64_t assembled = 0;
+  // Valid only while the current line is as the assembly left it: whoever
+  // may change it through Current() makes the next read scan it all again.
+  AssemblyScan scan;
 
   const tbufrec& Line(int index) const { return buf[static_cast<size_t>(index)]; }
-  tbufrec& Current() { return buf[static_cast<size_t>(curline)]; }
+  tbufrec& Current() {
+    scan.valid = false;
+    return buf[static_cast<size_t>(curline)];
+  }
   const tbufrec& Current() const { return buf[static_cast<size_t>(curline)]; }
   // Stored lines, the current one included.
   int LineCount() const { return curline + 1; }

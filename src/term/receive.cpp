@@ -54,7 +54,9 @@ void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   if (!options_) return;
   // Trigger strings may have been edited since the last read.
   if (checkTriggers) triggerFilter_.Update(options_->triggers);
-  std::string text = (options_->telnet && telnet_) ? RunTelnet(input, checkTriggers) : input;
+  // What the program writes itself (echoes, status lines) is text, never
+  // commands: a typed byte 255 must neither vanish nor answer the server.
+  std::string text = (checkTriggers && options_->telnet && telnet_) ? RunTelnet(input, true) : input;
   if (checkTriggers && !escapeTail_.empty()) {
     text.insert(0, escapeTail_);
     escapeTail_.clear();

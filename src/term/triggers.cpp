@@ -11,9 +11,9 @@ namespace ombrel {
 void TermCore::RunTriggers(const std::string& lineText) {
   if (options_->triggers.empty()) return;
   if (triggerFilter_.Size() != options_->triggers.size()) triggerFilter_.Update(options_->triggers);
-  // The echo below re-enters the receive path without running triggers, so
-  // the candidate list stays valid; indexes, not iterators, all the same.
-  const std::vector<char>& candidates = triggerFilter_.Candidates(lineText);
+  // Our own copy: an echo below may complete lines (an erase display does)
+  // and so run the triggers again, which refills the filter's list.
+  const std::vector<char> candidates = triggerFilter_.Candidates(lineText);
   // The line may live in the store, which the echo can move: the first
   // trigger that sends takes a copy of it.
   const std::string* line = &lineText;

@@ -33,6 +33,8 @@ const AssemblyCase kAssembly[] = {
      {"abc\x1b[31mdefgh"}, {"abc", "\x1b[31mdefgh"}},
     {"a sequence before a full line does not wrap it", {.ansi = true, .cols = 5},
      {"\x1b[1;32mabcde"}, {"\x1b[1;32mabcde"}},
+    {"a wrap never leaves sequences alone on a line, nor a line over the width", {.ansi = true, .cols = 10},
+     {"\x1b[0m\x1b[1;36m" + std::string(15, '=')}, {"\x1b[0m\x1b[1;36m" + std::string(10, '='), "====="}},
     {"control characters take a cell each", {.cols = 4}, {"a\tb\x07" "cd"}, {"a\tb\x07", "cd"}},
     {"kept sequences stay with ansi on", {.ansi = true}, {"a\x1b[31mb\x1b[Kc\x1b(Bd\r\n"},
      {"a\x1b[31mb\x1b[Kc\x1b(Bd", ""}},
@@ -47,6 +49,10 @@ const AssemblyCase kAssembly[] = {
      {"a\x1b[" + std::string(2000, '1'), "xyz"}, {"axyz"}},
     {"local text does not pick up a kept tail", {.ansi = true},
      {"a\x1b[1;3", {"local\r\n", false}, "2mHi"}, {"alocal", "\x1b[1;32mHi"}},
+    {"a CR or LF ends an unterminated sequence", {.ansi = true}, {"a\x1b=\r\nb\x1b[1\nc\x1b\r"},
+     {"a\x1b=", "b\x1b[1", "c\x1b", ""}},
+    {"local text is never read as telnet", {.telnet = true}, {{"x\xff\xfd" "A\xff\r\n", false}},
+     {"x\xff\xfd" "A\xff", ""}},
 };
 
 TEST(LineAssembly, Table) {
@@ -56,6 +62,14 @@ TEST(LineAssembly, Table) {
     EXPECT_EQ(f.All(), c.lines) << c.why;
     EXPECT_EQ(f.socket.writes, c.writes) << c.why;
   }
+}
+
+TEST(LineAssembly, AReadCostsWhatItAddsEvenToALineOfSequencesAlone) {
+  TermFixture f({.ansi = true});
+  std::string line;
+  for (int i = 0; i < 10000; ++i, line += "\x1b[0m") f.term.WriteText("\x1b[0m", true);
+  EXPECT_EQ(f.All(), Lines{line});
+  EXPECT_LE(f.term.Store().assembled, 4 * line.size());
 }
 
 TEST(CarriedState, ColourAndBoldAtALineEndStartTheNextLine) {

@@ -58,10 +58,9 @@ class HashFilter : public TelnetFilter {
 };
 
 TEST(ReceivePath, TelnetAnswersGoOutInOneWriteBeforeTheText) {
-  TermFixture f;
+  TermFixture f({.telnet = true});
   HashFilter filter;
   f.term.SetTelnet(&filter);
-  f.options.telnet = true;
   Lines events;
   f.term.Events().repaint = [&](TermCore& t) { events.push_back("repaint:" + t.Store().Current().text); };
   f.term.WriteText("a#b#c", true);

@@ -42,6 +42,7 @@ struct TermSetup {
   std::string margin;
   int cols = 200;
   int rows = 24;
+  bool telnet = false, localecho = false;
 };
 
 // One read of a table's case: received (escape tails wait, triggers run)
@@ -63,6 +64,8 @@ struct TermFixture {
   explicit TermFixture(const TermSetup& setup = {}) {
     options.ansi = setup.ansi;
     options.margin = setup.margin;
+    options.telnet = setup.telnet;
+    options.localecho = setup.localecho;
     term.ClearTerminal();
     term.cols = setup.cols;
     term.rows = setup.rows;

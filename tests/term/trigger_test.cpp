@@ -13,7 +13,6 @@ TTrigger TextTrigger(const std::string& string, Lines text) { return {string, st
 struct TriggerCase {
   const char* why;
   TermSetup setup;
-  bool telnet;
   std::vector<std::pair<std::string, Lines>> triggers;  // string, text
   std::vector<Read> reads;
   Lines writes;
@@ -21,21 +20,22 @@ struct TriggerCase {
 
 const TriggerCase kTriggers[] = {
     {"the stored text, escapes and all, must hold the string; an empty one never fires",
-     {.ansi = true}, false, {{"hungry", {"a"}}, {"are hungry", {"b"}}, {"", {"never"}}},
+     {.ansi = true}, {{"hungry", {"a"}}, {"are hungry", {"b"}}, {"", {"never"}}},
      {"You are \x1b[31mhungry\r\n"}, {"a\r\n\r\n"}},
-    {"case counts", {}, false, {{"hungry", {"a"}}}, {"you are Hungry\r\n"}, {}},
-    {"local text never triggers", {}, false, {{"hungry", {"a"}}}, {{"are hungry\r\n", false}}, {}},
-    {"only a completed line", {}, false, {{"Password:", {"c"}}}, {"Password:", "\r\n"}, {"c\r\n\r\n"}},
-    {"wrapped parts are examined separately", {.cols = 10}, false,
+    {"case counts", {}, {{"hungry", {"a"}}}, {"you are Hungry\r\n"}, {}},
+    {"local text never triggers", {}, {{"hungry", {"a"}}}, {{"are hungry\r\n", false}}, {}},
+    {"only a completed line", {}, {{"Password:", {"c"}}}, {"Password:", "\r\n"}, {"c\r\n\r\n"}},
+    {"wrapped parts are examined separately", {.cols = 10},
      {{"danger", {"flee"}}, {"dan ger", {"never"}}}, {"big dan ger danger\r\n"}, {"flee\r\n\r\n"}},
-    {"byte 255 goes as it is without telnet", {}, false, {{"x", {"\xff"}}}, {"x\r\n"}, {"\xff\r\n\r\n"}},
-    {"and doubled with it", {}, true, {{"x", {"\xff"}}}, {"x\r\n"}, {"\xff\xff\r\n\r\n"}},
+    {"an echoed erase display silences no later trigger", {.ansi = true, .localecho = true},
+     {{"orc", {"\x1b[2J"}}, {"orc", {"b"}}}, {"orc\r\n"}, {"\x1b[2J\r\n\r\n", "b\r\n\r\n"}},
+    {"byte 255 goes as it is without telnet", {}, {{"x", {"\xff"}}}, {"x\r\n"}, {"\xff\r\n\r\n"}},
+    {"and doubled with it", {.telnet = true}, {{"x", {"\xff"}}}, {"x\r\n"}, {"\xff\xff\r\n\r\n"}},
 };
 
 TEST(Triggers, Table) {
   for (const auto& c : kTriggers) {
     TermFixture f(c.setup);
-    f.options.telnet = c.telnet;
     for (const auto& [string, text] : c.triggers) f.options.triggers.push_back(TextTrigger(string, text));
     for (const auto& r : c.reads) f.term.WriteText(r.text, r.received);
     EXPECT_EQ(f.socket.writes, c.writes) << c.why;
@@ -68,8 +68,7 @@ TEST(Triggers, MatchingTriggersActInListOrderAndSoundProblemsNeverDisturbTheRead
 }
 
 TEST(Triggers, LocalEchoReentersAndLeavesTheStoreConsistent) {
-  TermFixture f({.margin = "> ", .cols = 12});
-  f.options.localecho = true;
+  TermFixture f({.margin = "> ", .cols = 12, .localecho = true});
   f.options.triggers.push_back(TextTrigger("orc", {"kill orc", "loot"}));
   // The trigger fires on a wrapped part in the middle of a read; the echo
   // lands right after that line and the read goes on after it.
