@@ -32,8 +32,10 @@ struct TOptionState {
 class TTelnetParser : public TelnetFilter {
  public:
   // A sub-negotiation cut off by the end of a read is kept for the next
-  // read up to this size; past it, it is dropped.
-  static constexpr size_t kMaxKeptSubnegotiation = 64 * 1024;
+  // read while shorter than this; one without IAC SE within it is dropped
+  // there and what follows is read again, so a peer that never ends one
+  // cannot hide the text behind it.
+  static constexpr size_t kMaxKeptSubnegotiation = 4 * 1024;
 
   using Event = std::function<void(TTelnetParser&)>;
   using NAWSEvent = std::function<void(TTelnetParser&, uint16_t width, uint16_t height)>;
