@@ -41,9 +41,8 @@ void TTelnetParser::ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS,
   OnGetWindowSize = std::move(onGetWindowSize);
 }
 
-int TTelnetParser::Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output,
-                              bool keep) {
-  incomplete_ = keep ? std::string(rest) : std::string();
+int TTelnetParser::Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output) {
+  incomplete_ = std::string(rest);
   pos = end;
   output.clear();
   return ParseIncomplete;
@@ -65,7 +64,7 @@ int TTelnetParser::ParseAt(std::string_view all, size_t& pos, std::string& outpu
     pos += output.size();
     return ParseText;
   }
-  if (data.size() < 2) return Incomplete(data, pos, all.size(), output, true);
+  if (data.size() < 2) return Incomplete(data, pos, all.size(), output);
   const unsigned char c = static_cast<unsigned char>(data[1]);
   if (c < SB || c > DONT) {
     pos += 2;
@@ -80,7 +79,7 @@ int TTelnetParser::ParseAt(std::string_view all, size_t& pos, std::string& outpu
     if (c == AYT) Raise(OnAYT);
     return c;
   }
-  if (data.size() < 3) return Incomplete(data, pos, all.size(), output, true);
+  if (data.size() < 3) return Incomplete(data, pos, all.size(), output);
   if (c == SB) return ParseSubnegotiation(all, pos, output);
   const unsigned char option = static_cast<unsigned char>(data[2]);
   pos += 3;
@@ -96,7 +95,7 @@ int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::s
     se += 2;
   const bool ended = se != std::string_view::npos && se + 1 < window.size();
   if (!ended && data.size() < kMaxKeptSubnegotiation)
-    return Incomplete(data, pos, all.size(), output, true);
+    return Incomplete(data, pos, all.size(), output);
   const unsigned char option = static_cast<unsigned char>(data[2]);
   std::string value;
   for (size_t i = 3; ended && i < se; ++i) {

@@ -63,7 +63,7 @@ class TTelnetParser : public TelnetFilter {
   // block with many commands costs no copying of its rest this way.
   int ParseAt(std::string_view data, size_t& pos, std::string& output);
   // After Parse returned ParseIncomplete: the cut-off sequence, to be put in
-  // front of the next block (empty when it was too long to keep).
+  // front of the next block.
   const std::string& Incomplete() const { return incomplete_; }
 
   void SetNAWS(bool enable, std::string& output);
@@ -88,7 +88,7 @@ class TTelnetParser : public TelnetFilter {
   void Raise(const Event& e) {
     if (e) e(*this);
   }
-  int Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output, bool keep);
+  int Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output);
   int ParseSubnegotiation(std::string_view data, size_t& pos, std::string& output);
   int ParseOption(unsigned char command, unsigned char option, std::string& output);
 
