@@ -41,9 +41,8 @@ void TTelnetParser::ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS,
   OnGetWindowSize = std::move(onGetWindowSize);
 }
 
-int TTelnetParser::Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output,
-                              bool keep) {
-  incomplete_ = keep ? std::string(rest) : std::string();
+int TTelnetParser::Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output) {
+  incomplete_ = std::string(rest);
   pos = end;
   output.clear();
   return ParseIncomplete;
@@ -65,7 +64,7 @@ int TTelnetParser::ParseAt(std::string_view all, size_t& pos, std::string& outpu
     pos += output.size();
     return ParseText;
   }
-  if (data.size() < 2) return Incomplete(data, pos, all.size(), output, true);
+  if (data.size() < 2) return Incomplete(data, pos, all.size(), output);
   const unsigned char c = static_cast<unsigned char>(data[1]);
   if (c < SB || c > DONT) {
     pos += 2;
@@ -80,7 +79,7 @@ int TTelnetParser::ParseAt(std::string_view all, size_t& pos, std::string& outpu
     if (c == AYT) Raise(OnAYT);
     return c;
   }
-  if (data.size() < 3) return Incomplete(data, pos, all.size(), output, true);
+  if (data.size() < 3) return Incomplete(data, pos, all.size(), output);
   if (c == SB) return ParseSubnegotiation(all, pos, output);
   const unsigned char option = static_cast<unsigned char>(data[2]);
   pos += 3;
@@ -88,21 +87,31 @@ int TTelnetParser::ParseAt(std::string_view all, size_t& pos, std::string& outpu
 }
 
 int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::string& output) {
-  const std::string_view data = all.substr(pos);
-  constexpr std::string_view end = "\xff\xf0";  // IAC SE
-  const size_t se = data.find(end, 3);
-  if (se == std::string_view::npos)
-    return Incomplete(data, pos, all.size(), output, data.size() <= kMaxKeptSubnegotiation);
+  const std::string_view data = all.substr(pos), window = data.substr(0, kMaxKeptSubnegotiation);
+  // IAC IAC is a value byte 255 (RFC 855): an IAC pair is stepped over whole.
+  size_t se = 3;
+  while ((se = window.find(static_cast<char>(IAC), se)) != std::string_view::npos &&
+         se + 1 < window.size() && window[se + 1] != static_cast<char>(SE))
+    se += 2;
+  const bool ended = se != std::string_view::npos && se + 1 < window.size();
+  if (!ended && data.size() < kMaxKeptSubnegotiation)
+    return Incomplete(data, pos, all.size(), output);
   const unsigned char option = static_cast<unsigned char>(data[2]);
-  // Only the bytes before IAC SE are read, so a short one never reads past it.
-  if (option == OPT_NAWS && se >= 3 + 4) {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(data[3 + i]); };
+  std::string value;
+  for (size_t i = 3; ended && i < se; ++i) {
+    value += data[i];
+    if (data[i] == static_cast<char>(IAC)) ++i;
+  }
+  if (!ended) {
+    Log("SB (option=" + std::to_string(option) + ") dropped unfinished");
+  } else if (option == OPT_NAWS && value.size() >= 4) {
+    auto byte = [&](size_t n) { return static_cast<unsigned char>(value[n]); };
     HandleSBNAWS(static_cast<uint16_t>(byte(0) * 256 + byte(1)),
                  static_cast<uint16_t>(byte(2) * 256 + byte(3)));
   } else if (option == OPT_NAWS) {
     Log("SB NAWS Received");
   }
-  pos += se + 2;
+  pos += ended ? se + 2 : window.size();
   output.clear();
   return SB;
 }
@@ -117,8 +126,9 @@ int TTelnetParser::ParseOption(unsigned char command, unsigned char option, std:
       Log("UNRECOGNIZED WILL (option=" + number + ")");
       break;
     case WONT:
+      // Every option but NAWS is always off on the peer's side, and WONT of
+      // an option that is off takes no answer (RFC 1143).
       if (option == OPT_NAWS) return HandleWontNAWS(), command;
-      output = Command(DONT, option);
       Log("UNRECOGNIZED WONT (option=" + number + ")");
       break;
     case DO:
@@ -136,7 +146,17 @@ int TTelnetParser::ParseOption(unsigned char command, unsigned char option, std:
 void TTelnetParser::HandleDoNAWS(std::string& output) {
   Log("DO NAWS Received");
   output.clear();
-  if (naws.us == WANTYES) {
+  if (naws.us == NO) {
+    // The server asked first: the switch decides (RFC 1143).
+    if (!naws.want) {
+      output = Command(WONT, OPT_NAWS);
+      Log("WONT NAWS Sent");
+      return;
+    }
+    naws.us = YES;
+    output = Command(WILL, OPT_NAWS);
+    Log("WILL NAWS Sent");
+  } else if (naws.us == WANTYES) {
     if (naws.usq) {
       naws.us = WANTNO;
       naws.usq = false;
@@ -149,7 +169,7 @@ void TTelnetParser::HandleDoNAWS(std::string& output) {
   if (naws.want && naws.us == YES) {
     uint16_t width = 80, height = 25;
     if (OnGetWindowSize) OnGetWindowSize(*this, width, height);
-    output = {static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(OPT_NAWS)};
+    output += {static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(OPT_NAWS)};
     AppendSizeByte(output, width >> 8);
     AppendSizeByte(output, width & 0xFF);
     AppendSizeByte(output, height >> 8);
@@ -163,6 +183,13 @@ void TTelnetParser::HandleDoNAWS(std::string& output) {
 void TTelnetParser::HandleDontNAWS(std::string& output) {
   Log("DONT NAWS Received");
   output.clear();
+  if (naws.us == YES) {
+    // The server no longer wants sizes: they stop, and we agree (RFC 1143).
+    naws.us = NO;
+    output = Command(WONT, OPT_NAWS);
+    Log("WONT NAWS Sent");
+    return;
+  }
   if (naws.us != WANTNO) return;
   if (naws.usq) {
     naws.us = WANTYES;

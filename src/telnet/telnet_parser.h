@@ -32,8 +32,10 @@ struct TOptionState {
 class TTelnetParser : public TelnetFilter {
  public:
   // A sub-negotiation cut off by the end of a read is kept for the next
-  // read up to this size; past it, it is dropped.
-  static constexpr size_t kMaxKeptSubnegotiation = 64 * 1024;
+  // read while shorter than this; one without IAC SE within it is dropped
+  // there and what follows is read again, so a peer that never ends one
+  // cannot hide the text behind it.
+  static constexpr size_t kMaxKeptSubnegotiation = 4 * 1024;
 
   using Event = std::function<void(TTelnetParser&)>;
   using NAWSEvent = std::function<void(TTelnetParser&, uint16_t width, uint16_t height)>;
@@ -61,7 +63,7 @@ class TTelnetParser : public TelnetFilter {
   // block with many commands costs no copying of its rest this way.
   int ParseAt(std::string_view data, size_t& pos, std::string& output);
   // After Parse returned ParseIncomplete: the cut-off sequence, to be put in
-  // front of the next block (empty when it was too long to keep).
+  // front of the next block.
   const std::string& Incomplete() const { return incomplete_; }
 
   void SetNAWS(bool enable, std::string& output);
@@ -86,7 +88,7 @@ class TTelnetParser : public TelnetFilter {
   void Raise(const Event& e) {
     if (e) e(*this);
   }
-  int Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output, bool keep);
+  int Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output);
   int ParseSubnegotiation(std::string_view data, size_t& pos, std::string& output);
   int ParseOption(unsigned char command, unsigned char option, std::string& output);
 

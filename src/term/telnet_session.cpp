@@ -11,8 +11,9 @@ void TermCore::BindParser() {
   parser_.SetLogHandler([this](TTelnetParser&, const std::string& text) {
     if (events_.telnetLog) events_.telnetLog(*this, text);
   });
+  // The switch also answers a server that asks for the size before we offer.
   parser_.ConfigureNAWS(
-      false, true, [](TTelnetParser&, uint16_t, uint16_t) {},
+      false, options_ && options_->telopnaws, [](TTelnetParser&, uint16_t, uint16_t) {},
       [this](TTelnetParser&, uint16_t& w, uint16_t& h) { GetWindowSize(w, h); });
   parser_.SetLinemodeHandler([this](TTelnetParser&, bool on) { LinemodeChanged(on); });
 }

@@ -53,14 +53,15 @@ TEST(TelnetScan, PiecesAnswersAndLogLines) {
       {"ab" + B({IAC, GA}) + "cd", {{-1, "ab"}, {249, ""}, {-1, "cd"}}, {}},
       {B({IAC, NOP, IAC, SE}), {{241, ""}, {240, ""}}, {}},
       {"a" + B({IAC, IAC}) + "b", {{-1, "a"}, {-1, B({255})}, {-1, "b"}}, {}},  // data byte 255
-      // Every option but NAWS is refused; a DONT needs no answer.
-      {B({IAC, WONT, 3}), {{252, B({IAC, DONT, 3})}}, {"UNRECOGNIZED WONT (option=3)"}},
-      {B({IAC, DONT, 5}), {{254, ""}}, {}},
+      // Every option but NAWS is refused. WONT and DONT of an option that is
+      // off take no answer, or a peer answering alike would loop forever.
+      {B({IAC, WONT, 3, IAC, DONT, 5, IAC, WONT, 34, IAC, DONT, 31}), {{252, ""}, {254, ""}, {252, ""}, {254, ""}},
+       {"UNRECOGNIZED WONT (option=3)", "UNRECOGNIZED WONT (option=34)", "DONT NAWS Received"}},
       {B({IAC, WILL, 34, IAC, DO, 34}), {{251, B({IAC, DONT, 34})}, {253, B({IAC, WONT, 34})}},
        {"UNRECOGNIZED WILL (option=34)", "UNRECOGNIZED DO (option=34)"}},
-      // Sub-negotiations are skipped; only NAWS is read and logged.
-      {B({IAC, SB, 24, 1, IAC, SE}) + "x", {{250, ""}, {-1, "x"}}, {}},
-      {B({IAC, SB, 31, 0, 80, 0, 24, IAC, SE}), {{250, ""}}, {"SB NAWS Received"}, {{80, 24}}},
+      // Sub-negotiations are skipped, only NAWS is read; IAC IAC is a 255, not the start of IAC SE.
+      {B({IAC, SB, 24, 1, IAC, IAC, SE, IAC, SE}) + "x", {{250, ""}, {-1, "x"}}, {}},
+      {B({IAC, SB, 31, 0, IAC, IAC, 1, 0, IAC, SE}), {{250, ""}}, {"SB NAWS Received"}, {{255, 256}}},
       // Too few value bytes: nothing is read beyond the sub-negotiation.
       {B({IAC, SB, 31, 1, IAC, SE}) + "y", {{250, ""}, {-1, "y"}}, {"SB NAWS Received"}},
   };
@@ -79,11 +80,9 @@ TEST(TelnetScan, ACutOffSequenceIsReportedAndKept) {
     EXPECT_EQ(f.parser.Parse(data, out), ParseIncomplete);
     EXPECT_EQ(data + out + "|" + f.parser.Incomplete(), "|" + tail);
   }
-  // Past the size limit a cut-off sub-negotiation is dropped, not kept.
-  std::string huge = B({IAC, SB, 24}) + std::string(TTelnetParser::kMaxKeptSubnegotiation, 'a');
-  std::string out;
-  EXPECT_EQ(f.parser.Parse(huge, out), ParseIncomplete);
-  EXPECT_TRUE(f.parser.Incomplete().empty());
+  // One without IAC SE within the limit is dropped there; what follows is read again.
+  std::string held = B({IAC, SB, 24}) + std::string(TTelnetParser::kMaxKeptSubnegotiation - 4, 'a');
+  EXPECT_EQ(f.ParseAll(held + B({IAC}) + "b"), (Steps{{250, ""}, {-1, "b"}}));
 }
 
 TEST(NAWSNegotiation, TransitionTable) {
@@ -102,10 +101,10 @@ TEST(NAWSNegotiation, TransitionTable) {
       {"on", WANTNO, false, WANTNO, true, ""},      {"on", WANTYES, true, WANTYES, false, will},
       {"off", NO, false, NO, false, ""},            {"off", YES, false, NO, false, wont},
       {"off", WANTNO, false, NO, false, wont},      {"off", WANTYES, false, WANTYES, true, ""},
-      {"do", NO, false, NO, false, ""},             {"do", YES, false, YES, false, size},
+      {"do", NO, false, YES, false, will + size},   {"do", YES, false, YES, false, size},
       {"do", WANTNO, false, WANTNO, false, ""},     {"do", WANTYES, false, YES, false, size},
       {"do", YES, true, YES, true, size},           {"do", WANTYES, true, WANTNO, false, wont},
-      {"dont", NO, false, NO, false, ""},           {"dont", YES, false, YES, false, ""},
+      {"dont", NO, false, NO, false, ""},           {"dont", YES, false, NO, false, wont},
       {"dont", WANTNO, false, NO, false, ""},       {"dont", WANTYES, false, WANTYES, false, ""},
       {"dont", WANTNO, true, WANTYES, false, will}, {"dont", WANTYES, true, WANTYES, true, ""},
   };

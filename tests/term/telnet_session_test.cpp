@@ -42,12 +42,17 @@ TEST(TelnetSession, ConnectOffersNAWSBeforeTheLoginDoIsAnsweredWithTheSizeAndSwi
 }
 
 TEST(TelnetSession, SwitchesOffMeanNothingSentAndTheSizeNeverBelowOne) {
-  TelnetTerm noinit;
-  noinit.options.telnetinit = false;
-  noinit.term.clientsocketConnect();
-  EXPECT_TRUE(noinit.socket.writes.empty());
-  noinit.term.Negotiate(true);
-  EXPECT_EQ(noinit.socket.writes, Lines{B({IAC, WILL, 31})});
+  for (bool naws : {true, false}) {
+    TelnetTerm noinit;
+    noinit.options.telnetinit = false, noinit.options.telopnaws = naws;
+    noinit.term.clientsocketConnect();
+    // Nothing offered on connect; the server asking first is answered by the switch, its DONT stops the sizes.
+    noinit.term.WriteText(B({IAC, DO, 31, IAC, DONT, 31}), true);
+    noinit.term.ReportWindowSize();
+    noinit.term.Negotiate(true);
+    const Lines asked = {B({IAC, WILL, 31, IAC, SB, 31, 0, 79, 0, 24, IAC, SE, IAC, WONT, 31}), B({IAC, WILL, 31})};
+    EXPECT_EQ(noinit.socket.writes, naws ? asked : Lines{B({IAC, WONT, 31})});
+  }
 
   TelnetTerm off;
   off.options.telnet = false;
@@ -77,10 +82,11 @@ TEST(TelnetSession, SwitchesOffMeanNothingSentAndTheSizeNeverBelowOne) {
 }
 
 TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
-  const std::string stream = "Hi" + B({IAC, DO, 31, IAC, WILL, 1}) + "there" +
-                             B({IAC, SB, 24, 1, IAC, SE, IAC, IAC}) + "\x1b[1mbold" +
-                             B({IAC, GA, IAC, DO, 3, IAC, SB, 31, 0, 80, 0, 24, IAC, SE}) +
-                             "\r\nend" + B({IAC, DONT, 31});
+  const std::pair<std::string, std::string> rows[] = {  // the stream, a text it shows
+      {"Hi" + B({IAC, DO, 31, IAC, WILL, 1}) + "there" + B({IAC, SB, 24, 1, IAC, IAC, SE, 'q', IAC, SE, IAC, IAC}) +
+           "\x1b[1mbold" + B({IAC, GA, IAC, DO, 3, IAC, SB, 31, 0, 80, 0, 24, IAC, SE}) + "\r\nend" + B({IAC, DONT, 31}),
+       "there" + B({255}) + "^[[1mbold"},
+      {"A" + B({IAC, SB, 24}) + std::string(4093, 'x') + "shown", "Ashown"}};  // 4 KiB withheld at most
   auto run = [&](const std::vector<std::string>& reads) {
     TelnetTerm f;
     f.options.ansi = true;
@@ -90,13 +96,15 @@ TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
     for (const auto& w : f.socket.writes) replies += w;
     return std::make_pair(replies, DumpStore(f.term.Store()));
   };
-  const auto whole = run({stream});
-  EXPECT_NE(whole.second.find("there" + B({255}) + "^[[1mbold"), std::string::npos);
-  for (size_t cut = 1; cut < stream.size(); ++cut)
-    ASSERT_EQ(run({stream.substr(0, cut), stream.substr(cut)}), whole) << "cut at " << cut;
-  std::vector<std::string> bytes;
-  for (char c : stream) bytes.emplace_back(1, c);
-  EXPECT_EQ(run(bytes), whole);
+  for (const auto& [stream, shown] : rows) {
+    const auto whole = run({stream});
+    EXPECT_NE(whole.second.find(shown), std::string::npos);
+    for (size_t cut = 1; cut < stream.size(); ++cut)
+      ASSERT_EQ(run({stream.substr(0, cut), stream.substr(cut)}), whole) << "cut at " << cut;
+    std::vector<std::string> bytes;
+    for (char c : stream) bytes.emplace_back(1, c);
+    EXPECT_EQ(run(bytes), whole);
+  }
 }
 
 TEST(TelnetSession, LocalTextNeverPicksUpACutOffCommand) {

@@ -73,6 +73,7 @@ TtelnetForm::TtelnetForm(TmainForm* main, TdModule* module)
 
   logMemo = new QPlainTextEdit(this);
   logMemo->setReadOnly(true);
+  logMemo->setMaximumBlockCount(kLogLines);
   logMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
   logMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   logMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -33,6 +33,9 @@ class TtelnetForm : public QWidget {
   QCheckBox* CheckBox1;
   QTreeWidget* statusLV;
   QPlainTextEdit* logMemo;
+  // A peer negotiating without end must not fill the memory: the log keeps
+  // its newest lines only.
+  static constexpr int kLogLines = 2000;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -38,6 +38,9 @@ class DialogsTest : public QObject, testing::ProgramFixture {
     Action(ActionId::aTelnetConsole)->trigger();
     QVERIFY(console->isVisible() && Action(ActionId::aTelnetConsole)->isChecked());
     QVERIFY(console->logMemo->toPlainText().contains("WILL NAWS Sent"));  // the texts: the telnet tests
+    for (int i = 0; i <= TtelnetForm::kLogLines; ++i) console->TelnetLog(t, "line " + std::to_string(i));
+    QVERIFY(console->logMemo->blockCount() == TtelnetForm::kLogLines &&
+            console->logMemo->toPlainText().startsWith("line 1\n"));
     QCOMPARE(Rows(), (QStringList{"NAWS|wantyes|no", "Linemode|no|no"}));
     t->core().WriteText("\xff\xfd\x1f", true);  // DO NAWS
     QCOMPARE(Rows(), (QStringList{"NAWS|yes|no", "Linemode|no|no"}));
