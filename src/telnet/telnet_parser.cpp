@@ -190,6 +190,12 @@ void TTelnetParser::HandleDontNAWS(std::string& output) {
     Log("WONT NAWS Sent");
     return;
   }
+  if (naws.us == WANTYES) {
+    // Our offer refused: stop asking, and a DONT needs no answer.
+    naws.us = NO;
+    naws.usq = false;
+    return;
+  }
   if (naws.us != WANTNO) return;
   if (naws.usq) {
     naws.us = WANTYES;

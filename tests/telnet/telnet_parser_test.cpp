@@ -105,8 +105,8 @@ TEST(NAWSNegotiation, TransitionTable) {
       {"do", WANTNO, false, WANTNO, false, ""},     {"do", WANTYES, false, YES, false, size},
       {"do", YES, true, YES, true, size},           {"do", WANTYES, true, WANTNO, false, wont},
       {"dont", NO, false, NO, false, ""},           {"dont", YES, false, NO, false, wont},
-      {"dont", WANTNO, false, NO, false, ""},       {"dont", WANTYES, false, WANTYES, false, ""},
-      {"dont", WANTNO, true, WANTYES, false, will}, {"dont", WANTYES, true, WANTYES, true, ""},
+      {"dont", WANTNO, false, NO, false, ""},       {"dont", WANTYES, false, NO, false, ""},
+      {"dont", WANTNO, true, WANTYES, false, will}, {"dont", WANTYES, true, NO, false, ""},
   };
   for (const Row& r : rows) {
     TTelnetParser p;
