@@ -20,6 +20,17 @@
 //                         without TEXT, "A treasure chest lies here."
 //   stream N              N lines of coloured text, then "END OF STREAM N"
 //
+// and the misbehaviour of hostile servers, each ending with a line saying so:
+//
+//   pingpong              sends DONT and WONT ECHO and from then on answers
+//                         every WONT and DONT with the same; after 300 ms
+//                         "REFUSALS ANSWERED <n>", n the client's replies
+//   dontnaws              DONT NAWS, then "DONT NAWS SENT" once the client
+//                         had 200 ms to answer
+//   unfinished N          "A" IAC SB 24 "x" never ended, N lines, "END UNFINISHED"
+//   escapes N             N times ESC [ 0 m and no text, then "END ESCAPES"
+//   endless N             one line of N bytes, then "END ENDLESS"
+//
 // --chunk N cuts everything it sends into writes of N bytes (--delay-ms
 // apart, 20 by default), telnet commands and escape sequences included.
 // --stream N sends N stream lines after the banner and then closes.
@@ -30,6 +41,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -177,6 +189,12 @@ class Session {
   }
 
   void Negotiation(unsigned char verb, unsigned char option) {
+    if (pingpong_ && (verb == WONT || verb == DONT)) {
+      // The same refusal back: a client answering refusals never stops.
+      ++refusals_;
+      Write(Command(verb, option));
+      return;
+    }
     if (option != NAWS) {
       if (verb == WILL) Write(Command(DONT, option));
       if (verb == DO) Write(Command(WONT, option));
@@ -240,6 +258,8 @@ class Session {
       Split(line.substr(6));
     } else if (line.rfind("stream ", 0) == 0) {
       Stream(std::atol(line.c_str() + 7));
+    } else {
+      Hostile(line);
     }
     Write("> ");
   }
@@ -265,6 +285,45 @@ class Session {
       from = cut;
     }
     WriteAll(text.data() + from, text.size() - from);
+  }
+
+  void Hostile(const std::string& line) {
+    const size_t space = line.find(' ');
+    const std::string verb = line.substr(0, space);
+    const long n = space == std::string::npos ? 0 : std::atol(line.c_str() + space + 1);
+    if (verb == "pingpong") {
+      pingpong_ = true;
+      Write(Command(DONT, 1) + Command(WONT, 1));
+      Listen(300);
+      Write("REFUSALS ANSWERED " + std::to_string(refusals_) + "\r\n");
+    } else if (verb == "dontnaws") {
+      Write(Command(DONT, NAWS));
+      Listen(200);
+      Write("DONT NAWS SENT\r\n");
+    } else if (verb == "unfinished") {
+      std::string text = "A" + std::string{static_cast<char>(IAC), static_cast<char>(SB), 24, 'x'};
+      for (long i = 0; i < n; ++i) text += "filler line " + std::to_string(i) + "\r\n";
+      Write(text + "END UNFINISHED\r\n");
+    } else if (verb == "escapes") {
+      std::string text;
+      for (long i = 0; i < n; ++i) text += "\x1b[0m";
+      Write(text + "\r\nEND ESCAPES\r\n");
+    } else if (verb == "endless") {
+      Write(std::string(static_cast<size_t>(std::max(0L, n)), 'x') + "\r\nEND ENDLESS\r\n");
+    }
+  }
+
+  // Takes in what the client sends for a while, as a server busy elsewhere.
+  void Listen(int ms) {
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    char buf[4096];
+    while (alive_ && Clock::now() < until) {
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, 10) <= 0) continue;
+      ssize_t got = recv(fd_, buf, sizeof buf, 0);
+      if (got <= 0) return;
+      for (ssize_t i = 0; i < got && alive_; ++i) Feed(static_cast<unsigned char>(buf[i]));
+    }
   }
 
   // Lines of mixed colours, some long enough to wrap, each starting with
@@ -306,6 +365,8 @@ class Session {
   int width_ = 0, height_ = 0;
   std::string line_;
   unsigned char lastEnd_ = 0;
+  bool pingpong_ = false;
+  long refusals_ = 0;
 };
 
 bool ParseArgs(int argc, char** argv) {

@@ -87,10 +87,7 @@ class DesktopTest : public QObject {
     }, 10000);
     return id;
   }
-  QString Start() {
-    program_.start(dir_.filePath("ombrel"), {});
-    return Window("^Ombrel");
-  }
+  QString Start() { return program_.start(dir_.filePath("ombrel"), {}), Window("^Ombrel"); }
   // Alt+F4 on the main window, as a person closes it; true once the program ended.
   bool Close() {
     Keys(Window("^Ombrel"), {"alt+F4"});

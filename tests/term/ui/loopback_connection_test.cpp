@@ -36,8 +36,6 @@ struct TestServer {
   }
 };
 
-TOptions Telnet() { return TOptions{.telnet = true}; }
-
 Lines Tail(const HeadlessTerminal& t, size_t n) {
   const Lines lines = t.Lines();
   return Lines(lines.end() - std::min(n, lines.size()), lines.end());
@@ -59,7 +57,7 @@ class LoopbackConnectionTest : public QObject {
   // Closed while still being set up, Qt reports no disconnect: the adapter does.
   void connectsByNameAfterLookupAndByNumericAddressWithout() {
     TestServer server;
-    HeadlessTerminal t(Telnet());
+    HeadlessTerminal t(TOptions{.telnet = true});
     int openUpdates = 0;
     bool disconnectEnabled = false;
     t.Core().Events().disconnectChanged = [&](ombrel::TermCore& c) {
@@ -93,7 +91,7 @@ class LoopbackConnectionTest : public QObject {
   // and LF, fires the trigger once; the server closing is reported once.
   void autologinTriggerOverSplitReadsAndTheServerClosing() {
     TestServer server({"--delay-ms", "40"});
-    TOptions options = Telnet();
+    TOptions options{.telnet = true};
     options.aliases.push_back({"hero", {"never sent"}});
     options.triggers.push_back({"loot", "treasure chest", true, false, {"open chest"}, ""});
     HeadlessTerminal t(options);
@@ -122,7 +120,7 @@ class LoopbackConnectionTest : public QObject {
     const int port = probe.serverPort();
     probe.close();
     for (std::string target : {"127.0.0.1", "localhost"}) {
-      HeadlessTerminal t(Telnet());
+      HeadlessTerminal t(TOptions{.telnet = true});
       bool disconnectEnabled = false;
       t.Core().Events().disconnectChanged = [&](ombrel::TermCore& c) { disconnectEnabled = c.Socket()->Active(); };
       QVERIFY(t.Connect(target, port));
@@ -136,10 +134,26 @@ class LoopbackConnectionTest : public QObject {
     }
   }
 
+  // Misbehaving servers neither loop the client nor hide what follows; one
+  // asking first gets the size, and no more once it says stop.
+  void hostileServers() {
+    TestServer server;
+    HeadlessTerminal t(TOptions{.telnet = true, .telopnaws = true});
+    QVERIFY(t.Connect("127.0.0.1", server.port) && WaitForTail(t, {"> "}));
+    const std::pair<const char*, const char*> steps[] = {  // the second size: the resize never went out
+        {"size", "NAWS 79x23"}, {"pingpong", "REFUSALS ANSWERED 0"}, {"dontnaws", "DONT NAWS SENT"}, {"size", "NAWS 79x23"},
+        {"unfinished 6000", "END UNFINISHED"}, {"escapes 40000", "END ESCAPES"}, {"endless 3000000", "END ENDLESS"}};
+    for (auto [command, last] : steps) {
+      t.Type(command);
+      QVERIFY2(t.WaitForLine(last, 4 * kWait), command);
+      if (std::string(command) == "dontnaws") t.Resize(100, 40);
+    }
+  }
+
   void addressesThatCannotBeUsedFailAtOnce() {
     for (auto [target, port] : {std::pair{"300.1.1.1", 23}, std::pair{"-1.0.0.1", 23},
                                 std::pair{"127.0.0.1", 0}, std::pair{"127.0.0.1", 70000}}) {
-      HeadlessTerminal t(Telnet());
+      HeadlessTerminal t(TOptions{.telnet = true});
       QVERIFY(!t.Connect(target, port));
       // Reported before Open returned, without an event loop.
       QVERIFY2(t.HasLine("Failed to connect."), target);
