@@ -7,6 +7,7 @@
 
 #include "term/term_core.h"
 #include "util/atomic_file.h"
+#include "util/text_file.h"
 
 namespace ombrel {
 
@@ -74,20 +75,9 @@ void TermCore::SaveBuffer(const std::string& fileName) {
 void TermCore::LoadLog(const std::string& fileName) {
   // Read before clearing: a file that cannot be read leaves the buffer be.
   std::string data;
-  std::FILE* in = std::fopen(fileName.c_str(), "rb");
-  bool ok = in != nullptr;
-  for (char block[65536]; ok;) {
-    size_t n = std::fread(block, 1, sizeof block, in);
-    data.append(block, n);
-    if (n < sizeof block) {
-      ok = !std::ferror(in);
-      break;
-    }
-  }
-  const int reason = errno;
-  if (in) std::fclose(in);
-  if (!ok) {
-    ErrorBox("Failed to read log file " + fileName + ": " + std::strerror(reason), "File Error");
+  const ReadResult read = ReadFileBytes(fileName, data);
+  if (!read.ok || !read.existed) {
+    ErrorBox(read.existed ? read.error : "cannot open " + fileName + ": " + std::strerror(ENOENT), "File Error");
     return;
   }
   ClearTerminal();

@@ -129,8 +129,8 @@ TEST(Logging, CompletedLinesReachTheFileAtOnceAndAppend) {
   EXPECT_EQ(f.All(), (Lines{"loaded", ""}));
   EXPECT_EQ(f.errors, (std::vector<std::pair<std::string, std::string>>{
                           {"Failed to open logfile for output.", "File Error"},
-                          {"Failed to read log file " + dir / "gone.txt" + ": No such file or directory", "File Error"},
-                          {"Failed to read log file " + dir.path.string() + ": Is a directory", "File Error"}}));
+                          {"cannot open " + dir / "gone.txt" + ": No such file or directory", "File Error"},
+                          {"cannot read " + dir.path.string() + ": Is a directory", "File Error"}}));
 }
 
 TEST(SavedBuffer, LoadsBackAsTheSameLinesLoadingAcceptsBareLineEndsWithoutTriggersAndAFailedSaveReports) {
