@@ -11,7 +11,6 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTimer>
-#include <QWindow>
 #include <QToolBar>
 
 #include "app/ui/d_module.h"
@@ -216,10 +215,6 @@ void TmainForm::ReadConfig() {
   // The record holds the client area's position: placing the frame there
   // would move the window by its border and title bar at every start.
   setGeometry(QRect(QPoint(at.left, at.top), size()));
-  // A window not yet placed counts as being at (0,0) already, so the call
-  // above asks nothing there and the window manager would centre it; the
-  // native window takes the position as the program's own choice.
-  if (QWindow* native = windowHandle()) native->setGeometry(geometry());
   if (toolBar_) toolBar_->setVisible(config.toolbarVisible == 1);
   if (module_) {
     module_->action(ActionId::aToolbar)->setChecked(config.toolbarVisible == 1);
