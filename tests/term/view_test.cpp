@@ -56,8 +56,7 @@ TEST(ViewScroll, CellsFromTheFontAndFewerLinesThanRowsStartAtTheTopWithoutAScrol
   EXPECT_TRUE(f.view.scrollbar.visible);
   EXPECT_EQ(std::make_tuple(f.view.scrollbar.maximum, f.view.scrollbar.pageSize, f.view.topline),
             std::make_tuple(23, 10, 14));
-  f.options.scrollbar = false;
-  f.view.Redraw(false);
+  f.options.scrollbar = false, f.view.Redraw(false);
   EXPECT_FALSE(f.view.scrollbar.visible);
 }
 

@@ -57,10 +57,7 @@ struct Telnetd {
     }
   }
   ~Telnetd() { Stop(); }
-  void Stop() {
-    process.kill();
-    process.waitForFinished(kWait);
-  }
+  void Stop() { process.kill(), process.waitForFinished(kWait); }
 };
 
 }  // namespace
