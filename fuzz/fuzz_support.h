@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -24,14 +25,22 @@ namespace ombrel::fuzz {
     if (!(cond)) ::ombrel::fuzz::Fail(__FILE__, __LINE__, what); \
   } while (0)
 
-// Properties the core breaks today. The sanitized fuzzers always check them;
-// the smoke runs in `make test` count and print them, and abort on them too
-// when OMBREL_FUZZ_STRICT is set, so a fix can be proved by that run.
-#ifdef OMBREL_FUZZ_SMOKE
-void KnownFinding(const char* file, int line, const std::string& what);  // replay_main.cpp
-#else
-inline void KnownFinding(const char* file, int line, const std::string& what) { Fail(file, line, what); }
-#endif
+// Properties the core breaks today, each shown by a seed under
+// fuzz/corpus/. They are counted and reported once per place so that the
+// fuzzers go on looking for new faults, and abort like any other property
+// when OMBREL_FUZZ_STRICT is set, which proves a fix.
+inline std::map<std::string, std::pair<int, std::string>>& KnownFindings() {
+  static std::map<std::string, std::pair<int, std::string>> found;  // place: count, first message
+  return found;
+}
+inline void KnownFinding(const char* file, int line, const std::string& what) {
+  if (std::getenv("OMBREL_FUZZ_STRICT")) Fail(file, line, what);
+  auto& [count, first] = KnownFindings()[std::string(file) + ":" + std::to_string(line)];
+  if (count++ == 0) {
+    first = what;
+    std::fprintf(stderr, "known finding at %s:%d: %s\n", file, line, what.c_str());
+  }
+}
 #define FUZZ_FINDING(cond, what) \
   do {                           \
     if (!(cond)) ::ombrel::fuzz::KnownFinding(__FILE__, __LINE__, what); \

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,7 +18,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
-std::map<std::string, std::pair<int, std::string>> findings;  // where: count, first message
 std::string current;
 
 // A failed property aborts: the input goes to stderr first, as a C string.
@@ -29,12 +27,6 @@ void PrintInput(int) {
   std::fprintf(stderr, "\"\n");
 }
 }  // namespace
-
-void ombrel::fuzz::KnownFinding(const char* file, int line, const std::string& what) {
-  if (std::getenv("OMBREL_FUZZ_STRICT")) Fail(file, line, what);
-  auto& [count, first] = findings[std::string(file) + ":" + std::to_string(line)];
-  if (count++ == 0) first = what;
-}
 
 int main(int argc, char** argv) {
   // A file argument runs that input alone; a number sets how many random ones.
@@ -68,7 +60,7 @@ int main(int argc, char** argv) {
   }
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   std::printf("%d seeds and %d random inputs in %.0f ms\n", seeds, randomInputs, ms);
-  for (const auto& [where, found] : findings)
+  for (const auto& [where, found] : ombrel::fuzz::KnownFindings())
     std::printf("known finding at %s in %d inputs, first: %s\n", where.c_str(), found.first, found.second.c_str());
   return 0;
 }
