@@ -15,6 +15,23 @@ struct Outcome {
   std::string dump, sent;
 };
 
+// Telnet answers go out before the text of their read, and a status
+// report's answer while that text is shown, so how the two interleave
+// depends on the reads: each is compared in its own order.
+std::pair<std::string, std::string> TelnetAndOther(const std::string& sent) {
+  std::pair<std::string, std::string> out;
+  for (size_t i = 0; i < sent.size();) {
+    size_t n = 1;
+    if (sent[i] == '\xff') {
+      const unsigned char c = i + 1 < sent.size() ? static_cast<unsigned char>(sent[i + 1]) : 0;
+      n = (c == 250) ? std::min(sent.find("\xff\xf0", i), sent.size()) + 2 - i : (c > 250) ? 3 : 2;
+    }
+    (sent[i] == '\xff' ? out.first : out.second) += sent.substr(i, n);
+    i += n;
+  }
+  return out;
+}
+
 Outcome Receive(uint8_t flags, int cols, const std::string& stream, const std::vector<size_t>& cuts) {
   TOptions options;
   options.ansi = flags & 1, options.telnet = flags & 2, options.margin = (flags & 4) ? " " : "";
@@ -55,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_FINDING(sameStore, "a backspace after a line end or wrap acts only within one read");
   else
     FUZZ_CHECK(sameStore, "a split stream stored other lines than the whole one");
-  FUZZ_CHECK(split.sent == whole.sent, "a split stream sent other bytes than the whole one");
+  FUZZ_CHECK(TelnetAndOther(split.sent) == TelnetAndOther(whole.sent),
+             "a split stream sent other bytes than the whole one");
   if (flags & 2) {
     const auto count = [](const std::string& s) { return std::count(s.begin(), s.end(), '\xff'); };
     FUZZ_FINDING(count(whole.dump) <= count(fuzz::TelnetText(stream)),
