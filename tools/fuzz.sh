@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the core's fuzz targets with clang, libFuzzer, address and
 # undefined-behaviour sanitizers in build-fuzz/ and runs each for
-# FUZZ_SECONDS. The corpus grows in build-fuzz/corpus/<name>; an input that
+# FUZZ_SECONDS (FUZZ_TARGETS picks some of them). The corpus grows in build-fuzz/corpus/<name>; an input that
 # breaks a property is left in build-fuzz/findings/<name>/. Known findings
 # (faults the core has today) are listed, not fatal, unless
 # OMBREL_FUZZ_STRICT=1.
 set -uo pipefail
 seconds="${FUZZ_SECONDS:-60}"
 build=build-fuzz
-targets=(receive telnet files command view)
+read -r -a targets <<<"${FUZZ_TARGETS:-receive telnet files command view}"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=fuzzer-no-link"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
@@ -19,6 +19,7 @@ found=0
 summary=()
 for t in "${targets[@]}"; do
   corpus="$build/corpus/$t" findings="$build/findings/$t"
+  rm -rf "$findings"  # what an earlier run found is in its log
   mkdir -p "$corpus" "$findings"
   log="$build/fuzz_$t.log"
   echo "== fuzz_$t for ${seconds}s"
