@@ -1,6 +1,6 @@
 BUILD ?= build
 
-.PHONY: setup build run test coverage clean
+.PHONY: setup build run test coverage fuzz clean
 
 setup:
 	@BUILD=$(BUILD) tools/setup.sh
@@ -19,5 +19,10 @@ coverage:
 	@BUILD=build-coverage tools/setup.sh
 	tools/coverage.sh
 
+# Each core fuzz target for FUZZ_SECONDS under libFuzzer with sanitizers.
+fuzz:
+	@FUZZ=1 tools/setup.sh
+	FUZZ_SECONDS=$(or $(FUZZ_SECONDS),60) tools/fuzz.sh
+
 clean:
-	rm -rf $(BUILD) build-coverage
+	rm -rf $(BUILD) build-coverage build-fuzz

@@ -12,6 +12,10 @@ packages=(
   openbox xdotool xclip x11-utils
   gcovr
 )
+# `make fuzz` needs clang with libFuzzer; nothing of it is installed otherwise.
+if [ "${FUZZ:-}" = 1 ]; then
+  packages+=(clang-14 libfuzzer-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
