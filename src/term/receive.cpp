@@ -19,9 +19,9 @@ void TermCore::ErrorBox(const std::string& text, const std::string& caption) {
   if (events_.errorBox) events_.errorBox(*this, text, caption);
 }
 
-std::string TermCore::RunTelnet(std::string block, bool received) {
+std::string TermCore::RunTelnet(std::string block) {
   // A command cut off by the end of the last read starts this one.
-  if (received && !telnetTail_.empty()) {
+  if (!telnetTail_.empty()) {
     block.insert(0, telnetTail_);
     telnetTail_.clear();
   }
@@ -33,7 +33,7 @@ std::string TermCore::RunTelnet(std::string block, bool received) {
     for (size_t pos = 0; pos < block.size();) {
       const int kind = parser_.ParseAt(block, pos, output);
       if (kind == ParseIncomplete) {
-        if (received) telnetTail_ = parser_.Incomplete();
+        telnetTail_ = parser_.Incomplete();
         break;
       }
       (kind == ParseText ? text : replies) += output;
@@ -56,7 +56,7 @@ void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   if (checkTriggers) triggerFilter_.Update(options_->triggers);
   // What the program writes itself (echoes, status lines) is text, never
   // commands: a typed byte 255 must neither vanish nor answer the server.
-  std::string text = (checkTriggers && options_->telnet && telnet_) ? RunTelnet(input, true) : input;
+  std::string text = (checkTriggers && options_->telnet && telnet_) ? RunTelnet(input) : input;
   if (checkTriggers && !escapeTail_.empty()) {
     text.insert(0, escapeTail_);
     escapeTail_.clear();

@@ -101,7 +101,7 @@ class TermCore : public CommandTarget {
   void RunTriggers(const std::string& lineText);
 
  private:
-  std::string RunTelnet(std::string block, bool received);
+  std::string RunTelnet(std::string block);
   void BindParser();
   void SplitAtEscapes(const std::string& text, bool received);
   void CompleteLine(const std::string& work, size_t from, size_t to, bool checkTriggers);
