@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   e.repaint = [&](TermCore& core) {
     repaint(core);
     const LineStore& s = core.Store();
-    if (s.curline > 0 && s.Line(s.curline - 1).text.find(end) != std::string::npos) done = true;
+    if (s.CurLine() > 0 && s.Line(s.CurLine() - 1).text.find(end) != std::string_view::npos) done = true;
   };
   clock.start();
   input.start();

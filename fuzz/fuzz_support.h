@@ -74,9 +74,11 @@ class Socket : public IClientSocket {
 
 inline std::string Dump(const LineStore& store) {
   std::string out;
-  for (int i = 0; i <= store.curline; ++i) {
-    const tbufrec& r = store.Line(i);
-    out += std::to_string(r.startcolor) + " " + std::to_string(r.startbold) + " |" + r.text + "|\n";
+  for (int i = 0; i <= store.CurLine(); ++i) {
+    const StoredLine r = store.Line(i);
+    out += std::to_string(r.start.color) + " " + std::to_string(r.start.bold) + " |";
+    out.append(r.text);
+    out += "|\n";
   }
   return out;
 }

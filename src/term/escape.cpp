@@ -32,8 +32,10 @@ bool ParseInt(std::string_view part, int64_t& value) {
 
 }  // namespace
 
-void ApplySGR(std::string_view params, AttrState& state,
-              const std::function<void(const AttrState&)>& afterValue) {
+namespace {
+
+template <typename AfterValue>
+void ApplySGRWith(std::string_view params, AttrState& state, AfterValue&& afterValue) {
   size_t start = 0;
   while (true) {
     size_t semi = params.find(';', start);
@@ -49,10 +51,33 @@ void ApplySGR(std::string_view params, AttrState& state,
     } else if (v > 1) {
       state.color = static_cast<int32_t>(v);
     }
-    if (afterValue) afterValue(state);
+    afterValue(state);
     if (semi == std::string_view::npos) return;
     start = semi + 1;
   }
+}
+
+}  // namespace
+
+void ApplySGR(std::string_view params, AttrState& state,
+              const std::function<void(const AttrState&)>& afterValue) {
+  ApplySGRWith(params, state, [&](const AttrState& s) {
+    if (afterValue) afterValue(s);
+  });
+}
+
+void ApplySGR(std::string_view params, AttrState& state) {
+  ApplySGRWith(params, state, [](const AttrState&) {});
+}
+
+bool CarrySGR(std::string_view text, AttrState& state) {
+  for (size_t i = text.find(kEsc); i != std::string_view::npos; i = text.find(kEsc, i + 1)) {
+    const size_t end = EscapeEnd(text, i);
+    if (end == std::string_view::npos) return false;
+    if (text[end] == 'm') ApplySGR(EscapeParams(text, i, end), state);
+    i = end;
+  }
+  return true;
 }
 
 Color ApplyColor(const AttrState& state, const TOptions& options, Color current) {

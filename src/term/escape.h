@@ -43,7 +43,12 @@ struct AttrState {
 // Applies an SGR parameter text; `afterValue` runs after each value taken,
 // which is where the painter picks its colour.
 void ApplySGR(std::string_view params, AttrState& state,
-              const std::function<void(const AttrState&)>& afterValue = {});
+              const std::function<void(const AttrState&)>& afterValue);
+void ApplySGR(std::string_view params, AttrState& state);
+
+// Applies every complete SGR sequence of `text` in order: the state a line
+// leaves for the next one. False when the text ends inside a sequence.
+bool CarrySGR(std::string_view text, AttrState& state);
 
 // The font colour for text painted in `state`; codes without a colour of
 // their own leave `current` as it is.

@@ -1,11 +1,85 @@
-// Searching the line store.
+// Searching the line store. Lines are searched where they are stored, with
+// their sequences skipped in place and letters folded by table: a search
+// through ten million lines makes no copy of any of them.
 #include <algorithm>
+#include <array>
+#include <climits>
+#include <cctype>
 
 #include "options/options.h"
 #include "term/escape.h"
 #include "term/term_view.h"
+#include "util/byte_scan.h"
 
 namespace ombrel {
+
+namespace {
+
+class LineMatcher {
+ public:
+  // `pattern` is folded already when the search ignores case.
+  LineMatcher(const std::string& pattern, bool caseSensitive) : pattern_(pattern), fold_(!caseSensitive) {
+    // Folded as LowerCase folds, in whatever locale the program runs.
+    int variants = 0;
+    for (int c = 0; c < 256; ++c) {
+      fold_table_[c] = fold_ ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+      if (fold_table_[c] == pattern[0] && variants < 3) firsts_[variants++] = static_cast<char>(c);
+    }
+    // The bytes a match may start with; a locale folding three or more
+    // bytes together has every byte tried.
+    if (variants == 1) firsts_[1] = firsts_[0];
+    anyFirst_ = variants > 2;
+  }
+
+  // The visible column (1-based) where the pattern starts in `t`, matched
+  // within columns from..to; 0 when it is not there.
+  int Find(std::string_view t, int from, int to) const {
+    const char* d = t.data();
+    const size_t n = t.size();
+    const int last = to - static_cast<int>(pattern_.size()) + 1;  // the last column a match may start in
+    int visible = 0;                                               // visible bytes before i
+    size_t i = 0;
+    while (true) {
+      const size_t hit = anyFirst_ ? i : FindAnyOf(d, i, n, firsts_[0], firsts_[1], kEsc);
+      visible += static_cast<int>(hit - i);
+      if (hit == n || visible + 1 > last) return 0;
+      if (d[hit] == kEsc) {
+        const size_t end = EscapeEnd(t, hit);
+        if (end == std::string_view::npos) return 0;
+        i = end + 1;
+        continue;
+      }
+      if (visible + 1 >= from && MatchesAt(t, hit)) return visible + 1;
+      ++visible;
+      i = hit + 1;
+    }
+  }
+
+ private:
+  bool MatchesAt(std::string_view t, size_t i) const {
+    for (size_t k = 0; k < pattern_.size();) {
+      if (i >= t.size()) return false;
+      if (t[i] == kEsc) {
+        const size_t end = EscapeEnd(t, i);
+        if (end == std::string_view::npos) return false;
+        i = end + 1;
+        continue;
+      }
+      if (fold_table_[static_cast<unsigned char>(t[i])] != pattern_[k]) return false;
+      ++i;
+      ++k;
+    }
+    return true;
+  }
+
+  const std::string& pattern_;
+  bool fold_;
+  std::array<char, 256> fold_table_;
+  std::array<char, 3> firsts_{};
+  bool anyFirst_ = false;
+};
+
+}  // namespace
 
 bool TermView::FindText(const std::string& text, bool caseSensitive, bool inSelection) {
   findtext = caseSensitive ? text : LowerCase(text);
@@ -31,21 +105,16 @@ bool TermView::FindText(const std::string& text, bool caseSensitive, bool inSele
 bool TermView::FindNext() {
   // An empty search text would match everywhere without moving on.
   if (!findactive || findtext.empty() || findline > findendline) return false;
+  const LineMatcher matcher(findtext, findcase);
   for (int line = findline; line <= findendline && line <= curline(); ++line) {
-    std::string plain = StripEscapes(LineText(line));
-    if (!findcase) plain = LowerCase(plain);
+    const std::string_view stored = LineText(line);
     const int from = (line == findline) ? findcol : 1;
-    const int to = (line == findendline) ? std::min<int>(findendcol, plain.size())
-                                         : static_cast<int>(plain.size());
-    if (to < from) continue;
-    const std::string range = plain.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1));
-    const size_t hit = range.find(findtext);
-    if (hit == std::string::npos) continue;
-    const int first = from + static_cast<int>(hit);
+    const int to = (line == findendline) ? findendcol : INT_MAX;
+    const int first = matcher.Find(stored, from, to);
+    if (first == 0) continue;
     const int lastCol = first + static_cast<int>(findtext.size()) - 1;
     findline = line;
     findcol = lastCol + 1;
-    const std::string& stored = LineText(line);
     selstartline = selendline = line;
     selstartcol = PositionOfVisible(stored, first);
     selendcol = PositionOfVisible(stored, lastCol);

@@ -1,7 +1,9 @@
 // Line assembly: how received pieces become stored lines.
 #include <algorithm>
+#include <array>
 
 #include "term/term_core.h"
+#include "util/byte_scan.h"
 
 namespace ombrel {
 
@@ -11,7 +13,20 @@ constexpr char kBS = 8;
 constexpr char kCR = 13;
 constexpr char kLF = 10;
 
-bool IsBreakChar(char c) { return c == ' ' || c == ',' || c == '.' || c == '-'; }
+constexpr std::array<bool, 256> kIsBreakChar = [] {
+  std::array<bool, 256> table{};
+  for (char c : {' ', ',', '.', '-'}) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
+bool IsBreakChar(char c) { return kIsBreakChar[static_cast<unsigned char>(c)]; }
+
+// The last break character in d[lo, hi], or `none`.
+long LastBreak(const char* d, long lo, long hi, long none) {
+  for (long k = hi; k >= lo; --k)
+    if (IsBreakChar(d[k])) return k;
+  return none;
+}
 
 // A backspace erases the character before it, which may have arrived in an
 // earlier read; one at the very start is dropped alone.
@@ -30,7 +45,7 @@ void ApplyBackspaces(std::string& s) {
 }
 
 // Cells taken by s[from, to): escape sequences take none.
-int VisibleCells(const std::string& s, size_t from, size_t to) {
+int VisibleCells(std::string_view s, size_t from, size_t to) {
   int cells = 0;
   for (size_t i = from; i < to; ++i) {
     if (s[i] == kEsc) {
@@ -46,24 +61,24 @@ int VisibleCells(const std::string& s, size_t from, size_t to) {
 
 }  // namespace
 
-void TermCore::CompleteLine(const std::string& work, size_t from, size_t to, bool checkTriggers) {
-  std::string line = work.substr(from, to - from);
-  if (from != 0) line.insert(0, options_->margin);
-  NewLine(std::move(line), checkTriggers);
-}
-
+// Lines are cut from one working string in a single pass: runs of ordinary
+// bytes are skipped sixteen at a time, a line that ends within the width is
+// never searched for break points, and colours are followed as the
+// sequences go by, so a completed line is not read again.
 void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   // A CR LF cut in two by the end of a read still ends one line.
   const char skip = pendingPair_;
   pendingPair_ = 0;
   if (skip && !piece.empty() && piece[0] == skip) piece.remove_prefix(1);
   const std::string margin = options_->margin;
-  const int width = cols;
-  const int marginCells = static_cast<int>(margin.size());
+  const long width = cols;
+  const long marginCells = static_cast<long>(margin.size());
+  // Colours in the margin would be read again with each line it starts.
+  const bool plainMargin = margin.find(kEsc) == std::string::npos;
   const AssemblyScan saved = store_.scan;
   // The working string is our own: a trigger's local echo may re-enter and
   // change the store while we scan. Taking it costs nothing.
-  std::string work = std::move(store_.Current().text);
+  std::string work = std::move(store_.EditCurrent());
   // A backspace may reach back into what was scanned: then all of it again.
   const bool resume = saved.valid && saved.size == work.size() && saved.width == width &&
                       saved.margin == margin && piece.find(kBS) == std::string_view::npos;
@@ -71,96 +86,126 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   work += piece;
   if (!resume) ApplyBackspaces(work);
 
+  const char* d = work.data();
+  const size_t n = work.size();
   size_t start = 0;
   long brk = resume ? saved.brk : -1;  // last break position, inclusive end of a wrapped line
   // Breaking inside the margin would store a line of margin alone and push
   // the next one past the width, so break positions start after it.
   long firstBreak = resume ? saved.firstBreak : (work.compare(0, margin.size(), margin) == 0 ? marginCells : 0);
-  int cells = resume ? saved.cells : 0;
+  long cells = resume ? saved.cells : 0;
+  bool carryKnown = plainMargin && (resume ? saved.carryKnown : true);
+  AttrState lineCarry = resume ? saved.carry : carry_;
+  auto store = [&](size_t to, bool known) {
+    StoreLine(start == 0 ? std::string_view() : std::string_view(margin), std::string_view(work).substr(start, to - start),
+              known ? &lineCarry : nullptr, checkTriggers);
+  };
   size_t i = from;
-  while (i < work.size()) {
-    const char c = work[i];
-    if (IsBreakChar(c) && static_cast<long>(i) >= firstBreak) brk = static_cast<long>(i);
+  while (i < n) {
+    const char c = d[i];
     if (c == kCR || c == kLF) {
-      CompleteLine(work, start, i, checkTriggers);
+      store(i, carryKnown);
       size_t next = i + 1;
       const char pair = (c == kCR) ? kLF : kCR;
-      if (next < work.size() && work[next] == pair) {
+      if (next < n && d[next] == pair) {
         ++next;
-      } else if (next == work.size()) {
+      } else if (next == n) {
         pendingPair_ = pair;
       }
-      start = next;
+      start = i = next;
       firstBreak = static_cast<long>(start);
       brk = -1;
       cells = marginCells;
-      i = next;
-    } else if (c == kEsc) {
-      brk = static_cast<long>(i) - 1;
-      size_t end = EscapeEnd(work, i);
-      i = (end == std::string::npos) ? work.size() : end + 1;
-    } else if (cells >= width) {
-      // A break before every visible character would store a line of
-      // sequences alone and leave the next one a cell over the width.
-      if (brk < firstBreak || VisibleCells(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(i) - 1;
-      const size_t lineEnd = static_cast<size_t>(brk + 1);
-      CompleteLine(work, start, lineEnd, checkTriggers);
-      start = lineEnd;
-      firstBreak = static_cast<long>(start);
-      cells = marginCells + VisibleCells(work, start, i + 1);
-      ++i;
-    } else {
-      ++cells;
-      ++i;
+      carryKnown = plainMargin;
+      lineCarry = carry_;
+      continue;
     }
+    if (c == kEsc) {
+      brk = static_cast<long>(i) - 1;
+      const size_t end = EscapeEnd(work, i);
+      if (end == std::string::npos) {
+        carryKnown = false;
+        break;
+      }
+      if (carryKnown && d[end] == 'm') ApplySGR(EscapeParams(work, i, end), lineCarry);
+      i = end + 1;
+      continue;
+    }
+    // A line that ends in this read within the width cannot wrap: only its
+    // colours matter up to the line end.
+    const size_t eol = FindAnyOf(d, i, n, kCR, kLF, kLF);
+    if (eol < n && cells + static_cast<long>(eol - i) <= width) {
+      for (size_t e = FindAnyOf(d, i, eol, kEsc, kEsc, kEsc); e < eol; e = FindAnyOf(d, e + 1, eol, kEsc, kEsc, kEsc)) {
+        const size_t end = EscapeEnd(work, e);
+        if (carryKnown && d[end] == 'm') ApplySGR(EscapeParams(work, e, end), lineCarry);
+        e = end;
+      }
+      i = eol;
+      continue;
+    }
+    const size_t run = FindAnyOf(d, i, eol, kEsc, kEsc, kEsc);
+    const long room = std::max(0L, width - cells);
+    const long lo = std::max(static_cast<long>(i), firstBreak);
+    if (static_cast<long>(run - i) <= room) {
+      brk = LastBreak(d, lo, static_cast<long>(run) - 1, brk);
+      cells += static_cast<long>(run - i);
+      i = run;
+      continue;
+    }
+    // The byte at w is the first past the width.
+    const size_t w = i + static_cast<size_t>(room);
+    brk = LastBreak(d, lo, static_cast<long>(w), brk);
+    // A break before every visible character would store a line of
+    // sequences alone and leave the next one a cell over the width.
+    if (brk < firstBreak || VisibleCells(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(w) - 1;
+    const size_t lineEnd = static_cast<size_t>(brk + 1);
+    store(lineEnd, false);
+    start = lineEnd;
+    firstBreak = static_cast<long>(start);
+    cells = marginCells + VisibleCells(work, start, w + 1);
+    // Sequences cut off before w were passed over as text: then the new
+    // line's colours are read from it once it is complete.
+    lineCarry = carry_;
+    carryKnown = plainMargin && CarrySGR(std::string_view(work).substr(start, w + 1 - start), lineCarry);
+    i = w + 1;
   }
-  store_.assembled += piece.size() + (work.size() - from);
-  std::string rest;
-  if (start == 0) {
-    rest = std::move(work);
-  } else {
-    rest = margin + work.substr(start);
-    store_.assembled += rest.size();
+  store_.assembled += piece.size() + (n - from);
+  if (start != 0) {
+    work.replace(0, start, margin);
+    store_.assembled += work.size();
     // The line now starts with the margin where work[start] stood; a break
     // before the line's start is as good as none.
     const long shift = marginCells - static_cast<long>(start);
     firstBreak += shift;
     brk = (brk < static_cast<long>(start)) ? -1 : brk + shift;
   }
-  SetCurrentLine(std::move(rest));
+  SetCurrentLine(std::move(work));
   // A margin with a backspace in it would be erased by the next read.
-  store_.scan = {margin.find(kBS) == std::string::npos, store_.Current().text.size(), width, margin, brk,
-                 firstBreak, cells};
+  store_.scan = {margin.find(kBS) == std::string::npos, store_.CurrentText().size(), static_cast<int>(width), margin,
+                 brk, firstBreak, static_cast<int>(cells), carryKnown, lineCarry};
 }
 
-void TermCore::NewLine(std::string lineText, bool checkTriggers) {
-  const int32_t index = store_.curline;
-  store_.Current().text = std::move(lineText);
-  {
-    const std::string& t = store_.Current().text;
-    for (size_t i = t.find(kEsc); i != std::string::npos; i = t.find(kEsc, i + 1)) {
-      size_t end = EscapeEnd(t, i);
-      if (end == std::string::npos) break;
-      if (t[end] == 'm') ApplySGR(EscapeParams(t, i, end), carry_);
-      i = end;
-    }
+std::string_view TermCore::StoreLine(std::string_view head, std::string_view text, const AttrState* carried,
+                                     bool checkTriggers) {
+  const std::string_view stored = store_.Complete(head, text);
+  if (carried) {
+    carry_ = *carried;
+  } else {
+    CarrySGR(stored, carry_);
   }
-  ++store_.curline;
-  auto& buf = store_.buf;
-  if (static_cast<size_t>(store_.curline) >= buf.size())
-    buf.resize(static_cast<size_t>(store_.curline) + LineStore::kGrowBy);
-  tbufrec& cur = store_.Current();
-  cur.text = options_->margin;
-  cur.startcolor = carry_.color;
-  cur.startbold = carry_.bold;
-  // RunTriggers keeps its own copy before anything can move the store.
-  const std::string& stored = store_.Line(index).text;
+  store_.StartCurrent(options_->margin, carry_);
+  // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);
   if (checkTriggers) RunTriggers(stored);
+  return stored;
+}
+
+void TermCore::NewLine(std::string_view lineText, bool checkTriggers) {
+  StoreLine({}, lineText, nullptr, checkTriggers);
 }
 
 void TermCore::SetCurrentLine(std::string lineText) {
-  store_.Current().text = std::move(lineText);
+  store_.EditCurrent() = std::move(lineText);
   const bool active = !events_.isActive || events_.isActive(*this);
   if (active == static_cast<bool>(unseen)) {
     unseen = active ? 0 : 1;
@@ -169,10 +214,8 @@ void TermCore::SetCurrentLine(std::string lineText) {
 }
 
 void TermCore::ClearTerminal() {
-  store_.buf.resize(LineStore::kInitialLines);
   // A long session's store is given back, not kept for the next one.
-  store_.buf.shrink_to_fit();
-  store_.curline = 0;
+  store_.Clear();
   SetCurrentLine(options_ ? options_->margin : std::string());
   if (events_.cleared) events_.cleared(*this);
 }

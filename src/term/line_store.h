@@ -1,49 +1,72 @@
 // The terminal's line store: every line it has shown, raw, with the colour
 // sequences left in the text and the attribute state at each line's start.
+//
+// A completed line never changes, so its text is packed into large blocks
+// and the line itself is a small record: a session of ten million lines
+// costs its text and twenty bytes a line, and growing never copies or
+// pauses. Only the current line, which the next read still extends, is a
+// string of its own.
 #pragma once
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
-#include <string>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
+
+#include "term/escape.h"
 
 namespace ombrel {
 
-struct tbufrec {
-  std::string text;
-  int32_t startcolor = 0;
-  uint8_t startbold = 0;
-};
-
-// Lines in fixed blocks of 4096: growing never moves the lines already
-// stored, so a long session neither pauses to copy a million of them nor
-// keeps twice the room it needs, and finding a line is a shift and a mask.
-class LineBlocks {
+// Append-only storage in fixed blocks of `kBlock` entries: what is stored
+// never moves, and finding an entry is a shift and a mask.
+template <typename T, unsigned kShift = 12>
+class StableBlocks {
  public:
-  explicit LineBlocks(size_t n = 0) { resize(n); }
   size_t size() const { return size_; }
-  tbufrec& operator[](size_t i) { return (*blocks_[i >> kShift])[i & kMask]; }
-  const tbufrec& operator[](size_t i) const { return (*blocks_[i >> kShift])[i & kMask]; }
-  // Entries beyond the new size are reset; whole blocks beyond it are freed.
-  void resize(size_t n) {
-    for (size_t i = n; i < size_ && (i & kMask) != 0; ++i) (*this)[i] = tbufrec();
-    const size_t blocks = (n + kMask) >> kShift;
-    blocks_.resize(std::max(blocks, blocks_.size()));
-    for (size_t b = 0; b < blocks_.size(); ++b)
-      if (b < blocks && !blocks_[b]) blocks_[b] = std::make_unique<Block>();
-    blocks_.resize(blocks);
-    size_ = n;
+  const T& operator[](size_t i) const { return blocks_[i >> kShift][i & kMask]; }
+  void push_back(const T& value) {
+    if ((size_ & kMask) == 0 && (size_ >> kShift) == blocks_.size())
+      blocks_.push_back(std::make_unique_for_overwrite<T[]>(kBlock));
+    blocks_[size_ >> kShift][size_ & kMask] = value;
+    ++size_;
   }
-  void shrink_to_fit() { blocks_.shrink_to_fit(); }
+  size_t reserved() const { return blocks_.size() * kBlock * sizeof(T); }
+  void clear() {
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    size_ = 0;
+  }
 
  private:
-  static constexpr size_t kShift = 12;
-  static constexpr size_t kMask = (size_t{1} << kShift) - 1;
-  using Block = std::array<tbufrec, size_t{1} << kShift>;
-  std::vector<std::unique_ptr<Block>> blocks_;
+  static constexpr size_t kBlock = size_t{1} << kShift;
+  static constexpr size_t kMask = kBlock - 1;
+  std::vector<std::unique_ptr<T[]>> blocks_;
   size_t size_ = 0;
+};
+
+// Text of completed lines, back to back in blocks of 1 MiB; a line too long
+// to share a block gets one of its own.
+class TextArena {
+ public:
+  struct Span {
+    uint32_t block = 0, offset = 0, length = 0;
+  };
+  // Stores head and text back to back as one span.
+  Span Append(std::string_view head, std::string_view text);
+  std::string_view Get(Span s) const {
+    return s.length ? std::string_view(blocks_[s.block].get() + s.offset, s.length) : std::string_view();
+  }
+  void Clear();
+  // Bytes held, used or not.
+  size_t Reserved() const { return reserved_; }
+
+ private:
+  static constexpr size_t kBlockSize = size_t{1} << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  int64_t fill_ = -1;  // the shared block being filled
+  size_t used_ = 0;    // of the shared block
+  size_t reserved_ = 0;
 };
 
 // Where the line assembly left the current line, so the next read scans only
@@ -55,29 +78,63 @@ struct AssemblyScan {
   std::string margin;
   long brk = -1, firstBreak = 0;
   int cells = 0;
+  // The colours after the sequences scanned so far, when every one of them
+  // was complete and the line start held none of its own.
+  bool carryKnown = false;
+  AttrState carry;
 };
 
-struct LineStore {
-  static constexpr int kInitialLines = 50;
-  static constexpr int kGrowBy = 500;
+struct StoredLine {
+  std::string_view text;
+  AttrState start;
+};
 
-  // Entries after curline are spare capacity: never painted, saved or searched.
-  LineBlocks buf = LineBlocks(kInitialLines);
-  int32_t curline = 0;
+class LineStore {
+ public:
+  // Lines 0 to CurLine(); the last one is the current line.
+  StoredLine Line(int index) const {
+    if (index == CurLine()) return {current_, currentStart_};
+    const Record& r = records_[static_cast<size_t>(index)];
+    return {arena_.Get(r.span), r.start};
+  }
+  int32_t CurLine() const { return static_cast<int32_t>(records_.size()); }
+  int LineCount() const { return CurLine() + 1; }
+
+  const std::string& CurrentText() const { return current_; }
+  AttrState CurrentStart() const { return currentStart_; }
+  // Whoever changes the current line through this makes the next read scan
+  // it all again.
+  std::string& EditCurrent() {
+    scan.valid = false;
+    return current_;
+  }
+  // Stores head and text as the current line's final text, for good, and
+  // starts an empty line after it; its start state follows with
+  // StartCurrent. Returns the stored text, which never moves.
+  std::string_view Complete(std::string_view head, std::string_view text);
+  void StartCurrent(std::string_view text, AttrState start) {
+    current_.assign(text);
+    currentStart_ = start;
+  }
+  // Every line gone and its memory given back; one empty line is left.
+  void Clear();
+  // Bytes held for completed lines, used or not.
+  size_t Reserved() const { return arena_.Reserved() + records_.reserved(); }
+
   // Bytes the line assembly has scanned or copied: what a read costs.
   uint64_t assembled = 0;
-  // Valid only while the current line is as the assembly left it: whoever
-  // may change it through Current() makes the next read scan it all again.
+  // Valid only while the current line is as the assembly left it.
   AssemblyScan scan;
 
-  const tbufrec& Line(int index) const { return buf[static_cast<size_t>(index)]; }
-  tbufrec& Current() {
-    scan.valid = false;
-    return buf[static_cast<size_t>(curline)];
-  }
-  const tbufrec& Current() const { return buf[static_cast<size_t>(curline)]; }
-  // Stored lines, the current one included.
-  int LineCount() const { return curline + 1; }
+ private:
+  struct Record {
+    TextArena::Span span;
+    AttrState start;
+  };
+  TextArena arena_;
+  StableBlocks<Record> records_;
+  std::string current_;
+  AttrState currentStart_;
 };
 
 }  // namespace ombrel

@@ -9,7 +9,7 @@ namespace ombrel {
 namespace {
 
 // 1-based start of the link in `text` around `index`, or 0 for none.
-int LinkStart(const std::string& text, int index) {
+int LinkStart(std::string_view text, int index) {
   size_t scheme = std::string::npos;
   for (size_t at = text.find("://"); at != std::string::npos; at = text.find("://", at + 1)) {
     if (scheme == std::string::npos || static_cast<int>(at) + 1 <= index) scheme = at;
@@ -42,7 +42,7 @@ bool TermView::FindLink(int line, int index) {
   bool skipping = true;
   int end = 0;
   while (true) {
-    const std::string& t = LineText(endLine);
+    const std::string_view t = LineText(endLine);
     const int len = static_cast<int>(t.size());
     while (pos <= len && skipping && t[pos - 1] == ' ') ++pos;
     skipping = false;

@@ -5,7 +5,7 @@
 
 namespace ombrel {
 
-int VisibleUpTo(const std::string& text, int p) {
+int VisibleUpTo(std::string_view text, int p) {
   if (p > static_cast<int>(text.size())) return 0;
   int visible = 0;
   for (int i = 0; i < p; ++i) {
@@ -20,7 +20,7 @@ int VisibleUpTo(const std::string& text, int p) {
   return visible;
 }
 
-int PositionOfVisible(const std::string& text, int n) {
+int PositionOfVisible(std::string_view text, int n) {
   if (n <= 0) return 0;
   int visible = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -43,18 +43,18 @@ PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
   if (topline < 0) return plan;
   const int y0 = imageHeight - rows() * lineheight;
   for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
-    const tbufrec& line = store().Line(topline + k);
+    const StoredLine line = store().Line(topline + k);
     const int y = y0 + k * lineheight;
-    AttrState state{line.startbold, line.startcolor};
+    AttrState state = line.start;
     Color color = o->ansi ? ApplyColor(state, *o, o->textcolor()) : o->textcolor();
-    const std::string& t = line.text;
+    const std::string_view t = line.text;
     int x = 0;
     size_t i = 0;
     while (i < t.size()) {
       const size_t esc = t.find(kEsc, i);
       const size_t stop = (esc == std::string::npos) ? t.size() : esc;
       if (stop > i) {
-        std::string piece = t.substr(i, stop - i);
+        std::string piece(t.substr(i, stop - i));
         const int w = measure.TextWidth(piece);
         plan.runs.push_back({x, y, std::move(piece), color});
         x += w;
@@ -76,7 +76,7 @@ PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
   for (int line = std::max(a.line, topline); line <= b.line && line < topline + rows(); ++line) {
     if (line < 0 || line > curline()) continue;
     const int y = y0 + (line - topline) * lineheight;
-    const std::string& t = LineText(line);
+    const std::string_view t = LineText(line);
     int x1 = 0, x2 = fullWidth;
     if (line == a.line) x1 = (VisibleUpTo(t, a.index) - 1) * charwidth;
     if (line == b.line) x2 = VisibleUpTo(t, b.index) * charwidth;

@@ -6,7 +6,7 @@
 namespace ombrel {
 
 TermCore::TermCore(TOptions* options) : options_(options) {
-  if (options_) store_.Current().text = options_->margin;
+  if (options_) store_.EditCurrent() = options_->margin;
 }
 
 TermCore::~TermCore() { CloseLog(); }
@@ -99,8 +99,8 @@ bool TermCore::ApplyEscape(std::string_view params, char final) {
   switch (final) {
     case 'J':
       // The old lines stay above; the view shows a fresh, empty screen.
-      store_.Current().text.clear();
-      for (int i = 0; i < rows; ++i) NewLine(std::string(), true);
+      store_.EditCurrent().clear();
+      for (int i = 0; i < rows; ++i) NewLine({}, true);
       return true;
     case 'n':
       if (params == "5") {
@@ -108,8 +108,8 @@ bool TermCore::ApplyEscape(std::string_view params, char final) {
         return true;
       }
       if (params == "6") {
-        Send("\x1b[" + std::to_string(store_.curline + 1) + ";" +
-             std::to_string(store_.Current().text.size()) + "R");
+        Send("\x1b[" + std::to_string(store_.CurLine() + 1) + ";" +
+             std::to_string(store_.CurrentText().size()) + "R");
         return true;
       }
       return false;

@@ -15,7 +15,7 @@ constexpr std::string_view kWordDelimiters = " .,;:?!";
 int Div(int a, int b) { return a / b; }
 
 // text[from..to], 1-based and inclusive, clamped to the text.
-std::string Part(const std::string& text, int from, int to) {
+std::string_view Part(std::string_view text, int from, int to) {
   from = std::max(from, 1);
   to = std::min(to, static_cast<int>(text.size()));
   if (to < from) return {};
@@ -105,7 +105,7 @@ void TermView::DragScroll() {
 
 void TermView::DblClick() {
   const TextPos p = PointToPos(mousex, mousey);
-  const std::string& t = LineText(p.line);
+  const std::string_view t = LineText(p.line);
   // Words are found in what is shown: a ';' inside a colour code is no
   // delimiter.
   const std::string plain = StripEscapes(t);

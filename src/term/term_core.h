@@ -45,12 +45,12 @@ class TermCore : public CommandTarget {
 
   // --- line store
   const LineStore& Store() const { return store_; }
-  int32_t curline() const { return store_.curline; }
+  int32_t curline() const { return store_.CurLine(); }
   AttrState Carried() const { return carry_; }
   uint8_t unseen = 0;
 
   void AddText(std::string_view piece, bool checkTriggers);
-  void NewLine(std::string lineText, bool checkTriggers);
+  void NewLine(std::string_view lineText, bool checkTriggers);
   void SetCurrentLine(std::string lineText);
   void ClearTerminal();
 
@@ -64,7 +64,7 @@ class TermCore : public CommandTarget {
   bool Connected() const override { return socket_ && socket_->Established(); }
   // Being set up or connected: something Disconnect can close.
   bool SocketOpen() const { return socket_ && socket_->Active(); }
-  std::string CurrentLineText() const override { return store_.Current().text; }
+  std::string CurrentLineText() const override { return store_.CurrentText(); }
 
   // --- connection notifications
   std::string autologin;
@@ -98,14 +98,17 @@ class TermCore : public CommandTarget {
   void SaveBuffer(const std::string& fileName);
   void LoadLog(const std::string& fileName);
 
-  void RunTriggers(const std::string& lineText);
+  void RunTriggers(std::string_view lineText);
 
  private:
   std::string RunTelnet(std::string block);
   void BindParser();
   void SplitAtEscapes(const std::string& text, bool received);
-  void CompleteLine(const std::string& work, size_t from, size_t to, bool checkTriggers);
-  void LogLine(const std::string& lineText);
+  // Completes the current line as head + text; `carried` is the colour state
+  // after it when the caller followed it, else it is read from the text.
+  std::string_view StoreLine(std::string_view head, std::string_view text, const AttrState* carried,
+                             bool checkTriggers);
+  void LogLine(std::string_view lineText);
   void ErrorBox(const std::string& text, const std::string& caption);
 
   TOptions* options_ = nullptr;

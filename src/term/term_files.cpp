@@ -7,6 +7,7 @@
 
 #include "term/term_core.h"
 #include "util/atomic_file.h"
+#include "util/byte_scan.h"
 #include "util/text_file.h"
 
 namespace ombrel {
@@ -27,7 +28,7 @@ void TermCore::CloseLog() {
   logname_.clear();
 }
 
-void TermCore::LogLine(const std::string& lineText) {
+void TermCore::LogLine(std::string_view lineText) {
   bool ok = std::fwrite(lineText.data(), 1, lineText.size(), logfile_) == lineText.size() &&
             std::fwrite("\r\n", 1, 2, logfile_) == 2;
   if (!ok) StopLogging();
@@ -60,7 +61,7 @@ bool SameFile(std::FILE* open, const std::string& path) {
 
 void TermCore::SaveBuffer(const std::string& fileName) {
   std::string content;
-  for (int i = 0; i <= store_.curline; ++i) {
+  for (int i = 0; i <= store_.CurLine(); ++i) {
     content += store_.Line(i).text;
     content += "\r\n";
   }
@@ -82,16 +83,14 @@ void TermCore::LoadLog(const std::string& fileName) {
   }
   ClearTerminal();
   // A line ends at CR LF, CR or LF, as text files are read.
+  const std::string_view all = data;
   size_t i = 0;
-  while (i < data.size()) {
-    size_t end = data.find_first_of("\r\n", i);
-    if (end == std::string::npos) {
-      NewLine(data.substr(i), false);
-      break;
-    }
-    NewLine(data.substr(i, end - i), false);
+  while (i < all.size()) {
+    const size_t end = FindAnyOf(all.data(), i, all.size(), '\r', '\n', '\n');
+    NewLine(all.substr(i, end - i), false);
+    if (end == all.size()) break;
     i = end + 1;
-    if (data[end] == '\r' && i < data.size() && data[i] == '\n') ++i;
+    if (all[end] == '\r' && i < all.size() && all[i] == '\n') ++i;
   }
   // The loaded lines are logged now, not at the next read.
   FlushLog();

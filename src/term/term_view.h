@@ -130,7 +130,7 @@ class TermView {
   const LineStore& store() const { return core_.Store(); }
   int curline() const { return core_.curline(); }
   int rows() const { return core_.rows; }
-  const std::string& LineText(int line) const { return store().Line(line).text; }
+  std::string_view LineText(int line) const { return store().Line(line).text; }
   void Repaint() const {
     if (events.repaint) events.repaint();
   }
@@ -143,9 +143,9 @@ class TermView {
 };
 
 // Visible characters of `text` up to and including 1-based position p.
-int VisibleUpTo(const std::string& text, int p);
+int VisibleUpTo(std::string_view text, int p);
 // 1-based position of the n-th visible character, or the text's length
 // when it has fewer; 0 for n <= 0.
-int PositionOfVisible(const std::string& text, int n);
+int PositionOfVisible(std::string_view text, int n);
 
 }  // namespace ombrel

@@ -29,22 +29,28 @@ void TriggerFilter::Update(const std::vector<TTrigger>& triggers) {
     }
   }
   candidates_.assign(strings_.size(), 0);
+  marked_ = false;
 }
 
-const std::vector<char>& TriggerFilter::Candidates(const std::string& line) {
-  std::fill(candidates_.begin(), candidates_.end(), 0);
+bool TriggerFilter::Scan(std::string_view line) {
+  // Most lines mark nothing, so the marks are cleared only after some.
+  if (marked_) std::fill(candidates_.begin(), candidates_.end(), 0);
+  marked_ = false;
   const auto* s = reinterpret_cast<const unsigned char*>(line.data());
   const size_t n = line.size();
+  auto mark = [this](const std::vector<int>& list) {
+    for (int k : list) candidates_[k] = 1;
+    marked_ = marked_ || !list.empty();
+  };
   for (size_t i = 0; i < n; ++i) {
     if (!firstByte_[s[i]]) continue;
-    for (int k : byByte_[s[i]]) candidates_[k] = 1;
+    mark(byByte_[s[i]]);
     if (i + 1 < n) {
       const uint16_t p = Pair(s[i], s[i + 1]);
-      if (pairSeen_[p >> 6] & (uint64_t{1} << (p & 63)))
-        for (int k : byPair_[pairSlot_[p]]) candidates_[k] = 1;
+      if (pairSeen_[p >> 6] & (uint64_t{1} << (p & 63))) mark(byPair_[pairSlot_[p]]);
     }
   }
-  return candidates_;
+  return marked_;
 }
 
 }  // namespace ombrel

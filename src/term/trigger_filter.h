@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "options/options.h"
@@ -17,9 +18,11 @@ class TriggerFilter {
   // Rebuilds the tables when the trigger strings differ from the last ones.
   void Update(const std::vector<TTrigger>& triggers);
   size_t Size() const { return strings_.size(); }
-  // Entry k is set when trigger k's string may occur in `line`; a set entry
-  // still needs the exact test.
-  const std::vector<char>& Candidates(const std::string& line);
+  // Whether some trigger's string may occur in `line`; then entry k of
+  // Candidates() is set for each trigger k that may, and still needs the
+  // exact test.
+  bool Scan(std::string_view line);
+  const std::vector<char>& Candidates() const { return candidates_; }
 
  private:
   static uint16_t Pair(unsigned char a, unsigned char b) { return static_cast<uint16_t>(a << 8 | b); }
@@ -33,6 +36,7 @@ class TriggerFilter {
   std::vector<int32_t> pairSlot_ = std::vector<int32_t>(65536, -1);
   std::array<std::vector<int>, 256> byByte_;
   std::vector<char> candidates_;
+  bool marked_ = false;
 };
 
 }  // namespace ombrel

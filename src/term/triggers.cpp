@@ -8,25 +8,18 @@
 
 namespace ombrel {
 
-void TermCore::RunTriggers(const std::string& lineText) {
+void TermCore::RunTriggers(std::string_view line) {
   if (options_->triggers.empty()) return;
   if (triggerFilter_.Size() != options_->triggers.size()) triggerFilter_.Update(options_->triggers);
+  if (!triggerFilter_.Scan(line)) return;
   // Our own copy: an echo below may complete lines (an erase display does)
   // and so run the triggers again, which refills the filter's list.
-  const std::vector<char> candidates = triggerFilter_.Candidates(lineText);
-  // The line may live in the store, which the echo can move: the first
-  // trigger that sends takes a copy of it.
-  const std::string* line = &lineText;
-  std::string kept;
+  const std::vector<char> candidates = triggerFilter_.Candidates();
   for (size_t k = 0; k < options_->triggers.size() && k < candidates.size(); ++k) {
     const TTrigger& trigger = options_->triggers[k];
-    if (!candidates[k] || trigger.string.empty() || line->find(trigger.string) == std::string::npos)
+    if (!candidates[k] || trigger.string.empty() || line.find(trigger.string) == std::string_view::npos)
       continue;
     if (trigger.textenabled) {
-      if (line != &kept) {
-        kept = *line;
-        line = &kept;
-      }
       std::string text;
       for (const auto& line : trigger.text) text += line + "\r\n";
       if (options_->localecho) WriteText(text, false);

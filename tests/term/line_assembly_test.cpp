@@ -80,27 +80,26 @@ TEST(CarriedState, ColourAndBoldAtALineEndStartTheNextLine) {
             "0 0 |plain|\n0 0 |^[[1;32mgreen|\n32 1 |still^[[0m|\n0 0 |^[[33m^[[xmz|\n33 0 ||\n");
 }
 
-TEST(LineStore, GrowsBy500NeverDropsAndClearingGivesTheRoomBack) {
+TEST(LineStore, KeepsEveryLineAndClearingGivesTheMemoryBack) {
   TermFixture f({.ansi = true, .margin = " "});
   int cleared = 0;
   f.term.Events().cleared = [&](TermCore&) { ++cleared; };
-  EXPECT_EQ(f.term.Store().buf.size(), 50u);
+  // Lines of every length, some too long to share a block of text.
   std::string block = "\x1b[33m";
-  for (int i = 0; i < 50; ++i) block += std::to_string(i) + "\r\n";
+  for (int i = 0; i < 9000; ++i) block += std::string(i % 1000 == 7 ? 300000 : i % 50, 'x') + std::to_string(i) + "\r\n";
+  f.term.cols = 1 << 20;
   f.term.WriteText(block, true);
-  EXPECT_EQ(f.term.Store().buf.size(), 550u);
-  block.clear();
-  for (int i = 50; i < 3000; ++i) block += std::to_string(i) + "\r\n";
-  f.term.WriteText(block, true);
-  ASSERT_EQ(f.term.curline(), 3000);
-  for (int i = 1; i < 3000; ++i) ASSERT_EQ(f.term.Store().Line(i).text, " " + std::to_string(i));
+  ASSERT_EQ(f.term.curline(), 9000);
+  for (int i = 1; i < 9000; ++i)
+    ASSERT_EQ(f.term.Store().Line(i).text, " " + std::string(i % 1000 == 7 ? 300000 : i % 50, 'x') + std::to_string(i));
+  EXPECT_GT(f.term.Store().Reserved(), 9u * 300000);
 
   f.term.ClearTerminal();
   EXPECT_EQ(f.All(), Lines{" "});
-  EXPECT_EQ(f.term.Store().buf.size(), 50u);
+  EXPECT_EQ(f.term.Store().Reserved(), 0u);
   EXPECT_EQ(cleared, 1);
   f.term.WriteText("after\r\n", true);
-  EXPECT_EQ(f.term.Store().Current().startcolor, 33);  // the carried colour survives
+  EXPECT_EQ(DumpStore(f.term.Store()), "0 0 | after|\n33 0 | |\n");  // the carried colour survives
 }
 
 TEST(UnseenMark, SetWhileInactiveClearedWhenActiveAndTabsRebuiltOnChange) {

@@ -62,7 +62,7 @@ TEST(ReceivePath, TelnetAnswersGoOutInOneWriteBeforeTheText) {
   HashFilter filter;
   f.term.SetTelnet(&filter);
   Lines events;
-  f.term.Events().repaint = [&](TermCore& t) { events.push_back("repaint:" + t.Store().Current().text); };
+  f.term.Events().repaint = [&](TermCore& t) { events.push_back("repaint:" + t.Store().CurrentText()); };
   f.term.WriteText("a#b#c", true);
   f.term.WriteText("##", true);  // only commands: answered, still repainted
   EXPECT_EQ(f.socket.writes, (Lines{"!!", "!!"}));
@@ -146,7 +146,7 @@ TEST(SavedBuffer, LoadsBackAsTheSameLinesLoadingAcceptsBareLineEndsWithoutTrigge
   g.term.Events().showTop = [&](TermCore&) { ++tops; };
   g.term.LoadLog(file);
   EXPECT_EQ(g.All(), (Lines{"  \x1b[31mred", "  plain", "  ", "  "}));
-  EXPECT_EQ(g.term.Store().Line(2).startcolor, 31);
+  EXPECT_EQ(g.term.Store().Line(2).start.color, 31);
   EXPECT_EQ(tops, 1);
 
   WriteBytes(mixed, "a\nb\rc\r\nd");

@@ -78,7 +78,7 @@ struct TermFixture {
 
   Lines All() const {
     Lines out;
-    for (int i = 0; i <= term.curline(); ++i) out.push_back(term.Store().Line(i).text);
+    for (int i = 0; i <= term.curline(); ++i) out.emplace_back(term.Store().Line(i).text);
     return out;
   }
 };
@@ -87,9 +87,9 @@ struct TermFixture {
 // shown as "^[" so a dump stays readable.
 inline std::string DumpStore(const LineStore& store) {
   std::string out;
-  for (int i = 0; i <= store.curline; ++i) {
-    const tbufrec& r = store.Line(i);
-    out += std::to_string(r.startcolor) + " " + std::to_string(r.startbold) + " |";
+  for (int i = 0; i <= store.CurLine(); ++i) {
+    const StoredLine r = store.Line(i);
+    out += std::to_string(r.start.color) + " " + std::to_string(r.start.bold) + " |";
     for (char c : r.text) out += (c == 27) ? std::string("^[") : std::string(1, c);
     out += "|\n";
   }

@@ -30,7 +30,7 @@ void HeadlessTerminal::Resize(int cols, int rows) {
 
 std::vector<std::string> HeadlessTerminal::Lines() const {
   std::vector<std::string> lines;
-  for (int i = 0; i <= core_.curline(); ++i) lines.push_back(core_.Store().Line(i).text);
+  for (int i = 0; i <= core_.curline(); ++i) lines.emplace_back(core_.Store().Line(i).text);
   return lines;
 }
 
@@ -43,7 +43,7 @@ bool HeadlessTerminal::HasLine(const std::string& text) const {
 
 bool HeadlessTerminal::HasLineContaining(const std::string& part) const {
   for (int i = 0; i <= core_.curline(); ++i) {
-    if (core_.Store().Line(i).text.find(part) != std::string::npos) return true;
+    if (core_.Store().Line(i).text.find(part) != std::string_view::npos) return true;
   }
   return false;
 }
