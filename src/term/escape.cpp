@@ -1,15 +1,19 @@
 #include "term/escape.h"
 
+#include <array>
 #include <charconv>
+
+#include "util/byte_scan.h"
 
 namespace ombrel {
 
 size_t EscapeEnd(std::string_view text, size_t esc) {
   for (size_t i = esc + 1; i < text.size(); ++i) {
-    if (IsFinalChar(text[i])) return i;
+    const uint8_t stop = kSequenceStop[static_cast<unsigned char>(text[i])];
+    if (stop == kSequenceGoesOn) continue;
     // A sequence never runs across a line end, else the stored line would
     // hold the line end and load back as two lines.
-    if (text[i] == '\r' || text[i] == '\n') return i - 1;
+    return stop == kSequenceFinal ? i : i - 1;
   }
   return std::string_view::npos;
 }
@@ -34,15 +38,32 @@ bool ParseInt(std::string_view part, int64_t& value) {
 
 namespace {
 
+// Most values are a digit or two: those are read here, the rest as the
+// general rule reads them.
+bool ParseValue(std::string_view part, int64_t& value) {
+  if (!part.empty() && part.size() <= 9) {
+    int64_t v = 0;
+    bool digits = true;
+    for (char c : part) {
+      digits = digits && c >= '0' && c <= '9';
+      v = v * 10 + (c - '0');
+    }
+    if (digits) {
+      value = v;
+      return true;
+    }
+  }
+  return ParseInt(part, value) && value <= INT32_MAX && value >= INT32_MIN;
+}
+
 template <typename AfterValue>
 void ApplySGRWith(std::string_view params, AttrState& state, AfterValue&& afterValue) {
   size_t start = 0;
   while (true) {
-    size_t semi = params.find(';', start);
-    std::string_view part =
-        params.substr(start, semi == std::string_view::npos ? std::string_view::npos : semi - start);
+    size_t semi = start;
+    while (semi < params.size() && params[semi] != ';') ++semi;
     int64_t v = 0;
-    if (!ParseInt(part, v) || v > INT32_MAX || v < INT32_MIN) return;
+    if (!ParseValue(params.substr(start, semi - start), v)) return;
     if (v == 0) {
       state.bold = 0;
       state.color = 0;
@@ -52,7 +73,7 @@ void ApplySGRWith(std::string_view params, AttrState& state, AfterValue&& afterV
       state.color = static_cast<int32_t>(v);
     }
     afterValue(state);
-    if (semi == std::string_view::npos) return;
+    if (semi >= params.size()) return;
     start = semi + 1;
   }
 }
@@ -70,14 +91,40 @@ void ApplySGR(std::string_view params, AttrState& state) {
   ApplySGRWith(params, state, [](const AttrState&) {});
 }
 
-bool CarrySGR(std::string_view text, AttrState& state) {
-  for (size_t i = text.find(kEsc); i != std::string_view::npos; i = text.find(kEsc, i + 1)) {
-    const size_t end = EscapeEnd(text, i);
-    if (end == std::string_view::npos) return false;
-    if (text[end] == 'm') ApplySGR(EscapeParams(text, i, end), state);
-    i = end;
+namespace {
+
+// Whether the ESC at `esc` starts a sequence rather than lying inside the
+// one before it: something ends that one first.
+bool StartsSequence(std::string_view text, size_t esc) {
+  const size_t before = FindLast(text.data(), esc, kEsc);
+  if (before == std::string_view::npos) return true;
+  for (size_t i = before + 1; i < esc; ++i)
+    if (EndsSequence(text[i])) return true;
+  return false;
+}
+
+}  // namespace
+
+void CarrySGR(std::string_view text, AttrState& state) {
+  // Most coloured lines end in a reset, which decides the state alone:
+  // then the sequences before it need not be read.
+  const size_t last = FindLast(text.data(), text.size(), kEsc);
+  if (last == std::string_view::npos) return;
+  const size_t end = EscapeEnd(text, last);
+  if (end != std::string_view::npos && text[end] == 'm') {
+    const std::string_view params = EscapeParams(text, last, end);
+    if ((params == "0" || params.starts_with("0;")) && StartsSequence(text, last)) {
+      state = AttrState();
+      ApplySGR(params, state);
+      return;
+    }
   }
-  return true;
+  for (size_t i = text.find(kEsc); i != std::string_view::npos; i = text.find(kEsc, i + 1)) {
+    const size_t stop = EscapeEnd(text, i);
+    if (stop == std::string_view::npos) return;
+    if (text[stop] == 'm') ApplySGR(EscapeParams(text, i, stop), state);
+    i = stop;
+  }
 }
 
 Color ApplyColor(const AttrState& state, const TOptions& options, Color current) {

@@ -17,14 +17,17 @@ namespace ombrel {
 inline constexpr char kEsc = 27;
 inline constexpr std::string_view kFinalChars = "mpiJKgMDrusfCBAH)(lhRnc";
 
-// Every received byte inside a sequence is tested, so the test is a table.
-inline constexpr std::array<bool, 256> kIsFinalChar = [] {
-  std::array<bool, 256> table{};
-  for (char c : kFinalChars) table[static_cast<unsigned char>(c)] = true;
+// What ends a sequence: its final character, or a line end just after it.
+// Every byte inside a sequence is tested, so the test is a table.
+enum : uint8_t { kSequenceGoesOn = 0, kSequenceFinal = 1, kSequenceLineEnd = 2 };
+inline constexpr std::array<uint8_t, 256> kSequenceStop = [] {
+  std::array<uint8_t, 256> table{};
+  for (char c : kFinalChars) table[static_cast<unsigned char>(c)] = kSequenceFinal;
+  table['\r'] = table['\n'] = kSequenceLineEnd;
   return table;
 }();
 
-inline bool IsFinalChar(char c) { return kIsFinalChar[static_cast<unsigned char>(c)]; }
+inline bool EndsSequence(char c) { return kSequenceStop[static_cast<unsigned char>(c)] != kSequenceGoesOn; }
 
 // Index of the final character of the sequence whose ESC is at `esc`, or
 // npos when the text ends first; a CR or LF ends it just before itself.
@@ -47,8 +50,8 @@ void ApplySGR(std::string_view params, AttrState& state,
 void ApplySGR(std::string_view params, AttrState& state);
 
 // Applies every complete SGR sequence of `text` in order: the state a line
-// leaves for the next one. False when the text ends inside a sequence.
-bool CarrySGR(std::string_view text, AttrState& state);
+// leaves for the next one.
+void CarrySGR(std::string_view text, AttrState& state);
 
 // The font colour for text painted in `state`; codes without a colour of
 // their own leave `current` as it is.

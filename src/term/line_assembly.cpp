@@ -62,9 +62,8 @@ int VisibleCells(std::string_view s, size_t from, size_t to) {
 }  // namespace
 
 // Lines are cut from one working string in a single pass: runs of ordinary
-// bytes are skipped sixteen at a time, a line that ends within the width is
-// never searched for break points, and colours are followed as the
-// sequences go by, so a completed line is not read again.
+// bytes are skipped sixteen at a time, and a line that ends within the
+// width is never searched for break points.
 void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   // A CR LF cut in two by the end of a read still ends one line.
   const char skip = pendingPair_;
@@ -73,8 +72,6 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   const std::string margin = options_->margin;
   const long width = cols;
   const long marginCells = static_cast<long>(margin.size());
-  // Colours in the margin would be read again with each line it starts.
-  const bool plainMargin = margin.find(kEsc) == std::string::npos;
   const AssemblyScan saved = store_.scan;
   // The working string is our own: a trigger's local echo may re-enter and
   // change the store while we scan. Taking it costs nothing.
@@ -94,17 +91,15 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   // the next one past the width, so break positions start after it.
   long firstBreak = resume ? saved.firstBreak : (work.compare(0, margin.size(), margin) == 0 ? marginCells : 0);
   long cells = resume ? saved.cells : 0;
-  bool carryKnown = plainMargin && (resume ? saved.carryKnown : true);
-  AttrState lineCarry = resume ? saved.carry : carry_;
-  auto store = [&](size_t to, bool known) {
+  auto store = [&](size_t to) {
     StoreLine(start == 0 ? std::string_view() : std::string_view(margin), std::string_view(work).substr(start, to - start),
-              known ? &lineCarry : nullptr, checkTriggers);
+              checkTriggers);
   };
   size_t i = from;
   while (i < n) {
     const char c = d[i];
     if (c == kCR || c == kLF) {
-      store(i, carryKnown);
+      store(i);
       size_t next = i + 1;
       const char pair = (c == kCR) ? kLF : kCR;
       if (next < n && d[next] == pair) {
@@ -116,30 +111,19 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
       firstBreak = static_cast<long>(start);
       brk = -1;
       cells = marginCells;
-      carryKnown = plainMargin;
-      lineCarry = carry_;
       continue;
     }
     if (c == kEsc) {
       brk = static_cast<long>(i) - 1;
       const size_t end = EscapeEnd(work, i);
-      if (end == std::string::npos) {
-        carryKnown = false;
-        break;
-      }
-      if (carryKnown && d[end] == 'm') ApplySGR(EscapeParams(work, i, end), lineCarry);
+      if (end == std::string::npos) break;
       i = end + 1;
       continue;
     }
-    // A line that ends in this read within the width cannot wrap: only its
-    // colours matter up to the line end.
+    // A line that ends in this read within the width cannot wrap: nothing
+    // in it matters until the line end.
     const size_t eol = FindAnyOf(d, i, n, kCR, kLF, kLF);
     if (eol < n && cells + static_cast<long>(eol - i) <= width) {
-      for (size_t e = FindAnyOf(d, i, eol, kEsc, kEsc, kEsc); e < eol; e = FindAnyOf(d, e + 1, eol, kEsc, kEsc, kEsc)) {
-        const size_t end = EscapeEnd(work, e);
-        if (carryKnown && d[end] == 'm') ApplySGR(EscapeParams(work, e, end), lineCarry);
-        e = end;
-      }
       i = eol;
       continue;
     }
@@ -159,14 +143,10 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     // sequences alone and leave the next one a cell over the width.
     if (brk < firstBreak || VisibleCells(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(w) - 1;
     const size_t lineEnd = static_cast<size_t>(brk + 1);
-    store(lineEnd, false);
+    store(lineEnd);
     start = lineEnd;
     firstBreak = static_cast<long>(start);
     cells = marginCells + VisibleCells(work, start, w + 1);
-    // Sequences cut off before w were passed over as text: then the new
-    // line's colours are read from it once it is complete.
-    lineCarry = carry_;
-    carryKnown = plainMargin && CarrySGR(std::string_view(work).substr(start, w + 1 - start), lineCarry);
     i = w + 1;
   }
   store_.assembled += piece.size() + (n - from);
@@ -182,17 +162,12 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   SetCurrentLine(std::move(work));
   // A margin with a backspace in it would be erased by the next read.
   store_.scan = {margin.find(kBS) == std::string::npos, store_.CurrentText().size(), static_cast<int>(width), margin,
-                 brk, firstBreak, static_cast<int>(cells), carryKnown, lineCarry};
+                 brk, firstBreak, static_cast<int>(cells)};
 }
 
-std::string_view TermCore::StoreLine(std::string_view head, std::string_view text, const AttrState* carried,
-                                     bool checkTriggers) {
+std::string_view TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers) {
   const std::string_view stored = store_.Complete(head, text);
-  if (carried) {
-    carry_ = *carried;
-  } else {
-    CarrySGR(stored, carry_);
-  }
+  CarrySGR(stored, carry_);
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);
@@ -201,7 +176,7 @@ std::string_view TermCore::StoreLine(std::string_view head, std::string_view tex
 }
 
 void TermCore::NewLine(std::string_view lineText, bool checkTriggers) {
-  StoreLine({}, lineText, nullptr, checkTriggers);
+  StoreLine({}, lineText, checkTriggers);
 }
 
 void TermCore::SetCurrentLine(std::string lineText) {

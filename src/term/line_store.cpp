@@ -1,56 +1,53 @@
 #include "term/line_store.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
+#include <new>
+
 
 namespace ombrel {
 
-TextArena::Span TextArena::Append(std::string_view head, std::string_view text) {
-  Span s;
+void TextArena::Free::operator()(char* p) const { std::free(p); }
+
+char* TextArena::NewBlock(size_t size) {
+  char* p = static_cast<char*>(std::malloc(size));
+  if (!p) throw std::bad_alloc();
+  blocks_.emplace_back(p);
+  reserved_ += size;
+  return p;
+}
+
+TextArena::Span TextArena::AppendElsewhere(std::string_view head, std::string_view text) {
   // A record counts in 32 bits: a line of over 4 GiB of sequences keeps
   // its first 4 GiB.
-  if (head.size() + text.size() > UINT32_MAX) text = text.substr(0, UINT32_MAX - std::min<size_t>(head.size(), UINT32_MAX));
   if (head.size() > UINT32_MAX) head = head.substr(0, UINT32_MAX);
+  if (head.size() + text.size() > UINT32_MAX) text = text.substr(0, UINT32_MAX - head.size());
   const size_t size = head.size() + text.size();
-  s.length = static_cast<uint32_t>(size);
+  Span s{0, 0, static_cast<uint32_t>(size)};
   if (size == 0) return s;
+  char* out;
   if (size > kBlockSize / 4) {
     // A long line would waste the rest of a shared block; the shared one
     // stays open for the lines after it.
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-    reserved_ += size;
+    out = NewBlock(size);
     s.block = static_cast<uint32_t>(blocks_.size() - 1);
   } else {
-    if (fill_ < 0 || used_ + size > kBlockSize) {
-      blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
-      reserved_ += kBlockSize;
-      fill_ = static_cast<int64_t>(blocks_.size() - 1);
-      used_ = 0;
-    }
+    out = NewBlock(kBlockSize);
+    fill_ = blocks_.size() - 1;
+    used_ = size;
     s.block = static_cast<uint32_t>(fill_);
-    s.offset = static_cast<uint32_t>(used_);
-    used_ += size;
   }
-  char* out = blocks_[s.block].get() + s.offset;
-  if (!head.empty()) std::memcpy(out, head.data(), head.size());
-  if (!text.empty()) std::memcpy(out + head.size(), text.data(), text.size());
+  std::memcpy(out, head.data(), head.size());
+  std::memcpy(out + head.size(), text.data(), text.size());
   return s;
 }
 
 void TextArena::Clear() {
   blocks_.clear();
   blocks_.shrink_to_fit();
-  fill_ = -1;
-  used_ = 0;
+  fill_ = 0;
+  used_ = kBlockSize;
   reserved_ = 0;
-}
-
-std::string_view LineStore::Complete(std::string_view head, std::string_view text) {
-  const Record r{arena_.Append(head, text), currentStart_};
-  records_.push_back(r);
-  current_.clear();
-  scan.valid = false;
-  return arena_.Get(r.span);
 }
 
 void LineStore::Clear() {

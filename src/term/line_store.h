@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,7 +46,7 @@ class StableBlocks {
   size_t size_ = 0;
 };
 
-// Text of completed lines, back to back in blocks of 1 MiB; a line too long
+// Text of completed lines, back to back in blocks of 2 MiB; a line too long
 // to share a block gets one of its own.
 class TextArena {
  public:
@@ -53,7 +54,16 @@ class TextArena {
     uint32_t block = 0, offset = 0, length = 0;
   };
   // Stores head and text back to back as one span.
-  Span Append(std::string_view head, std::string_view text);
+  Span Append(std::string_view head, std::string_view text) {
+    const size_t size = head.size() + text.size();
+    if (size == 0 || size > kBlockSize - used_ || size > kBlockSize / 4) return AppendElsewhere(head, text);
+    const Span s{static_cast<uint32_t>(fill_), static_cast<uint32_t>(used_), static_cast<uint32_t>(size)};
+    char* out = blocks_[fill_].get() + used_;
+    std::memcpy(out, head.data(), head.size());
+    std::memcpy(out + head.size(), text.data(), text.size());
+    used_ += size;
+    return s;
+  }
   std::string_view Get(Span s) const {
     return s.length ? std::string_view(blocks_[s.block].get() + s.offset, s.length) : std::string_view();
   }
@@ -62,10 +72,16 @@ class TextArena {
   size_t Reserved() const { return reserved_; }
 
  private:
-  static constexpr size_t kBlockSize = size_t{1} << 20;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  int64_t fill_ = -1;  // the shared block being filled
-  size_t used_ = 0;    // of the shared block
+  static constexpr size_t kBlockSize = size_t{2} << 20;
+  struct Free {
+    void operator()(char* p) const;
+  };
+  Span AppendElsewhere(std::string_view head, std::string_view text);
+  char* NewBlock(size_t size);
+
+  std::vector<std::unique_ptr<char[], Free>> blocks_;
+  size_t fill_ = 0;             // the shared block being filled
+  size_t used_ = kBlockSize;    // of the shared block: none yet
   size_t reserved_ = 0;
 };
 
@@ -78,10 +94,6 @@ struct AssemblyScan {
   std::string margin;
   long brk = -1, firstBreak = 0;
   int cells = 0;
-  // The colours after the sequences scanned so far, when every one of them
-  // was complete and the line start held none of its own.
-  bool carryKnown = false;
-  AttrState carry;
 };
 
 struct StoredLine {
@@ -111,7 +123,13 @@ class LineStore {
   // Stores head and text as the current line's final text, for good, and
   // starts an empty line after it; its start state follows with
   // StartCurrent. Returns the stored text, which never moves.
-  std::string_view Complete(std::string_view head, std::string_view text);
+  std::string_view Complete(std::string_view head, std::string_view text) {
+    const Record r{arena_.Append(head, text), currentStart_};
+    records_.push_back(r);
+    current_.clear();
+    scan.valid = false;
+    return arena_.Get(r.span);
+  }
   void StartCurrent(std::string_view text, AttrState start) {
     current_.assign(text);
     currentStart_ = start;

@@ -66,7 +66,36 @@ void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   if (events_.repaint) events_.repaint(*this);
 }
 
+namespace {
+
+// Whether `text` may hold a sequence the terminal uses up: those end in
+// 'J', or are ESC x 5 n and ESC x 6 n.
+bool MayConsume(std::string_view text) {
+  return text.find('J') != std::string_view::npos || text.find("5n") != std::string_view::npos ||
+         text.find("6n") != std::string_view::npos;
+}
+
+// The first sequence the text ends inside of, or npos: one that neither a
+// final character nor a line end follows.
+size_t CutOffSequence(std::string_view text) {
+  size_t i = text.size();
+  while (i > 0 && !EndsSequence(text[i - 1])) --i;
+  return text.find(kEsc, i);
+}
+
+}  // namespace
+
 void TermCore::SplitAtEscapes(const std::string& text, bool received) {
+  // Most reads use up no sequence: they are one piece, cut only where a
+  // sequence is cut off by the end of the read.
+  if (options_->ansi && !MayConsume(text)) {
+    const size_t cut = CutOffSequence(text);
+    const std::string_view whole(text);
+    if (cut != 0 && !whole.empty()) AddText(whole.substr(0, cut), received);
+    if (cut != std::string_view::npos && received && text.size() - cut <= kMaxEscapeTail)
+      escapeTail_ = text.substr(cut);
+    return;
+  }
   size_t pieceStart = 0;
   size_t pos = 0;
   while ((pos = text.find(kEsc, pos)) != std::string::npos) {

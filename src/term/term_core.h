@@ -104,10 +104,8 @@ class TermCore : public CommandTarget {
   std::string RunTelnet(std::string block);
   void BindParser();
   void SplitAtEscapes(const std::string& text, bool received);
-  // Completes the current line as head + text; `carried` is the colour state
-  // after it when the caller followed it, else it is read from the text.
-  std::string_view StoreLine(std::string_view head, std::string_view text, const AttrState* carried,
-                             bool checkTriggers);
+  // Completes the current line as head + text.
+  std::string_view StoreLine(std::string_view head, std::string_view text, bool checkTriggers);
   void LogLine(std::string_view lineText);
   void ErrorBox(const std::string& text, const std::string& caption);
 

@@ -1,54 +1,88 @@
 #include "term/trigger_filter.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "util/byte_scan.h"
+
 namespace ombrel {
+
+namespace {
+
+// How often a byte turns up in what MUDs send, roughly: spaces and the
+// common lower-case letters most, capitals and rare marks least. Parts of
+// colour sequences are as common as spaces.
+int Commonness(unsigned char c) {
+  static constexpr std::string_view kLetters = "etaoinshrdlucmfwypvbgkjqxz";
+  if (c == ' ' || c == 27 || c == '[' || c == ';' || c == 'm') return 100;
+  if (const size_t at = kLetters.find(static_cast<char>(c)); at != std::string_view::npos)
+    return 90 - static_cast<int>(at);
+  if (c == '.' || c == ',' || c == '\'' || c == '-') return 60;
+  if (c >= '0' && c <= '9') return 40;
+  if (c >= 'A' && c <= 'Z') return 30;
+  return 10;
+}
+
+}  // namespace
 
 void TriggerFilter::Update(const std::vector<TTrigger>& triggers) {
   bool same = triggers.size() == strings_.size();
   for (size_t k = 0; same && k < triggers.size(); ++k) same = triggers[k].string == strings_[k];
   if (same) return;
   strings_.clear();
-  pairSeen_.fill(0);
-  firstByte_.fill(false);
-  std::fill(pairSlot_.begin(), pairSlot_.end(), -1);
-  byPair_.clear();
   for (auto& list : byByte_) list.clear();
+  isProbe_.fill(false);
+  probeBytes_.clear();
   for (size_t k = 0; k < triggers.size(); ++k) {
     const std::string& s = triggers[k].string;
     strings_.push_back(s);
-    if (!s.empty()) firstByte_[static_cast<unsigned char>(s[0])] = true;
-    if (s.size() == 1) {
-      byByte_[static_cast<unsigned char>(s[0])].push_back(static_cast<int>(k));
-    } else if (s.size() >= 2) {
-      const uint16_t p = Pair(s[0], s[1]);
-      pairSeen_[p >> 6] |= uint64_t{1} << (p & 63);
-      if (pairSlot_[p] < 0) {
-        pairSlot_[p] = static_cast<int32_t>(byPair_.size());
-        byPair_.emplace_back();
-      }
-      byPair_[pairSlot_[p]].push_back(static_cast<int>(k));
-    }
+    if (s.empty()) continue;
+    // A byte already searched for costs nothing more, when it is about as
+    // rare as the string's rarest.
+    size_t best = 0;
+    auto cost = [&](size_t i) {
+      const auto c = static_cast<unsigned char>(s[i]);
+      return Commonness(c) - (isProbe_[c] ? 15 : 0);
+    };
+    for (size_t i = 1; i < s.size(); ++i)
+      if (cost(i) < cost(best)) best = i;
+    const auto c = static_cast<unsigned char>(s[best]);
+    byByte_[c].push_back({static_cast<int>(k), best});
+    if (!isProbe_[c]) probeBytes_.push_back(static_cast<char>(c));
+    isProbe_[c] = true;
   }
-  candidates_.assign(strings_.size(), 0);
+  matches_.assign(strings_.size(), 0);
   marked_ = false;
 }
 
-bool TriggerFilter::Scan(std::string_view line) {
-  // Most lines mark nothing, so the marks are cleared only after some.
-  if (marked_) std::fill(candidates_.begin(), candidates_.end(), 0);
-  marked_ = false;
-  const auto* s = reinterpret_cast<const unsigned char*>(line.data());
-  const size_t n = line.size();
-  auto mark = [this](const std::vector<int>& list) {
-    for (int k : list) candidates_[k] = 1;
-    marked_ = marked_ || !list.empty();
-  };
-  for (size_t i = 0; i < n; ++i) {
-    if (!firstByte_[s[i]]) continue;
-    mark(byByte_[s[i]]);
-    if (i + 1 < n) {
-      const uint16_t p = Pair(s[i], s[i + 1]);
-      if (pairSeen_[p >> 6] & (uint64_t{1} << (p & 63))) mark(byPair_[pairSlot_[p]]);
+void TriggerFilter::Check(std::string_view line, size_t at) {
+  for (const Probe& p : byByte_[static_cast<unsigned char>(line[at])]) {
+    const std::string& s = strings_[p.trigger];
+    if (matches_[p.trigger] || at < p.offset || at - p.offset + s.size() > line.size()) continue;
+    const char* from = line.data() + at - p.offset;
+    // Strings that share their start, as "You are hungry 1" to "19" do,
+    // mostly differ at their end: that byte first.
+    if (from[s.size() - 1] == s.back() && std::memcmp(from, s.data(), s.size()) == 0) {
+      matches_[p.trigger] = 1;
+      marked_ = true;
     }
+  }
+}
+
+bool TriggerFilter::Scan(std::string_view line) {
+  // Most lines match nothing, so the marks are cleared only after some.
+  if (marked_) std::fill(matches_.begin(), matches_.end(), 0);
+  marked_ = false;
+  const char* d = line.data();
+  const size_t n = line.size();
+  if (probeBytes_.size() <= 3 && !probeBytes_.empty()) {
+    const char a = probeBytes_[0];
+    const char b = probeBytes_[std::min<size_t>(1, probeBytes_.size() - 1)];
+    const char c = probeBytes_.back();
+    for (size_t i = FindAnyOf(d, 0, n, a, b, c); i < n; i = FindAnyOf(d, i + 1, n, a, b, c)) Check(line, i);
+  } else if (!probeBytes_.empty()) {
+    for (size_t i = 0; i < n; ++i)
+      if (isProbe_[static_cast<unsigned char>(d[i])]) Check(line, i);
   }
   return marked_;
 }

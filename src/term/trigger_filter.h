@@ -1,6 +1,7 @@
-// A pre-filter for the trigger strings: one pass over a line tells which
-// triggers could occur in it, so twenty triggers do not cost twenty scans
-// of every line received.
+// Finds which trigger strings occur in a line in one pass. Each string is
+// looked for through its rarest byte: the line is searched for those few
+// bytes sixteen at a time, and only where one stands is a string compared,
+// so twenty triggers cost about as much as one.
 #pragma once
 
 #include <array>
@@ -18,24 +19,23 @@ class TriggerFilter {
   // Rebuilds the tables when the trigger strings differ from the last ones.
   void Update(const std::vector<TTrigger>& triggers);
   size_t Size() const { return strings_.size(); }
-  // Whether some trigger's string may occur in `line`; then entry k of
-  // Candidates() is set for each trigger k that may, and still needs the
-  // exact test.
+  // Whether some trigger's string occurs in `line`; entry k of Matches()
+  // then tells whether trigger k's does. Empty strings never match.
   bool Scan(std::string_view line);
-  const std::vector<char>& Candidates() const { return candidates_; }
+  const std::vector<char>& Matches() const { return matches_; }
 
  private:
-  static uint16_t Pair(unsigned char a, unsigned char b) { return static_cast<uint16_t>(a << 8 | b); }
+  struct Probe {
+    int trigger;
+    size_t offset;  // of the probe byte in the trigger's string
+  };
+  void Check(std::string_view line, size_t at);
 
   std::vector<std::string> strings_;
-  // Triggers by the first two bytes of their string; one-byte strings by
-  // their byte.
-  std::array<bool, 256> firstByte_{};  // the first byte of some string
-  std::array<uint64_t, 1024> pairSeen_{};
-  std::vector<std::vector<int>> byPair_;  // indexed through pairSlot_
-  std::vector<int32_t> pairSlot_ = std::vector<int32_t>(65536, -1);
-  std::array<std::vector<int>, 256> byByte_;
-  std::vector<char> candidates_;
+  std::array<std::vector<Probe>, 256> byByte_;
+  std::array<bool, 256> isProbe_{};
+  std::vector<char> probeBytes_;  // distinct, in the order first chosen
+  std::vector<char> matches_;
   bool marked_ = false;
 };
 

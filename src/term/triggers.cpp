@@ -14,11 +14,10 @@ void TermCore::RunTriggers(std::string_view line) {
   if (!triggerFilter_.Scan(line)) return;
   // Our own copy: an echo below may complete lines (an erase display does)
   // and so run the triggers again, which refills the filter's list.
-  const std::vector<char> candidates = triggerFilter_.Candidates();
-  for (size_t k = 0; k < options_->triggers.size() && k < candidates.size(); ++k) {
+  const std::vector<char> matches = triggerFilter_.Matches();
+  for (size_t k = 0; k < options_->triggers.size() && k < matches.size(); ++k) {
     const TTrigger& trigger = options_->triggers[k];
-    if (!candidates[k] || trigger.string.empty() || line.find(trigger.string) == std::string_view::npos)
-      continue;
+    if (!matches[k]) continue;
     if (trigger.textenabled) {
       std::string text;
       for (const auto& line : trigger.text) text += line + "\r\n";

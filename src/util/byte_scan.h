@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -25,6 +26,18 @@ inline size_t FindAnyOf(const char* d, size_t i, size_t n, char a, char b, char 
   for (; i < n; ++i)
     if (d[i] == a || d[i] == b || d[i] == c) return i;
   return n;
+}
+
+// Index of the last byte in d[0, n) equal to c; npos when none is.
+inline size_t FindLast(const char* d, size_t n, char c) {
+#if defined(__GLIBC__)
+  const void* hit = ::memrchr(d, c, n);
+  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - d) : static_cast<size_t>(-1);
+#else
+  while (n > 0)
+    if (d[--n] == c) return n;
+  return static_cast<size_t>(-1);
+#endif
 }
 
 }  // namespace ombrel
