@@ -2,12 +2,16 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <chrono>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <filesystem>
 #include <fstream>
 
 #include "mud_text.h"
 #include "term/term_core.h"
+#include "term/term_view.h"
 
 namespace ombrel {
 namespace {
@@ -74,6 +78,58 @@ void BM_ClearAfterAMillionLines(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ClearAfterAMillionLines)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// A store of `lines` coloured lines, filled once and kept for the benchmarks
+// that only read it. Growing it also records the longest single read.
+struct BigStore {
+  TOptions options;
+  TermCore term{&options};
+  double longestReadMs = 0;
+  explicit BigStore(int lines) {
+    options.ansi = true;
+    const std::string text = bench::ColouredText(64 << 20);
+    for (size_t i = 0; term.curline() < lines; i = (i + 4096) % (text.size() - 4096)) {
+      const auto t0 = std::chrono::steady_clock::now();
+      term.WriteText(text.substr(i, 4096), false);
+      const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+      longestReadMs = std::max(longestReadMs, ms);
+    }
+  }
+};
+
+BigStore& Store(int lines) {
+  static std::map<int, std::unique_ptr<BigStore>> stores;
+  auto& s = stores[lines];
+  if (!s) s = std::make_unique<BigStore>(lines);
+  return *s;
+}
+
+void BM_GrowTo(benchmark::State& state) {
+  for (auto _ : state) {
+    BigStore s(static_cast<int>(state.range(0)));
+    state.counters["longest_read_ms"] = s.longestReadMs;
+  }
+}
+BENCHMARK(BM_GrowTo)->Arg(10'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Find from the top of the store, as the find dialog starts it.
+void Find(benchmark::State& state, const std::string& text) {
+  BigStore& s = Store(static_cast<int>(state.range(0)));
+  TermView view(s.term);
+  bool found = false;
+  for (auto _ : state) found = view.FindText(text, false, false);
+  state.counters["found_line"] = found ? view.selstartline : -1;
+}
+void BM_FindNoMatch(benchmark::State& state) { Find(state, "xyzzy the magic word"); }
+BENCHMARK(BM_FindNoMatch)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// The last line holds the only match.
+void BM_FindInLastLine(benchmark::State& state) {
+  BigStore& s = Store(static_cast<int>(state.range(0)));
+  s.term.WriteText("\x1b[1;31mThe Plugh Stone\x1b[0m glows.\r\n", false);
+  Find(state, "plugh stone");
+}
+BENCHMARK(BM_FindInLastLine)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace ombrel

@@ -31,6 +31,19 @@ class LineMatcher {
     anyFirst_ = variants > 2;
   }
 
+  // Whether the pattern occurs anywhere in the visible text of `t`. Only
+  // its first byte is searched for, sequences and all; a hit inside a
+  // sequence is passed over.
+  bool Occurs(std::string_view t) const {
+    if (anyFirst_) return Find(t, 1, INT_MAX) != 0;
+    const char* d = t.data();
+    const size_t n = t.size();
+    for (size_t i = FindAnyOf(d, 0, n, firsts_[0], firsts_[1], firsts_[1]); i < n;
+         i = FindAnyOf(d, i + 1, n, firsts_[0], firsts_[1], firsts_[1]))
+      if (!InsideSequence(t, i) && MatchesAt(t, i)) return true;
+    return false;
+  }
+
   // The visible column (1-based) where the pattern starts in `t`, matched
   // within columns from..to; 0 when it is not there.
   int Find(std::string_view t, int from, int to) const {
@@ -56,6 +69,16 @@ class LineMatcher {
   }
 
  private:
+  // A byte lies inside a sequence when nothing ends the one begun by the
+  // nearest ESC before it; one ESC inside another's sequence changes nothing.
+  static bool InsideSequence(std::string_view t, size_t i) {
+    const size_t esc = FindLast(t.data(), i, kEsc);
+    if (esc == std::string_view::npos) return false;
+    for (size_t k = esc + 1; k < i; ++k)
+      if (EndsSequence(t[k])) return false;
+    return true;
+  }
+
   bool MatchesAt(std::string_view t, size_t i) const {
     for (size_t k = 0; k < pattern_.size();) {
       if (i >= t.size()) return false;
@@ -110,6 +133,9 @@ bool TermView::FindNext() {
     const std::string_view stored = LineText(line);
     const int from = (line == findline) ? findcol : 1;
     const int to = (line == findendline) ? findendcol : INT_MAX;
+    // Most lines hold no match: they are passed over without counting
+    // columns.
+    if (from == 1 && to == INT_MAX && !matcher.Occurs(stored)) continue;
     const int first = matcher.Find(stored, from, to);
     if (first == 0) continue;
     const int lastCol = first + static_cast<int>(findtext.size()) - 1;

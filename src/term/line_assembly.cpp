@@ -165,14 +165,16 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
                  brk, firstBreak, static_cast<int>(cells)};
 }
 
-std::string_view TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers) {
-  const std::string_view stored = store_.Complete(head, text);
+void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers) {
+  Stored(store_.Complete(head, text), checkTriggers);
+}
+
+void TermCore::Stored(std::string_view stored, bool checkTriggers) {
   CarrySGR(stored, carry_);
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);
   if (checkTriggers) RunTriggers(stored);
-  return stored;
 }
 
 void TermCore::NewLine(std::string_view lineText, bool checkTriggers) {

@@ -12,9 +12,17 @@ void TextArena::Free::operator()(char* p) const { std::free(p); }
 char* TextArena::NewBlock(size_t size) {
   char* p = static_cast<char*>(std::malloc(size));
   if (!p) throw std::bad_alloc();
-  blocks_.emplace_back(p);
+  owned_.emplace_back(p);
+  blocks_.push_back(p);
   reserved_ += size;
   return p;
+}
+
+uint32_t TextArena::Adopt(std::string text) {
+  reserved_ += text.capacity();
+  adopted_.push_back(std::make_unique<std::string>(std::move(text)));
+  blocks_.push_back(adopted_.back()->data());
+  return static_cast<uint32_t>(blocks_.size() - 1);
 }
 
 TextArena::Span TextArena::AppendElsewhere(std::string_view head, std::string_view text) {
@@ -45,6 +53,10 @@ TextArena::Span TextArena::AppendElsewhere(std::string_view head, std::string_vi
 void TextArena::Clear() {
   blocks_.clear();
   blocks_.shrink_to_fit();
+  owned_.clear();
+  owned_.shrink_to_fit();
+  adopted_.clear();
+  adopted_.shrink_to_fit();
   fill_ = 0;
   used_ = kBlockSize;
   reserved_ = 0;

@@ -58,15 +58,18 @@ class TextArena {
     const size_t size = head.size() + text.size();
     if (size == 0 || size > kBlockSize - used_ || size > kBlockSize / 4) return AppendElsewhere(head, text);
     const Span s{static_cast<uint32_t>(fill_), static_cast<uint32_t>(used_), static_cast<uint32_t>(size)};
-    char* out = blocks_[fill_].get() + used_;
+    char* out = blocks_[fill_] + used_;
     std::memcpy(out, head.data(), head.size());
     std::memcpy(out + head.size(), text.data(), text.size());
     used_ += size;
     return s;
   }
   std::string_view Get(Span s) const {
-    return s.length ? std::string_view(blocks_[s.block].get() + s.offset, s.length) : std::string_view();
+    return s.length ? std::string_view(blocks_[s.block] + s.offset, s.length) : std::string_view();
   }
+  // Keeps `text` as a block of its own, where lines can be stored without
+  // a copy; returns the block's number.
+  uint32_t Adopt(std::string text);
   void Clear();
   // Bytes held, used or not.
   size_t Reserved() const { return reserved_; }
@@ -79,7 +82,9 @@ class TextArena {
   Span AppendElsewhere(std::string_view head, std::string_view text);
   char* NewBlock(size_t size);
 
-  std::vector<std::unique_ptr<char[], Free>> blocks_;
+  std::vector<char*> blocks_;
+  std::vector<std::unique_ptr<char[], Free>> owned_;
+  std::vector<std::unique_ptr<std::string>> adopted_;  // never moved, so their text stays put
   size_t fill_ = 0;             // the shared block being filled
   size_t used_ = kBlockSize;    // of the shared block: none yet
   size_t reserved_ = 0;
@@ -125,6 +130,24 @@ class LineStore {
   // StartCurrent. Returns the stored text, which never moves.
   std::string_view Complete(std::string_view head, std::string_view text) {
     const Record r{arena_.Append(head, text), currentStart_};
+    records_.push_back(r);
+    current_.clear();
+    scan.valid = false;
+    return arena_.Get(r.span);
+  }
+  // For text that is to be stored as it stands, many lines at once: the
+  // store keeps it, and CompleteIn stores a line that lies within it.
+  struct Kept {
+    uint32_t block;
+    std::string_view text;
+  };
+  Kept Keep(std::string text) {
+    const size_t size = text.size();
+    const uint32_t block = arena_.Adopt(std::move(text));
+    return {block, arena_.Get({block, 0, static_cast<uint32_t>(size)})};
+  }
+  std::string_view CompleteIn(uint32_t block, size_t offset, size_t length) {
+    const Record r{{block, static_cast<uint32_t>(offset), static_cast<uint32_t>(length)}, currentStart_};
     records_.push_back(r);
     current_.clear();
     scan.valid = false;

@@ -105,7 +105,10 @@ class TermCore : public CommandTarget {
   void BindParser();
   void SplitAtEscapes(const std::string& text, bool received);
   // Completes the current line as head + text.
-  std::string_view StoreLine(std::string_view head, std::string_view text, bool checkTriggers);
+  void StoreLine(std::string_view head, std::string_view text, bool checkTriggers);
+  // What follows a line's completion: the colours it carries on, the next
+  // line's start, its log and its triggers.
+  void Stored(std::string_view stored, bool checkTriggers);
   void LogLine(std::string_view lineText);
   void ErrorBox(const std::string& text, const std::string& caption);
 

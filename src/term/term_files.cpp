@@ -82,12 +82,20 @@ void TermCore::LoadLog(const std::string& fileName) {
     return;
   }
   ClearTerminal();
+  // The store keeps the file's text as it was read and its lines where they
+  // lie in it, unless the file is too large for a block to address.
+  const bool inPlace = data.size() <= UINT32_MAX;
+  const LineStore::Kept kept = inPlace ? store_.Keep(std::move(data)) : LineStore::Kept{0, data};
+  const std::string_view all = kept.text;
   // A line ends at CR LF, CR or LF, as text files are read.
-  const std::string_view all = data;
   size_t i = 0;
   while (i < all.size()) {
     const size_t end = FindAnyOf(all.data(), i, all.size(), '\r', '\n', '\n');
-    NewLine(all.substr(i, end - i), false);
+    if (inPlace) {
+      Stored(store_.CompleteIn(kept.block, i, end - i), false);
+    } else {
+      NewLine(all.substr(i, end - i), false);
+    }
     if (end == all.size()) break;
     i = end + 1;
     if (all[end] == '\r' && i < all.size() && all[i] == '\n') ++i;

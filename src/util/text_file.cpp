@@ -1,6 +1,7 @@
 #include "util/text_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,9 +17,14 @@ ReadResult ReadFileBytes(const std::string& path, std::string& bytes) {
     if (errno == ENOENT || errno == ENOTDIR) return {true, false, {}};
     return {false, true, "cannot open " + path + ": " + std::strerror(errno)};
   }
-  char chunk[65536];
+  // Read straight into a buffer of the file's size: a log of hundreds of
+  // megabytes is then neither copied twice nor moved as it grows.
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
+  size_t have = 0;
   for (;;) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (have == bytes.size()) bytes.resize(have + 65536);  // the file grew, or its size is unknown
+    ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -27,8 +33,9 @@ ReadResult ReadFileBytes(const std::string& path, std::string& bytes) {
       bytes.clear();
       return {false, true, "cannot read " + path + ": " + std::strerror(saved)};
     }
-    bytes.append(chunk, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
+  bytes.resize(have);
   ::close(fd);
   return {};
 }
