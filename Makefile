@@ -1,6 +1,6 @@
 BUILD ?= build
 
-.PHONY: setup build run test coverage fuzz clean
+.PHONY: setup build run test coverage fuzz bench-e2e clean
 
 setup:
 	@BUILD=$(BUILD) tools/setup.sh
@@ -23,6 +23,14 @@ coverage:
 fuzz:
 	@FUZZ=1 tools/setup.sh
 	FUZZ_SECONDS=$(or $(FUZZ_SECONDS),60) tools/fuzz.sh
+
+# tintin++ and the real program on the same 50 MB flood, PAIRS times;
+# the script installs tintin++, tmux, Xvfb and openbox when missing.
+bench-e2e:
+	@BUILD=build-rel tools/setup.sh
+	cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-rel -j2 --target ombrel mud_test_server
+	bench/e2e_vs_tintin.sh build-rel/ombrel
 
 clean:
 	rm -rf $(BUILD) build-coverage build-fuzz

@@ -3,7 +3,7 @@
 // client at a time and ends by itself when its time is up.
 //
 //   mud_test_server [--port N] [--timeout SEC] [--once] [--no-do]
-//                   [--chunk N] [--delay-ms MS] [--stream LINES]
+//                   [--chunk N] [--delay-ms MS] [--stream LINES [--until-reply]]
 //
 // Once listening it prints "PORT <n>" on a line of its own (port 0, the
 // default, takes a free one). For each client it sends a coloured banner,
@@ -33,7 +33,12 @@
 //
 // --chunk N cuts everything it sends into writes of N bytes (--delay-ms
 // apart, 20 by default), telnet commands and escape sequences included.
-// --stream N sends N stream lines after the banner and then closes.
+// --stream N sends N stream lines after the banner and then closes. With
+// --until-reply it first waits for the client to send a line back (a
+// trigger on the last line, say): the bytes having left the server is not
+// the client having read them, its reply is. It then prints
+// "REPLY <seconds> <bytes>", the time from the connection to the reply and
+// the bytes sent, or "NO REPLY" when the client left or time ran out.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -65,6 +70,7 @@ struct Settings {
   size_t chunk = 0;
   int delayMs = 20;
   long streamLines = -1;
+  bool untilReply = false;
 };
 
 Settings settings;
@@ -93,6 +99,7 @@ class Session {
     }
     if (settings.streamLines >= 0) {
       Stream(settings.streamLines);
+      if (settings.untilReply) AwaitReply();
       return;
     }
     Write("> ");
@@ -122,6 +129,7 @@ class Session {
         alive_ = false;
         return;
       }
+      sent_ += static_cast<size_t>(n);
       data += n;
       size -= static_cast<size_t>(n);
     }
@@ -246,6 +254,10 @@ class Session {
   }
 
   void Line(const std::string& line) {
+    if (awaitingReply_) {
+      awaitingReply_ = false;
+      return;
+    }
     Write("You said: " + line + "\r\n");
     if (line == "quit") {
       Write("Goodbye.\r\n");
@@ -313,6 +325,26 @@ class Session {
     }
   }
 
+  // Telnet answers on the way are taken in as usual; the first line is the reply.
+  void AwaitReply() {
+    awaitingReply_ = true;
+    char buf[4096];
+    while (awaitingReply_ && alive_ && !TimeUp()) {
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, MsLeft()) <= 0) continue;
+      ssize_t got = recv(fd_, buf, sizeof buf, 0);
+      if (got <= 0) break;
+      for (ssize_t i = 0; i < got && awaitingReply_; ++i) Feed(static_cast<unsigned char>(buf[i]));
+    }
+    if (awaitingReply_) {
+      std::printf("NO REPLY\n");
+    } else {
+      const std::chrono::duration<double> took = Clock::now() - started_;
+      std::printf("REPLY %.3f %zu\n", took.count(), sent_);
+    }
+    std::fflush(stdout);
+  }
+
   // Takes in what the client sends for a while, as a server busy elsewhere.
   void Listen(int ms) {
     const auto until = Clock::now() + std::chrono::milliseconds(ms);
@@ -356,6 +388,9 @@ class Session {
   }
 
   int fd_;
+  const Clock::time_point started_ = Clock::now();
+  size_t sent_ = 0;
+  bool awaitingReply_ = false;
   bool alive_ = true;
   State state_ = Data;
   unsigned char verb_ = 0;
@@ -378,6 +413,8 @@ bool ParseArgs(int argc, char** argv) {
       settings.once = true;
     } else if (a == "--no-do") {
       settings.sendDo = false;
+    } else if (a == "--until-reply") {
+      settings.untilReply = true;
     } else if ((a == "--port" || a == "--timeout" || a == "--chunk" || a == "--delay-ms" ||
                 a == "--stream") &&
                (v = value())) {
