@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "util/byte_scan.h"
 
@@ -47,22 +48,38 @@ void TriggerFilter::Update(const std::vector<TTrigger>& triggers) {
     for (size_t i = 1; i < s.size(); ++i)
       if (cost(i) < cost(best)) best = i;
     const auto c = static_cast<unsigned char>(s[best]);
-    byByte_[c].push_back({static_cast<int>(k), best});
+    Probe probe{static_cast<int>(k), best, 0, 0};
+    const size_t headSize = std::min<size_t>(8, s.size());
+    std::memcpy(&probe.head, s.data(), headSize);
+    probe.mask = headSize == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * headSize)) - 1;
+    byByte_[c].push_back(probe);
     if (!isProbe_[c]) probeBytes_.push_back(static_cast<char>(c));
     isProbe_[c] = true;
   }
+  // Strings that start alike sit together, so a line that differs from
+  // their start is told so once for all of them.
+  for (auto& list : byByte_)
+    std::stable_sort(list.begin(), list.end(), [](const Probe& a, const Probe& b) {
+      return std::tie(a.offset, a.head, a.mask) < std::tie(b.offset, b.head, b.mask);
+    });
   matches_.assign(strings_.size(), 0);
   marked_ = false;
 }
 
 void TriggerFilter::Check(std::string_view line, size_t at) {
+  const Probe* failed = nullptr;  // the last probe whose start the line lacks
   for (const Probe& p : byByte_[static_cast<unsigned char>(line[at])]) {
     const std::string& s = strings_[p.trigger];
     if (matches_[p.trigger] || at < p.offset || at - p.offset + s.size() > line.size()) continue;
+    if (failed && failed->offset == p.offset && failed->head == p.head && failed->mask == p.mask) continue;
     const char* from = line.data() + at - p.offset;
-    // Strings that share their start, as "You are hungry 1" to "19" do,
-    // mostly differ at their end: that byte first.
-    if (from[s.size() - 1] == s.back() && std::memcmp(from, s.data(), s.size()) == 0) {
+    uint64_t head = 0;
+    std::memcpy(&head, from, std::min<size_t>(8, s.size()));
+    if ((head & p.mask) != p.head) {
+      failed = &p;
+      continue;
+    }
+    if (s.size() <= 8 || std::memcmp(from + 8, s.data() + 8, s.size() - 8) == 0) {
       matches_[p.trigger] = 1;
       marked_ = true;
     }

@@ -28,6 +28,8 @@ class TriggerFilter {
   struct Probe {
     int trigger;
     size_t offset;  // of the probe byte in the trigger's string
+    uint64_t head;  // the string's first bytes, up to eight
+    uint64_t mask;  // which bytes of `head` count
   };
   void Check(std::string_view line, size_t at);
 
