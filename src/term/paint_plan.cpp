@@ -37,10 +37,19 @@ int PositionOfVisible(std::string_view text, int n) {
 
 PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
   PaintPlan plan;
+  BuildPaintPlan(measure, plan);
+  return plan;
+}
+
+void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const {
+  // Runs are overwritten in place: a window that paints every frame into
+  // the same plan reuses the room of the strings it had.
+  size_t used = 0;
+  plan.inverted.clear();
+  const auto finish = [&] { plan.runs.resize(used); };
   const TOptions* o = core_.Options();
-  if (!o) return plan;
-  plan.background = o->bgcolor;
-  if (topline < 0) return plan;
+  plan.background = o ? o->bgcolor : 0;
+  if (!o || topline < 0) return finish();
   const int y0 = imageHeight - rows() * lineheight;
   for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
     const StoredLine line = store().Line(topline + k);
@@ -54,10 +63,11 @@ PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
       const size_t esc = t.find(kEsc, i);
       const size_t stop = (esc == std::string::npos) ? t.size() : esc;
       if (stop > i) {
-        std::string piece(t.substr(i, stop - i));
-        const int w = measure.TextWidth(piece);
-        plan.runs.push_back({x, y, std::move(piece), color});
-        x += w;
+        if (used == plan.runs.size()) plan.runs.emplace_back();
+        TextRun& run = plan.runs[used++];
+        run.x = x, run.y = y, run.color = color;
+        run.text.assign(t.data() + i, stop - i);
+        x += measure.TextWidth(run.text);
       }
       if (esc == std::string::npos) break;
       const size_t fin = EscapeEnd(t, esc);
@@ -68,7 +78,8 @@ PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
       i = fin + 1;
     }
   }
-  if (!hasselection) return plan;
+  finish();
+  if (!hasselection) return;
   // V(p) columns; the ends in order.
   TextPos a{selstartline, selstartcol}, b{selendline, selendcol};
   if (a.line > b.line || (a.line == b.line && a.index > b.index)) std::swap(a, b);
@@ -83,7 +94,6 @@ PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
     if (line == a.line && line != b.line) x2 = x1 + fullWidth;
     if (x2 > x1) plan.inverted.push_back({x1, y, x2 - x1, lineheight});
   }
-  return plan;
 }
 
 }  // namespace ombrel

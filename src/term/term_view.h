@@ -94,6 +94,8 @@ class TermView {
   void AfterWrite() { follow ? ScrollToEnd() : Redraw(false); }
 
   PaintPlan BuildPaintPlan(const TextMeasure& measure) const;
+  // The same into a plan kept from the last frame.
+  void BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const;
 
   // ---- selection and copy
   int selstartline = -1, selstartcol = -1, selendline = -1, selendcol = -1;

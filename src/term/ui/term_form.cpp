@@ -36,13 +36,14 @@ class TermBox : public QWidget {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
   }
-  bool dirty = true;
 
  protected:
+  // The plan is drawn straight into the widget: the window system's
+  // backing store is an off-screen image already, and copying a second one
+  // into it took longer than drawing the text.
   void paintEvent(QPaintEvent*) override {
-    if (dirty) owner_->PaintImageNow();
     QPainter p(this);
-    p.drawImage(0, 0, owner_->Bitmap());
+    owner_->PaintView(p, rect());
   }
   void mousePressEvent(QMouseEvent* e) override {
     owner_->view().MouseDown(ButtonOf(e), e->position().x(), e->position().y());
@@ -73,24 +74,6 @@ class TermBox : public QWidget {
   }
   TtermForm* owner_;
 };
-
-namespace {
-
-// Cell and run widths in the set's font; the store holds bytes, one
-// character each.
-class QtTextMeasure : public TextMeasure {
- public:
-  explicit QtTextMeasure(const QFont& font) : fm_(font) {}
-  int TextWidth(const std::string& text) const override {
-    return fm_.horizontalAdvance(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
-  }
-  int TextHeight(const std::string&) const override { return fm_.height(); }
-
- private:
-  QFontMetrics fm_;
-};
-
-}  // namespace
 
 TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
     : QWidget(parent),
@@ -159,7 +142,6 @@ void TtermForm::BindView() {
   ViewEvents& v = view_.events;
   v.repaint = [this] {
     SyncScrollBar();
-    termBox->dirty = true;
     // However many reads arrive, the box is painted at most once a frame,
     // from the state after the last of them.
     if (!frameTimer_->isActive()) frameTimer_->start();
@@ -226,19 +208,33 @@ void TtermForm::LayoutTerminal() {
   termBox->setGeometry(0, 0, boxW, h - editH + 1);
   cmdEdit->setGeometry(0, termBox->height(), w, editH);
   returnBtn->setGeometry(w, termBox->height(), 0, editH);
-  view_.Layout(QtTextMeasure(TerminalFont(*o)), termBox->width(), termBox->height());
-  if (bitmap_.width() != view_.imageWidth || bitmap_.height() != view_.imageHeight)
-    bitmap_ = QImage(view_.imageWidth, view_.imageHeight, QImage::Format_RGB32);
-  termBox->dirty = true;
+  view_.Layout(Measure(*o), termBox->width(), termBox->height());
   core_.ReportWindowSize();
 }
 
-void TtermForm::PaintImageNow() {
-  termBox->dirty = false;
+const QtTextMeasure& TtermForm::Measure(const TOptions& options) {
+  // Options are edited in place, so the font is compared each time; the
+  // measure is built again only when it changed.
+  const QFont font = TerminalFont(options);
+  if (!measure_ || measure_->Font() != font) measure_ = std::make_unique<QtTextMeasure>(font);
+  return *measure_;
+}
+
+void TtermForm::PaintView(QPainter& painter, const QRect& area) {
   const TOptions* o = core_.Options();
-  if (!o || bitmap_.isNull()) return;
-  const QFont font = TerminalFont(*o);
-  PaintPlanOnImage(bitmap_, view_.BuildPaintPlan(QtTextMeasure(font)), font);
+  if (!o) return;
+  const QtTextMeasure& measure = Measure(*o);
+  view_.BuildPaintPlan(measure, plan_);
+  DrawPlan(painter, area, plan_, measure);
+}
+
+void TtermForm::PaintImageNow() {
+  const TOptions* o = core_.Options();
+  if (!o || view_.imageWidth <= 0 || view_.imageHeight <= 0) return;
+  if (bitmap_.width() != view_.imageWidth || bitmap_.height() != view_.imageHeight)
+    bitmap_ = QImage(view_.imageWidth, view_.imageHeight, QImage::Format_RGB32);
+  QPainter painter(&bitmap_);
+  PaintView(painter, bitmap_.rect());
 }
 
 void TtermForm::wheelEvent(QWheelEvent* event) {

@@ -15,6 +15,7 @@
 class QAction;
 class QLineEdit;
 class QMdiSubWindow;
+class QPainter;
 class QPushButton;
 class QScrollBar;
 class QTimer;
@@ -24,6 +25,7 @@ namespace ombrel {
 class TermOwner;
 class TermBox;
 class QtClientSocket;
+class QtTextMeasure;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   Q_OBJECT
@@ -60,8 +62,11 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   void ScrollToEnd() { view_.ScrollToEnd(); }
   void ScrollBy(int delta, bool repaint) { view_.ScrollBy(delta, repaint); }
   const QImage& Bitmap() const { return bitmap_; }
-  // The off-screen image as the view plan says it looks now.
+  // The view as the plan says it looks now, drawn into an off-screen image
+  // of the view's size (the window draws into its own).
   void PaintImageNow();
+  // Draws the view's plan over `area` of the painter's device.
+  void PaintView(QPainter& painter, const QRect& area);
 
   // Selection, copy, links.
   void NormalizeSelection() { view_.NormalizeSelection(); }
@@ -96,6 +101,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   void BindCore();
   void BindView();
   void SyncScrollBar();
+  const QtTextMeasure& Measure(const TOptions& options);
   void returnBtnClick();
   bool FormKeyDown(QKeyEvent* event);
   friend class TermBox;
@@ -107,6 +113,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   // After the core: the socket reports to it until the socket is gone.
   std::unique_ptr<QtClientSocket> connection_;
   QImage bitmap_;
+  PaintPlan plan_;  // kept from frame to frame, so its runs keep their room
+  std::unique_ptr<QtTextMeasure> measure_;
   static constexpr int kFrameMs = 16;
   int wheelRest_ = 0;  // wheel turn not yet a whole notch
   QTimer* frameTimer_ = nullptr;
