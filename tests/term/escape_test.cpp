@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "term/escape.h"
 #include "options/options.h"
 
@@ -48,6 +50,28 @@ TEST(SGR, ColourChoiceFollowsBoldAndTheSetsMap) {
 
 TEST(StripEscapes, RemovesEverySequenceIncludingAnUnterminatedOne) {
   EXPECT_EQ(StripEscapes("\x1b[1;31mred\x1b[0m plain\x1b(Bx\x1b[12"), "red plainBx");
+}
+
+// The colours a line carries on are those of applying each of its
+// sequences in turn, whatever shortcut reads them: lines ending in a reset,
+// resets inside another sequence, sequences cut off.
+TEST(SGR, CarriedStateIsEverySequenceAppliedInTurn) {
+  std::mt19937 rng(3);
+  const std::vector<std::string> parts = {"\x1b[0m", "\x1b[0;33m", "\x1b[1;31m", "\x1b[", "\x1b", "0", "m", ";", "x ", "1"};
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    for (int k = rng() % 8; k > 0; --k) line += parts[rng() % parts.size()];
+    AttrState expected{static_cast<uint8_t>(rng() % 2), static_cast<int32_t>(rng() % 40)};
+    AttrState carried = expected;
+    for (size_t i = line.find(kEsc); i != std::string::npos; i = line.find(kEsc, i + 1)) {
+      const size_t end = EscapeEnd(line, i);
+      if (end == std::string::npos) break;
+      if (line[end] == 'm') expected = Sgr(EscapeParams(line, i, end), expected);
+      i = end;
+    }
+    CarrySGR(line, carried);
+    ASSERT_EQ(carried, expected) << line;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "file_fixture.h"
+#include "term/trigger_filter.h"
 #include "term_fakes.h"
 
 namespace ombrel {
@@ -81,6 +84,36 @@ TEST(Triggers, LocalEchoReentersAndLeavesTheStoreConsistent) {
   f.term.WriteText("\r\norc\r\n", true);
   EXPECT_EQ(f.socket.writes.size(), 2u);
   EXPECT_EQ(f.All().back(), "> ");
+}
+
+// The filter is exact: a trigger matches when, and only when, its string
+// occurs in the line. Strings share starts and probe bytes, are one byte,
+// empty, or more than the three bytes searched at once.
+TEST(TriggerFilter, AgreesWithASubstringSearch) {
+  std::mt19937 rng(5);
+  const std::string alphabet = "Yoyu a.1\x1b[m";
+  auto random = [&](size_t most) {
+    std::string s(rng() % most, ' ');
+    for (char& c : s) c = alphabet[rng() % alphabet.size()];
+    return s;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::vector<TTrigger> triggers(rng() % 12);
+    for (auto& t : triggers) t.string = (rng() % 3) ? "You a" + random(6) : random(4);
+    TriggerFilter filter;
+    filter.Update(triggers);
+    for (int k = 0; k < 20; ++k) {
+      const std::string line = random(40);
+      const bool any = filter.Scan(line);
+      bool expectedAny = false;
+      for (size_t t = 0; t < triggers.size(); ++t) {
+        const bool expected = !triggers[t].string.empty() && line.find(triggers[t].string) != std::string::npos;
+        ASSERT_EQ(filter.Matches()[t] != 0, expected) << "[" << triggers[t].string << "] in [" << line << "]";
+        expectedAny = expectedAny || expected;
+      }
+      ASSERT_EQ(any, expectedAny);
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "term/term_view.h"
 #include "term_fakes.h"
@@ -195,6 +196,34 @@ TEST(Find, CaseSelectionRangesAndTheNextMatchRightAfter) {
   EXPECT_TRUE(f.view.FindNext());
   EXPECT_EQ(f.view.selendcol, 17);
   EXPECT_FALSE(f.view.FindNext());
+}
+
+// Find matches the text as shown, letters folded or not: the same lines and
+// columns as searching each line stripped of its sequences.
+TEST(Find, AgreesWithSearchingTheStrippedLines) {
+  std::mt19937 rng(9);
+  const std::vector<std::string> parts = {"ab", "A", "b", " ", "\x1b[1m", "\x1b[31m", "\x1b[", "\r\n", "3m"};
+  for (int round = 0; round < 200; ++round) {
+    ViewFixture f({.ansi = true});
+    std::string text;
+    for (int k = rng() % 60; k > 0; --k) text += parts[rng() % parts.size()];
+    f.term.WriteText(text, true);
+    // Some patterns also stand inside the sequences, where they must not match.
+    const std::vector<std::string> pieces = {"ab", "A", "b", " ", "3m", "1m", "m"};
+    const std::string pattern = pieces[rng() % pieces.size()] + pieces[rng() % pieces.size()];
+    const bool caseSensitive = rng() % 2;
+    std::vector<std::pair<int, int>> expected, found;  // line, first visible column
+    for (int line = 0; line <= f.term.curline(); ++line) {
+      std::string plain = StripEscapes(f.term.Store().Line(line).text);
+      std::string wanted = pattern;
+      if (!caseSensitive) plain = LowerCase(plain), wanted = LowerCase(pattern);
+      for (size_t at = plain.find(wanted); at != std::string::npos; at = plain.find(wanted, at + wanted.size()))
+        expected.emplace_back(line, static_cast<int>(at) + 1);
+    }
+    for (bool hit = f.view.FindText(pattern, caseSensitive, false); hit; hit = f.view.FindNext())
+      found.emplace_back(f.view.selstartline, VisibleUpTo(f.term.Store().Line(f.view.selstartline).text, f.view.selstartcol));
+    ASSERT_EQ(found, expected) << "[" << pattern << "] in [" << text << "]";
+  }
 }
 
 TEST(Links, FoundFromEachOfItsLinesWithoutQuotesOrColourAndOpenedByAClick) {
