@@ -74,6 +74,9 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.altpastesuffix = set.altpastesuffix;
   f.paramstart = set.paramstart;
   f.paramend = set.paramend;
+  f.extendedcolours = set.features.extendedcolours;
+  f.utf8 = set.features.utf8;
+  f.mccp = set.features.mccp;
   return f;
 }
 
@@ -112,6 +115,9 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.altpastesuffix = OneLine(f.altpastesuffix);
   set.paramstart = OneLine(f.paramstart);
   set.paramend = OneLine(f.paramend);
+  set.features.extendedcolours = f.extendedcolours;
+  set.features.utf8 = f.utf8;
+  set.features.mccp = f.mccp;
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {

@@ -62,6 +62,16 @@ inline constexpr AnsiMap kDefaultAnsiMap = {
 
 inline constexpr int kMacroCount = 9;
 
+// What a set adds beyond the classic client, each off unless switched on.
+// Kept in features.dat beside options.dat, whose format stays as it is.
+struct TSetFeatures {
+  bool extendedcolours = false;  // 256 colours, true colour, reverse, underline
+  bool utf8 = false;             // text shown and sent as UTF-8
+  bool mccp = false;             // the server may compress what it sends
+  Lines unknown;                 // lines of keys this version does not know, kept
+  bool operator==(const TSetFeatures&) const = default;
+};
+
 struct TOptions {
   std::string name;
   Color bgcolor = 0;
@@ -88,6 +98,7 @@ struct TOptions {
   std::string altpastesuffix;
   std::string paramstart = "[";
   std::string paramend = "]";
+  TSetFeatures features;
 
   Color textcolor() const { return font.color; }
   // Field by field; the editor and the file tests compare whole sets.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "file_fixture.h"
+#include "options/features_file.h"
 
 namespace ombrel {
 namespace {
@@ -174,6 +175,37 @@ TEST(OptionsFile, RandomAndTruncatedFilesNeverBreakTheReader) {
     ParseOptionSets(FormatOptionSets(list), again);
     ASSERT_TRUE(list.Count() >= 1 && again.Count() == list.Count() && again.At(0) == list.At(0));
   }
+}
+
+// features.dat: switches per set name; what this version does not know, a
+// key or a set, goes back out as it came; options.dat never shows them.
+TEST(FeaturesFile, SwitchesByNameUnknownsKeptAndOptionsUntouched) {
+  TOptionSetList list;
+  list.AddNew("Default"), list.AddNew("Modern"), list.AddNew("Old");
+  const std::string optionsBefore = FormatOptionSets(list);
+  const std::string file =
+      "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\tx\r\n#later\t7\r\n"
+      "#optionset\tGone\r\n#utf8\t1\r\n";
+  const KeptFeatureSets kept = ParseSetFeatures(file, list);
+  EXPECT_EQ(list.At(1).features, (TSetFeatures{true, true, false, {"#later\t7"}}));
+  EXPECT_EQ(list.At(0).features, TSetFeatures());  // not named: every switch off
+  EXPECT_EQ(FormatOptionSets(list), optionsBefore);
+  EXPECT_EQ(FormatSetFeatures(list, kept),
+            "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\t0\r\n#later\t7\r\n"
+            "#optionset\tGone\r\n#utf8\t1\r\n");
+
+  // With every switch off nothing is written, and no file is created.
+  TOptionSetList plain;
+  plain.AddNew("Default");
+  test::TempDir dir;
+  EXPECT_TRUE(SaveSetFeatures(dir / "features.dat", plain, {}).ok);
+  EXPECT_FALSE(std::filesystem::exists(dir / "features.dat"));
+  ASSERT_TRUE(SaveSetFeatures(dir / "features.dat", list, kept).ok);
+  TOptionSetList back;
+  back.AddNew("Default"), back.AddNew("Modern"), back.AddNew("Old");
+  KeptFeatureSets keptBack;
+  ASSERT_TRUE(LoadSetFeatures(dir / "features.dat", back, keptBack).ok);
+  EXPECT_EQ(FormatSetFeatures(back, keptBack), FormatSetFeatures(list, kept));
 }
 
 }  // namespace

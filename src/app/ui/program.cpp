@@ -10,6 +10,7 @@
 #include "app/ui/find_form.h"
 #include "app/ui/main_form.h"
 #include "app/ui/param_form.h"
+#include "options/features_file.h"
 #include "options/options_file.h"
 #include "options/ui/add_option_set_form.h"
 #include "options/ui/option_form.h"
@@ -19,7 +20,7 @@
 namespace ombrel {
 
 Program::Program(const QString& dataDir)
-    : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat") {
+    : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat") {
   TmainForm* m = mainForm.get();
   module = new TdModule(m);
   m->SetModule(module);
@@ -63,7 +64,8 @@ void Program::Bind() {
                                                "option sets shown now?") == QMessageBox::Yes;
       if (!mayOverwriteOptions_) return true;
     }
-    const WriteResult w = SaveOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets);
+    WriteResult w = SaveOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets);
+    if (w.ok && mayWriteFeatures_) w = SaveSetFeatures(featuresPath_.toLocal8Bit().toStdString(), optionSets, keptFeatures_);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -76,6 +78,12 @@ void Program::LoadOptions() {
   if (!mayOverwriteOptions_)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error",
                       QString::fromLocal8Bit(loaded.error.c_str()));
+  // Unreadable features leave every switch off, and the file is never
+  // written over in this run.
+  const ReadResult features = LoadSetFeatures(featuresPath_.toLocal8Bit().toStdString(), optionSets, keptFeatures_);
+  mayWriteFeatures_ = features.ok || !features.existed;
+  if (!features.ok)
+    mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(features.error.c_str()));
   optionForm->SetsLoaded();
 }
 

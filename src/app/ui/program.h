@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+#include "options/features_file.h"
 #include "options/options.h"
 
 namespace ombrel {
@@ -45,6 +46,9 @@ class Program {
   void Bind();
   void LoadOptions();
   QString optionsPath_;
+  QString featuresPath_;
+  KeptFeatureSets keptFeatures_;
+  bool mayWriteFeatures_ = true;  // false: it could not be read, so it is left alone
   bool mayOverwriteOptions_ = true;
 };
 

@@ -111,6 +111,7 @@ void ToptionForm::BuildTabs() {
   pc->addTab(macroTab = new TmacroTab, "Macros");
   pc->addTab(aliasTab = new TaliasTab(dialogs), "Aliases");
   pc->addTab(generalTab = new TgeneralTab, "General");
+  pc->addTab(featuresTab = new TfeaturesTab, "Features");
   pc->setCurrentWidget(displayTab);
 }
 
@@ -202,6 +203,7 @@ void ToptionForm::ShowSet() {
   displayTab->ShowFields(f);
   telnetTab->ShowFields(f);
   generalTab->ShowFields(f);
+  featuresTab->ShowFields(f);
   triggerTab->ShowTrigger();
   aliasTab->ShowAlias();
   macroTab->ShowMacro();
@@ -213,6 +215,7 @@ void ToptionForm::StoreControls() {
   displayTab->ReadFields(f);
   telnetTab->ReadFields(f);
   generalTab->ReadFields(f);
+  featuresTab->ReadFields(f);
   StoreFields(f, *currentSet_);
   triggerTab->StoreTrigger();
   // The memos store themselves when they lose the focus, but a button

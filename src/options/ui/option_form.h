@@ -75,6 +75,7 @@ class ToptionForm : public QDialog, public EditorDialogs {
   TmacroTab* macroTab;
   TaliasTab* aliasTab;
   TgeneralTab* generalTab;
+  TfeaturesTab* featuresTab;
 
 
  public slots:

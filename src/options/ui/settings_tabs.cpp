@@ -39,6 +39,30 @@ void TtelnetTab::ReadFields(SetFields& f) const {
   f.teloplinemode = opLinemodeCB->isChecked();
 }
 
+// ---- Features
+
+TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
+  setObjectName("featuresTab");
+  auto* col = new QVBoxLayout(this);
+  extendedColoursCB = Named(new QCheckBox("256 Colours and True Colour", this), "extendedColoursCB");
+  utf8CB = Named(new QCheckBox("UTF-8 Text", this), "utf8CB");
+  mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB}) col->addWidget(cb);
+  col->addStretch();
+}
+
+void TfeaturesTab::ShowFields(const SetFields& f) {
+  extendedColoursCB->setChecked(f.extendedcolours);
+  utf8CB->setChecked(f.utf8);
+  mccpCB->setChecked(f.mccp);
+}
+
+void TfeaturesTab::ReadFields(SetFields& f) const {
+  f.extendedcolours = extendedColoursCB->isChecked();
+  f.utf8 = utf8CB->isChecked();
+  f.mccp = mccpCB->isChecked();
+}
+
 // ---- General
 
 TgeneralTab::TgeneralTab(QWidget* parent) : QWidget(parent) {

@@ -1,5 +1,6 @@
-// The two tabs of the option set editor that are plain fields: Telnet, the
-// protocol switches, and General, the command line's sizes and characters.
+// The tabs of the option set editor that are plain fields: Telnet, the
+// protocol switches, Features, what the set adds beyond the classic client,
+// and General, the command line's sizes and characters.
 #pragma once
 
 #include <QWidget>
@@ -22,6 +23,20 @@ class TtelnetTab : public QWidget {
   QCheckBox* telnetinitnegCB;
   QCheckBox* opNAWSCB;
   QCheckBox* opLinemodeCB;
+};
+
+// What a set adds beyond the classic client; each switch is off until
+// the player turns it on.
+class TfeaturesTab : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TfeaturesTab(QWidget* parent = nullptr);
+  void ShowFields(const SetFields& fields);
+  void ReadFields(SetFields& fields) const;
+
+  QCheckBox* extendedColoursCB;
+  QCheckBox* utf8CB;
+  QCheckBox* mccpCB;
 };
 
 class TgeneralTab : public QWidget {
