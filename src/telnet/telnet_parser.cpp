@@ -31,6 +31,54 @@ void TTelnetParser::Reset() {
   OnLinemode = nullptr;
   OnLog = nullptr;
   incomplete_.clear();
+  options_.clear();
+}
+
+void TTelnetParser::AddOption(TelnetOption* option) { options_.push_back({option}); }
+
+TTelnetParser::Added* TTelnetParser::Find(unsigned char code) {
+  for (Added& a : options_)
+    if (a.option->Code() == code) return &a;
+  return nullptr;
+}
+
+bool TTelnetParser::OptionOn(unsigned char code, bool him) const {
+  for (const Added& a : options_)
+    if (a.option->Code() == code) return him ? a.him : a.us;
+  return false;
+}
+
+// An added option is answered only when its state changes, so a peer that
+// repeats itself gets no answer loop (RFC 1143); a refused one is answered
+// as every unknown option is.
+bool TTelnetParser::AnswerAdded(unsigned char command, unsigned char code, std::string& output) {
+  Added* a = Find(code);
+  if (!a) return false;
+  static const char* const kNames[] = {"WILL", "WONT", "DO", "DONT"};
+  const std::string name = a->option->Name();
+  const bool him = command == WILL || command == WONT;
+  const bool on = command == WILL || command == DO;
+  const bool accepts = him ? a->option->AcceptsWill() : a->option->AcceptsDo();
+  if (on && !accepts) return false;
+  Log(std::string(kNames[command - WILL]) + " " + name + " Received");
+  bool& state = him ? a->him : a->us;
+  if (state == on) return true;
+  state = on;
+  const unsigned char answer = him ? (on ? DO : DONT) : (on ? WILL : WONT);
+  output = Command(answer, code);
+  Log(std::string(kNames[answer - WILL]) + " " + name + " Sent");
+  a->option->Changed(him, on);
+  return true;
+}
+
+std::string SubnegotiationBytes(unsigned char option, std::string_view value) {
+  std::string out = {static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(option)};
+  for (char c : value) {
+    out += c;
+    if (c == static_cast<char>(IAC)) out += c;
+  }
+  out += {static_cast<char>(IAC), static_cast<char>(SE)};
+  return out;
 }
 
 void TTelnetParser::ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS,
@@ -110,6 +158,10 @@ int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::s
                  static_cast<uint16_t>(byte(2) * 256 + byte(3)));
   } else if (option == OPT_NAWS) {
     Log("SB NAWS Received");
+  } else if (Added* a = Find(option); a && (a->him || a->us)) {
+    a->option->Subnegotiation(value, output, [this](const std::string& text) { Log(text); });
+    pos += se + 2;
+    return SB;
   }
   pos += ended ? se + 2 : window.size();
   output.clear();
@@ -118,6 +170,7 @@ int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::s
 
 int TTelnetParser::ParseOption(unsigned char command, unsigned char option, std::string& output) {
   output.clear();
+  if (option != OPT_NAWS && AnswerAdded(command, option, output)) return command;
   const std::string number = std::to_string(option);
   switch (command) {
     case WILL:

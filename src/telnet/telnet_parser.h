@@ -7,7 +7,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "telnet/telnet_option.h"
 #include "term/telnet_filter.h"
 
 namespace ombrel {
@@ -57,6 +59,9 @@ class TTelnetParser : public TelnetFilter {
   void SetLogHandler(LogEvent handler) { OnLog = std::move(handler); }
   void SetLinemodeHandler(LinemodeEvent handler) { OnLinemode = std::move(handler); }
   void ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS, SizeQuery onGetWindowSize);
+  // Accepts `option` as it says; Reset forgets every one added.
+  void AddOption(TelnetOption* option);
+  bool OptionOn(unsigned char code, bool him) const;
 
   int Parse(std::string& data, std::string& output) override;
   // The same piece, read at `pos` without erasing; `pos` moves past it. A
@@ -91,8 +96,15 @@ class TTelnetParser : public TelnetFilter {
   int Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output);
   int ParseSubnegotiation(std::string_view data, size_t& pos, std::string& output);
   int ParseOption(unsigned char command, unsigned char option, std::string& output);
+  struct Added {
+    TelnetOption* option;
+    bool him = false, us = false;
+  };
+  Added* Find(unsigned char code);
+  bool AnswerAdded(unsigned char command, unsigned char code, std::string& output);
 
   std::string incomplete_;
+  std::vector<Added> options_;
 };
 
 }  // namespace ombrel

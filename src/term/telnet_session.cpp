@@ -16,6 +16,15 @@ void TermCore::BindParser() {
       false, options_ && options_->telopnaws, [](TTelnetParser&, uint16_t, uint16_t) {},
       [this](TTelnetParser&, uint16_t& w, uint16_t& h) { GetWindowSize(w, h); });
   parser_.SetLinemodeHandler([this](TTelnetParser&, bool on) { LinemodeChanged(on); });
+  // A set that shows more than the classic client says so when asked; one
+  // that does not refuses these options as ever.
+  const TSetFeatures features = options_ ? options_->features : TSetFeatures();
+  ttype_.reset();
+  if (features.extendedcolours || features.utf8) {
+    ttype_ = std::make_unique<TerminalTypeOption>(options_->ansi, features.extendedcolours, features.utf8);
+    parser_.AddOption(ttype_.get());
+  }
+  if (features.utf8) parser_.AddOption(&charset_);
 }
 
 void TermCore::GetWindowSize(uint16_t& width, uint16_t& height) const {

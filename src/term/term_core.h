@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "command/command_target.h"
@@ -12,6 +13,7 @@
 #include "term/line_store.h"
 #include "term/platform.h"
 #include "telnet/telnet_parser.h"
+#include "telnet/terminal_identity.h"
 #include "term/telnet_filter.h"
 #include "term/trigger_filter.h"
 
@@ -116,6 +118,8 @@ class TermCore : public CommandTarget {
   IClientSocket* socket_ = nullptr;
   TTelnetParser parser_;
   TelnetFilter* telnet_ = &parser_;
+  std::unique_ptr<TerminalTypeOption> ttype_;
+  CharsetOption charset_;
   std::string telnetTail_;
   ISoundPlayer* player_ = nullptr;
   TermEvents events_;
