@@ -1,6 +1,6 @@
 BUILD ?= build
 
-.PHONY: setup build run test coverage fuzz bench-e2e clean
+.PHONY: setup build run test demo screenshot coverage fuzz bench-e2e clean
 
 setup:
 	@BUILD=$(BUILD) tools/setup.sh
@@ -14,6 +14,16 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
+
+# A copy of the program in $(BUILD)/demo with data/ of its own, and the
+# loopback demo world it connects to with F2 and Enter, stopped with it.
+demo: build
+	tools/demo.sh $(BUILD)
+
+# docs/screenshot.png: the demo on a desktop of its own (Xvfb), connected
+# and played with xdotool; about a minute, most of it waiting for the bell.
+screenshot: build
+	tools/screenshot.sh $(BUILD)
 
 coverage:
 	@BUILD=build-coverage tools/setup.sh

@@ -4,6 +4,7 @@
 //
 //   mud_test_server [--port N] [--timeout SEC] [--once] [--no-do]
 //                   [--chunk N] [--delay-ms MS] [--stream LINES [--until-reply]]
+//   mud_test_server --demo [--port N] [--timeout SEC]
 //
 // Once listening it prints "PORT <n>" on a line of its own (port 0, the
 // default, takes a free one). For each client it sends a coloured banner,
@@ -39,6 +40,12 @@
 // the client having read them, its reply is. It then prints
 // "REPLY <seconds> <bytes>", the time from the connection to the reply and
 // the bytes sent, or "NO REPLY" when the client left or time ran out.
+//
+// --demo is the small world `make demo` connects to: four rooms in a square,
+// look (l), north/south/east/west (n/s/e/w), say, help (several screens),
+// quit, the prompt "<100hp 50m> ", and a message every 20 to 40 seconds,
+// every other one "A bell rings in the distance." for a trigger to fire on.
+// It neither echoes lines nor reports window sizes, as a real MUD would not.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -47,6 +54,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +79,7 @@ struct Settings {
   int delayMs = 20;
   long streamLines = -1;
   bool untilReply = false;
+  bool demo = false;
 };
 
 Settings settings;
@@ -85,14 +94,181 @@ int MsLeft() {
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// The demo world: what a player sees, apart from the telnet handling the
+// session does for every mode. Texts are ANSI coloured as most MUDs colour
+// them: a bright title, exits in green, people in magenta, things in yellow.
+class DemoWorld {
+ public:
+  DemoWorld() { ScheduleAmbient(); }
+
+  std::string Welcome() {
+    return "\r\n\x1b[1;33m   ~~~  Welcome to \x1b[1;32mthe Ombrel Demo World\x1b[1;33m  ~~~\x1b[0m\r\n"
+           "\x1b[36m   A village of four streets and one bell, on your own machine.\x1b[0m\r\n"
+           "   Type \x1b[1;37mhelp\x1b[0m for the commands, \x1b[1;37mquit\x1b[0m to leave.\r\n\r\n" +
+           Look() + kPrompt;
+  }
+
+  // The answer to one line, prompt included; `quit` is set on the way out.
+  std::string Command(const std::string& line, bool& quit) {
+    const size_t start = line.find_first_not_of(' ');
+    const std::string text = start == std::string::npos ? std::string() : line.substr(start);
+    const size_t space = text.find(' ');
+    std::string verb = text.substr(0, space);
+    for (char& c : verb) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string rest = space == std::string::npos ? std::string() : text.substr(space + 1);
+    static const char* const kDirections[] = {"north", "east", "south", "west"};
+    std::string out;
+    if (verb.empty()) {
+    } else if (verb == "look" || verb == "l") {
+      out = Look();
+    } else if (verb == "say") {
+      out = rest.empty() ? "Say what?\r\n" : "\x1b[36mYou say, \"" + rest + "\"\x1b[0m\r\n" + Reply(rest);
+    } else if (verb == "help") {
+      out = Help();
+    } else if (verb == "quit") {
+      quit = true;
+      return "\x1b[1;33mThe bell-ringer waves goodbye. Come back soon!\x1b[0m\r\n";
+    } else {
+      int way = -1;
+      for (int d = 0; d < 4; ++d)
+        if (verb == kDirections[d] || verb == std::string(1, kDirections[d][0])) way = d;
+      if (way < 0) {
+        out = "Huh? Type \x1b[1;37mhelp\x1b[0m for the commands.\r\n";
+      } else if (kRooms[room_].exits[way] < 0) {
+        out = "You cannot go " + std::string(kDirections[way]) + " from here.\r\n";
+      } else {
+        room_ = kRooms[room_].exits[way];
+        out = "You walk " + std::string(kDirections[way]) + ".\r\n" + Look();
+      }
+    }
+    return out + kPrompt;
+  }
+
+  // Milliseconds until the next message, never less than zero.
+  int MsToAmbient() const {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(nextAmbient_ - Clock::now()).count();
+    return left < 0 ? 0 : static_cast<int>(left);
+  }
+
+  // The message due now, on a line of its own below the prompt, and the
+  // prompt again; every other one is the bell.
+  std::string Ambient() {
+    static const char* const kOthers[] = {"A pigeon lands on the cobbles and struts about.",
+                                          "A cool breeze carries the smell of fresh bread.",
+                                          "Somewhere a door creaks open and bangs shut."};
+    const bool bell = ambientCount_++ % 2 == 0;
+    ScheduleAmbient();
+    const std::string text = bell ? "\x1b[1;33mA bell rings in the distance.\x1b[0m"
+                                  : std::string("\x1b[34m") + kOthers[Random() % 3] + "\x1b[0m";
+    return "\r\n" + text + "\r\n" + kPrompt;
+  }
+
+ private:
+  struct Room {
+    const char* name;
+    const char* description;
+    const char* extra;      // who or what is here, coloured
+    int exits[4];           // north, east, south, west; -1 for none
+  };
+
+  static constexpr const char* kPrompt = "\x1b[32m<100hp 50m>\x1b[0m ";
+  static constexpr Room kRooms[] = {
+      {"Village Square",
+       "Worn cobbles ring a dry fountain. Lanes lead north to the bell tower\r\n"
+       "and east to the market.",
+       "\x1b[35mAn old bell-ringer\x1b[0m sits on the rim of the fountain.\r\n",
+       {1, 3, -1, -1}},
+      {"Foot of the Bell Tower",
+       "A stone tower rises above you; a rope hangs through a hole in the\r\n"
+       "ceiling of its doorway. A garden gate stands open to the east.",
+       "\x1b[33mA coil of old rope\x1b[0m lies by the door.\r\n",
+       {-1, 2, 0, -1}},
+      {"Quiet Garden",
+       "Rows of herbs grow between gravel paths. Bees hum over the thyme.\r\n"
+       "The tower is west; a path runs south towards the stalls.",
+       "\x1b[33mA wooden bench\x1b[0m stands in the shade.\r\n",
+       {-1, -1, 3, 1}},
+      {"Market Street",
+       "Stalls line the street, their awnings striped red and white. The\r\n"
+       "square is west and the garden north.",
+       "\x1b[35mA baker\x1b[0m calls out: \x1b[1;37m\"Fresh rolls, still warm!\"\x1b[0m\r\n",
+       {2, -1, -1, 0}},
+  };
+
+  std::string Look() const {
+    const Room& r = kRooms[room_];
+    static const char* const kNames[] = {"north", "east", "south", "west"};
+    std::string exits;
+    for (int d = 0; d < 4; ++d)
+      if (r.exits[d] >= 0) exits += std::string(exits.empty() ? "" : " ") + kNames[d];
+    return std::string("\x1b[1;36m") + r.name + "\x1b[0m\r\n" + r.description + "\r\n" + r.extra +
+           "\x1b[32mExits: \x1b[1;32m" + exits + "\x1b[0m\r\n";
+  }
+
+  // The bell-ringer answers a greeting when he is in the room.
+  std::string Reply(const std::string& said) const {
+    std::string lower = said;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (room_ != 0 || (lower.find("hello") == std::string::npos && lower.find("well met") == std::string::npos))
+      return {};
+    return "\x1b[35mThe old bell-ringer\x1b[0m says, \"Well met! Listen for my bell now and then.\"\r\n";
+  }
+
+  // Several screens to scroll and search: the commands, the client's keys
+  // worth trying here, and the bell-ringer's log.
+  static std::string Help() {
+    std::string text =
+        "\x1b[1;36mCommands of the demo world\x1b[0m\r\n"
+        "  \x1b[1;37mlook\x1b[0m (l)          the room you are in\r\n"
+        "  \x1b[1;37mnorth\x1b[0m (n), \x1b[1;37meast\x1b[0m (e), \x1b[1;37msouth\x1b[0m (s), \x1b[1;37mwest\x1b[0m (w)\r\n"
+        "  \x1b[1;37msay\x1b[0m <text>        speak; the bell-ringer answers a hello\r\n"
+        "  \x1b[1;37mhelp\x1b[0m              this text\r\n"
+        "  \x1b[1;37mquit\x1b[0m              leave the world\r\n"
+        "\r\n"
+        "\x1b[1;36mWhat the demo option set does\x1b[0m\r\n"
+        "  /nesw             speedwalk: walks the whole square, one step a letter\r\n"
+        "  /2e               a count before a letter repeats the step\r\n"
+        "  greet Ann         an alias with a parameter: says \"Well met, Ann!\"\r\n"
+        "  greet             the same alias asks for the missing name\r\n"
+        "  look|say hi       the separator | sends two commands\r\n"
+        "  Ctrl+1            macro: look\r\n"
+        "  Ctrl+2            macro: walk the square\r\n"
+        "  Ctrl+Keypad 8 2 4 6  walk north, south, west, east (Num Lock on)\r\n"
+        "  A bell rings      a trigger plays a sound on that line\r\n"
+        "  Page Up/Down      scroll; Ctrl+F finds text, F3 the next match\r\n"
+        "  Up/Down           the commands typed before\r\n"
+        "\r\n"
+        "\x1b[1;36mThe bell-ringer's log\x1b[0m (try Ctrl+F and search for \"silver\")\r\n";
+    static const char* const kWeather[] = {"clear", "rain", "fog", "wind", "snow", "sun"};
+    static const char* const kNotes[] = {"rang for the market", "rang the hours", "oiled the wheel",
+                                         "mended a rope", "rang for a wedding", "chased the pigeons"};
+    for (int day = 1; day <= 120; ++day) {
+      char line[160];
+      std::snprintf(line, sizeof line, "  \x1b[33mDay %3d\x1b[0m  %-5s  %s%s\r\n", day, kWeather[day * 7 % 6],
+                    kNotes[day * 5 % 6], day == 97 ? "; found a silver bell in the garden" : "");
+      text += line;
+    }
+    return text + "\x1b[1;36mEnd of help.\x1b[0m\r\n";
+  }
+
+  uint32_t Random() { return seed_ = seed_ * 1103515245u + 12345u, (seed_ >> 16) & 0x7FFF; }
+  void ScheduleAmbient() { nextAmbient_ = Clock::now() + std::chrono::seconds(20 + Random() % 21); }
+
+  int room_ = 0;
+  int ambientCount_ = 0;
+  uint32_t seed_ = static_cast<uint32_t>(Clock::now().time_since_epoch().count());
+  Clock::time_point nextAmbient_;
+};
+
 // One client connection; false once the client is gone.
 class Session {
  public:
   explicit Session(int fd) : fd_(fd) {}
 
   void Run() {
-    Write("\x1b[1;33mWelcome to \x1b[1;32mthe Test MUD\x1b[0m\r\n"
-          "\x1b[36mA place to try out clients.\x1b[0m\r\n");
+    if (!settings.demo)
+      Write("\x1b[1;33mWelcome to \x1b[1;32mthe Test MUD\x1b[0m\r\n"
+            "\x1b[36mA place to try out clients.\x1b[0m\r\n");
     if (settings.sendDo) {
       Write(Command(DO, NAWS));
       himNaws_ = WantYes;
@@ -102,11 +278,12 @@ class Session {
       if (settings.untilReply) AwaitReply();
       return;
     }
-    Write("> ");
+    Write(settings.demo ? world_.Welcome() : "> ");
     char buf[4096];
     while (alive_ && !TimeUp()) {
       pollfd p{fd_, POLLIN, 0};
-      int n = poll(&p, 1, MsLeft());
+      int n = poll(&p, 1, settings.demo ? std::min(MsLeft(), world_.MsToAmbient()) : MsLeft());
+      if (settings.demo && world_.MsToAmbient() == 0) Write(world_.Ambient());
       if (n <= 0) continue;
       ssize_t got = recv(fd_, buf, sizeof buf, 0);
       if (got <= 0) break;
@@ -225,7 +402,7 @@ class Session {
     width_ = byte(1) << 8 | byte(2);
     height_ = byte(3) << 8 | byte(4);
     haveSize_ = true;
-    Write(SizeLine());
+    if (!settings.demo) Write(SizeLine());
   }
 
   std::string SizeLine() const {
@@ -256,6 +433,12 @@ class Session {
   void Line(const std::string& line) {
     if (awaitingReply_) {
       awaitingReply_ = false;
+      return;
+    }
+    if (settings.demo) {
+      bool quit = false;
+      Write(world_.Command(line, quit));
+      alive_ = alive_ && !quit;
       return;
     }
     Write("You said: " + line + "\r\n");
@@ -388,6 +571,7 @@ class Session {
   }
 
   int fd_;
+  DemoWorld world_;
   const Clock::time_point started_ = Clock::now();
   size_t sent_ = 0;
   bool awaitingReply_ = false;
@@ -411,6 +595,8 @@ bool ParseArgs(int argc, char** argv) {
     const char* v = nullptr;
     if (a == "--once") {
       settings.once = true;
+    } else if (a == "--demo") {
+      settings.demo = true;
     } else if (a == "--no-do") {
       settings.sendDo = false;
     } else if (a == "--until-reply") {

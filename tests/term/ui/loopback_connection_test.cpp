@@ -8,6 +8,8 @@
 #include <signal.h>
 #include <sys/prctl.h>
 
+#include "accounts/accounts_file.h"
+#include "options/options_file.h"
 #include "term/ui/headless_terminal.h"
 
 using ombrel::HeadlessTerminal;
@@ -148,6 +150,27 @@ class LoopbackConnectionTest : public QObject {
       QVERIFY2(t.WaitForLine(last, 4 * kWait), command);
       if (std::string(command) == "dontnaws") t.Resize(100, 40);
     }
+  }
+
+  // make demo's files read back as the program writes them; with them the
+  // demo world answers an alias, a speedwalk round its rooms and its help.
+  void demoWorldWithItsFiles() {
+    TestServer server({"--demo"});
+    QTemporaryDir dir;
+    const std::string data = dir.path().toStdString() + "/";
+    QCOMPARE(QProcess::execute(OMBREL_DEMO_SCRIPT, {"--write-data", dir.path(), QString::number(server.port)}), 0);
+    ombrel::TOptionSetList sets;
+    ombrel::TAccountList accounts;
+    std::string options, account;
+    QVERIFY(ombrel::ReadFileBytes(data + "options.dat", options).ok && ombrel::ReadFileBytes(data + "accounts.dat", account).ok);
+    ombrel::ParseOptionSets(options, sets);
+    QVERIFY(ombrel::ParseAccounts(account, accounts, sets).ok);  // an unknown set would read back as "Default"
+    QVERIFY(FormatOptionSets(sets) == options && FormatAccounts(accounts) == account);
+    HeadlessTerminal t(sets.At(0));
+    QVERIFY(t.Connect(accounts.At(0).server, std::stoi(accounts.At(0).port)) && t.WaitForLine("Village Square", kWait));
+    t.Type("greet Ann|/nesw|help");
+    QVERIFY(t.WaitForLine("Listen for my bell", kWait) && t.WaitForLine("You walk west.", kWait));
+    QVERIFY(t.WaitForLine("End of help.", kWait) && t.Lines().size() > 150);
   }
 
   void addressesThatCannotBeUsedFailAtOnce() {
