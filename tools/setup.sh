@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   openbox xdotool xclip x11-utils
   gcovr
+  zlib1g-dev stunnel4 openssl
 )
 # `make fuzz` needs clang with libFuzzer; nothing of it is installed otherwise.
 if [ "${FUZZ:-}" = 1 ]; then
