@@ -20,6 +20,13 @@
 //                         into separate writes with a pause between them;
 //                         without TEXT, "A treasure chest lies here."
 //   stream N              N lines of coloured text, then "END OF STREAM N"
+//   compress N            offers MCCP2 (WILL 86); accepted, one write holds
+//                         plain text, the start, N stream lines compressed,
+//                         the stream's end, "PLAIN BETWEEN", a second stream
+//                         with "AGAIN COMPRESSED", then "END COMPRESS" plain;
+//                         refused, "COMPRESSION REFUSED"
+//   compress broken       accepted, "kept before the fault" compressed, then
+//                         bytes no zlib stream holds and "never shown"
 //
 // and the misbehaviour of hostile servers, each ending with a line saying so:
 //
@@ -63,12 +70,14 @@
 #include <thread>
 #include <vector>
 
+#include <zlib.h>
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr unsigned char IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250,
-                        SE = 240, AYT = 246, NAWS = 31;
+                        SE = 240, AYT = 246, NAWS = 31, MCCP2 = 86;
 
 struct Settings {
   int port = 0;
@@ -313,6 +322,10 @@ class Session {
   }
 
   void Write(const std::string& bytes) {
+    if (capture_) {
+      *capture_ += bytes;
+      return;
+    }
     if (settings.chunk == 0) {
       WriteAll(bytes.data(), bytes.size());
       return;
@@ -378,6 +391,10 @@ class Session {
       // The same refusal back: a client answering refusals never stops.
       ++refusals_;
       Write(Command(verb, option));
+      return;
+    }
+    if (option == MCCP2 && (verb == DO || verb == DONT)) {
+      mccp_ = verb == DO;
       return;
     }
     if (option != NAWS) {
@@ -451,6 +468,8 @@ class Session {
       Write(SizeLine());
     } else if (line.rfind("split ", 0) == 0) {
       Split(line.substr(6));
+    } else if (line.rfind("compress ", 0) == 0) {
+      Compress(line.substr(9));
     } else if (line.rfind("stream ", 0) == 0) {
       Stream(std::atol(line.c_str() + 7));
     } else {
@@ -528,6 +547,45 @@ class Session {
     std::fflush(stdout);
   }
 
+  // A whole zlib stream, or with `end` false one that a fault will follow.
+  static std::string Deflate(const std::string& text, bool end) {
+    z_stream z{};
+    deflateInit(&z, Z_DEFAULT_COMPRESSION);
+    std::string out(deflateBound(&z, text.size()) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, end ? Z_FINISH : Z_SYNC_FLUSH);
+    out.resize(out.size() - z.avail_out);
+    deflateEnd(&z);
+    return out;
+  }
+
+  // Each stream starts in the middle of a write, as servers start one right
+  // after the text before it.
+  void Compress(const std::string& arg) {
+    Write(Command(WILL, MCCP2));
+    Listen(200);
+    if (!mccp_) {
+      Write("COMPRESSION REFUSED\r\n");
+      return;
+    }
+    const std::string start{static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(MCCP2),
+                            static_cast<char>(IAC), static_cast<char>(SE)};
+    if (arg == "broken") {
+      Write("Compressing.\r\n" + start + Deflate("kept before the fault\r\n", false) + "\xff\xff\xff\xff" +
+            "never shown\r\n");
+      return;
+    }
+    std::string plain;
+    capture_ = &plain;
+    Stream(std::atol(arg.c_str()));
+    capture_ = nullptr;
+    Write("Compressing.\r\n" + start + Deflate(plain, true) + "PLAIN BETWEEN\r\n" + start +
+          Deflate("AGAIN COMPRESSED\r\n", true) + "END COMPRESS\r\n");
+  }
+
   // Takes in what the client sends for a while, as a server busy elsewhere.
   void Listen(int ms) {
     const auto until = Clock::now() + std::chrono::milliseconds(ms);
@@ -585,6 +643,8 @@ class Session {
   std::string line_;
   unsigned char lastEnd_ = 0;
   bool pingpong_ = false;
+  bool mccp_ = false;
+  std::string* capture_ = nullptr;  // where Write puts what is compressed later
   long refusals_ = 0;
 };
 

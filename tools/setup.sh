@@ -12,6 +12,7 @@ packages=(
   openbox xdotool xclip x11-utils
   gcovr
   tinymux
+  zlib1g-dev stunnel4 openssl
 )
 # `make fuzz` needs clang with libFuzzer; nothing of it is installed otherwise.
 if [ "${FUZZ:-}" = 1 ]; then

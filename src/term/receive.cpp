@@ -20,9 +20,13 @@ void TermCore::ErrorBox(const std::string& text, const std::string& caption) {
 }
 
 std::string TermCore::RunTelnet(std::string block) {
+  // Bytes before inflatedEnd came out of a compressed stream.
+  size_t inflatedEnd = 0;
+  if (inflate_.Active() || compressionFailed_) block = Decompress(block, inflatedEnd);
   // A command cut off by the end of the last read starts this one.
   if (!telnetTail_.empty()) {
     block.insert(0, telnetTail_);
+    inflatedEnd += telnetTail_.size();
     telnetTail_.clear();
   }
   std::string text, replies, output;
@@ -37,6 +41,7 @@ std::string TermCore::RunTelnet(std::string block) {
         break;
       }
       (kind == ParseText ? text : replies) += output;
+      if (kind == telnet::SB && mccp_.TakeStart()) StartCompression(block, pos, inflatedEnd);
     }
   } else {
     while (!block.empty()) {
@@ -63,6 +68,8 @@ void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   }
   SplitAtEscapes(text, checkTriggers);
   FlushLog();
+  // Told after the text inflated before the failure, which is kept.
+  if (!compressionError_.empty()) ReportCompressionError();
   if (events_.repaint) events_.repaint(*this);
 }
 
@@ -168,8 +175,9 @@ void TermCore::clientsocketConnecting() {
   UpdateDisconnect();
 }
 
-void TermCore::clientsocketConnect() {
+void TermCore::clientsocketConnect(const std::string& encryption) {
   WriteText("Connection established...\r\n", false);
+  if (!encryption.empty()) WriteText("Connection encrypted (" + encryption + ").\r\n", false);
   // A sequence left over from an earlier connection is not the start of
   // anything this server sends.
   escapeTail_.clear();

@@ -25,6 +25,8 @@ void TermCore::BindParser() {
     parser_.AddOption(ttype_.get());
   }
   if (features.utf8) parser_.AddOption(&charset_);
+  ResetCompression();
+  if (features.mccp) parser_.AddOption(&mccp_);
 }
 
 void TermCore::GetWindowSize(uint16_t& width, uint16_t& height) const {

@@ -12,6 +12,8 @@
 #include "term/escape.h"
 #include "term/line_store.h"
 #include "term/platform.h"
+#include "telnet/compression_option.h"
+#include "telnet/inflate_stream.h"
 #include "telnet/telnet_parser.h"
 #include "telnet/terminal_identity.h"
 #include "term/telnet_filter.h"
@@ -74,7 +76,9 @@ class TermCore : public CommandTarget {
   std::string caption = "Not Connected";
   void clientsocketLookup();
   void clientsocketConnecting();
-  void clientsocketConnect();
+  // `encryption`: the TLS protocol of an encrypted connection, told in a
+  // status line of its own.
+  void clientsocketConnect(const std::string& encryption = {});
   void clientsocketRead(const std::string& bytes) { WriteText(bytes, true); }
   void clientsocketDisconnect();
   void clientsocketError(SocketErrorKind kind);
@@ -105,6 +109,12 @@ class TermCore : public CommandTarget {
  private:
   std::string RunTelnet(std::string block);
   void BindParser();
+  // MCCP2: what arrives compressed is inflated before the parser reads it.
+  std::string Decompress(std::string_view raw, size_t& inflatedEnd);
+  void StartCompression(std::string& block, size_t pos, size_t& inflatedEnd);
+  void ResetCompression();
+  void ReportCompressionError();
+  void TelnetLog(const std::string& text);
   void SplitAtEscapes(const std::string& text, bool received);
   // Completes the current line as head + text.
   void StoreLine(std::string_view head, std::string_view text, bool checkTriggers);
@@ -120,6 +130,10 @@ class TermCore : public CommandTarget {
   TelnetFilter* telnet_ = &parser_;
   std::unique_ptr<TerminalTypeOption> ttype_;
   CharsetOption charset_;
+  CompressionOption mccp_;
+  InflateStream inflate_;
+  bool compressionFailed_ = false;  // input is dropped until the next connection
+  std::string compressionError_;    // not yet told in the terminal
   std::string telnetTail_;
   ISoundPlayer* player_ = nullptr;
   TermEvents events_;

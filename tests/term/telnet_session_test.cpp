@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "term_fakes.h"
 
@@ -8,6 +9,15 @@ namespace {
 using namespace telnet;
 using namespace testing;
 std::string B(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// `text` as a server compresses it (MCCP2): one zlib stream.
+std::string Deflate(const std::string& text) {
+  uLongf size = compressBound(static_cast<uLong>(text.size()));
+  std::string out(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(text.data()), text.size(), 6);
+  return out.substr(0, size);
+}
+const std::string kStartCompressing = B({IAC, SB, 86, IAC, SE});
 
 // Telnet with NAWS offered on connect, in a view reported as 79 x 24.
 struct TelnetTerm : TermFixture {
@@ -86,10 +96,15 @@ TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
       {"Hi" + B({IAC, DO, 31, IAC, WILL, 1}) + "there" + B({IAC, SB, 24, 1, IAC, IAC, SE, 'q', IAC, SE, IAC, IAC}) +
            "\x1b[1mbold" + B({IAC, GA, IAC, DO, 3, IAC, SB, 31, 0, 80, 0, 24, IAC, SE}) + "\r\nend" + B({IAC, DONT, 31}),
        "there" + B({255}) + "^[[1mbold"},
-      {"A" + B({IAC, SB, 24}) + std::string(4093, 'x') + "shown", "Ashown"}};  // 4 KiB withheld at most
+      {"A" + B({IAC, SB, 24}) + std::string(4093, 'x') + "shown", "Ashown"},  // 4 KiB withheld at most
+      // MCCP2: a command inside, plain text after the end in the same read,
+      // a second stream, broken: the text before the fault kept, none after.
+      {B({IAC, WILL, 86}) + "one" + kStartCompressing + Deflate("two" + B({IAC, WILL, 1}) + "-") + "three" +
+           kStartCompressing + Deflate("-four").substr(0, 12) + "lost",
+       "|onetwo-three-fourCompression error: incorrect data check.|"}};
   auto run = [&](const std::vector<std::string>& reads) {
     TelnetTerm f;
-    f.options.ansi = true;
+    f.options.ansi = f.options.features.mccp = true;
     f.term.clientsocketConnect();
     for (const auto& r : reads) f.term.WriteText(r, true);
     std::string replies;
@@ -152,6 +167,23 @@ TEST(TelnetSession, TerminalTypeAndCharsetFollowTheSetsSwitches) {
     std::string sent;
     for (const std::string& w : f.socket.writes) sent += w;
     EXPECT_EQ(sent, row.replies) << row.extended << row.utf8;
+  }
+}
+
+// The console tells when compression starts, ends and fails, and a failure
+// closes the connection; with the switch off the offer is refused as ever.
+TEST(TelnetSession, CompressionIsToldInTheConsoleAndOffRefusedAsEver) {
+  for (bool on : {true, false}) {
+    TelnetTerm f;
+    f.options.telnetinit = false, f.options.features.mccp = on;
+    f.term.clientsocketConnect();
+    f.term.WriteText(B({IAC, WILL, 86}) + kStartCompressing + Deflate("a") + kStartCompressing + "\x01\x02", true);
+    EXPECT_EQ(f.socket.writes.front(), B({IAC, on ? DO : DONT, 86}));
+    EXPECT_EQ(f.socket.closes, on ? 1 : 0);
+    if (on)
+      EXPECT_EQ(f.log, (Lines{"WILL MCCP2 Received", "DO MCCP2 Sent", "SB MCCP2 Received", "MCCP2 compression started",
+                              "MCCP2 compression ended", "SB MCCP2 Received", "MCCP2 compression started",
+                              "MCCP2 compression failed: incorrect header check"}));
   }
 }
 

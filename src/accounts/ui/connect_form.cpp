@@ -1,6 +1,7 @@
 #include "accounts/ui/connect_form.h"
 #include "term/ui/byte_text.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -56,7 +57,9 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
   label("Option Set", 180, 94);
   optionsetCombo = new QComboBox(this);
   optionsetCombo->setEditable(false);
-  optionsetCombo->setGeometry(180, 112, 250, 22);
+  optionsetCombo->setGeometry(180, 112, 190, 22);
+  tlsCheck = new QCheckBox("TLS", this);
+  tlsCheck->setGeometry(378, 112, 52, 22);
   label("Auto Send", 180, 138);
   autoMemo = new QPlainTextEdit(this);
   autoMemo->setGeometry(180, 156, 250, 60);
@@ -75,7 +78,7 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
   closeBtn->setGeometry(264, 314, 80, 26);
   connectBtn = new QPushButton("&Connect", this);
   connectBtn->setGeometry(350, 314, 80, 26);
-  QWidget* order[] = {accountLB, nameEdit, serverEdit, portEdit, optionsetCombo, autoMemo,
+  QWidget* order[] = {accountLB, nameEdit, serverEdit, portEdit, optionsetCombo, tlsCheck, autoMemo,
                       commentMemo, AddBtn, deleteBtn, closeBtn, connectBtn};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
@@ -87,6 +90,7 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
     if (!showing_) ShowAccount();
   });
   connect(optionsetCombo, &QComboBox::activated, this, [this] { StoreAccount(); });
+  connect(tlsCheck, &QCheckBox::clicked, this, [this] { StoreAccount(); });
   connect(AddBtn, &QPushButton::clicked, this, &TconnectForm::AddBtnClick);
   connect(deleteBtn, &QPushButton::clicked, this, &TconnectForm::deleteBtnClick);
   connect(closeBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -103,6 +107,7 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
 }
 
 QString TconnectForm::AccountsPath() const { return main_->DataDir() + "accounts.dat"; }
+QString TconnectForm::TlsPath() const { return main_->DataDir() + "tls.dat"; }
 
 void TconnectForm::Execute() {
   TtermForm* t = main_->CurrentTerminal();
@@ -122,6 +127,7 @@ void TconnectForm::showEvent(QShowEvent* event) {
   const ReadResult r = LoadAccounts(S(AccountsPath()), accounts_, sets);
   if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(r.error));
   loadFailed_ = !r.ok && r.existed;
+  tls_.Load(S(TlsPath()));
   accountLB->clear();
   for (int i = 0; i < accounts_.Count(); ++i) accountLB->addItem(Q(accounts_.NameAt(i)));
   const int index = main_->config.accountIndex;
@@ -140,7 +146,8 @@ void TconnectForm::done(int result) {
                                                    " could not be read completely. Replace it with "
                                                    "the accounts shown now?");
   if (save) {
-    const WriteResult w = SaveAccounts(S(AccountsPath()), accounts_);
+    WriteResult w = SaveAccounts(S(AccountsPath()), accounts_);
+    if (w.ok) w = tls_.Save(S(TlsPath()));
     if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(w.error));
   }
   QDialog::done(result);
@@ -165,11 +172,13 @@ void TconnectForm::ShowAccount() {
     for (int i = 0; i < optionsetCombo->count() && combo < 0; ++i)
       if (EqualsNoCase(S(optionsetCombo->itemText(i)), a.optionset)) combo = i;
     optionsetCombo->setCurrentIndex(combo);
+    tlsCheck->setChecked(tls_.Get(a.name).has_value());
     SetMemoText(commentMemo, LinesToText(a.comments));
     SetMemoText(autoMemo, LinesToText(a.autoSend));
   } else {
     for (QLineEdit* e : {nameEdit, serverEdit, portEdit}) e->clear();
     optionsetCombo->setCurrentIndex(-1);
+    tlsCheck->setChecked(false);
     commentMemo->clear();
     autoMemo->clear();
   }
@@ -182,7 +191,10 @@ void TconnectForm::StoreAccount() {
   // The entry keeps its place under the new name until the next showing.
   accountLB->item(row)->setText(nameEdit->text());
   TAccount& a = accounts_.At(row);
+  // The switch follows its account to a new name.
+  tls_.Rename(a.name, S(nameEdit->text()));
   a.name = S(nameEdit->text());
+  tlsCheck->isChecked() ? tls_.Set(a.name, "1") : tls_.Erase(a.name);
   a.server = S(serverEdit->text());
   a.port = S(portEdit->text());
   a.optionset = S(optionsetCombo->currentText());
@@ -223,6 +235,7 @@ void TconnectForm::deleteBtnClick() {
   const int row = accountLB->currentRow();
   if (row < 0 || row >= accounts_.Count()) return;
   if (!confirmDelete("Do you really want to delete account " + Q(accounts_.NameAt(row)) + "?")) return;
+  tls_.Erase(accounts_.NameAt(row));
   accounts_.RemoveAt(row);
   showing_ = true;
   delete accountLB->takeItem(row);
@@ -247,6 +260,8 @@ void TconnectForm::Connect() {
     return;
   }
   socket.SetPort(*plan.port);
+  socket.SetTls(tlsCheck->isChecked());
+  socket.SetTrustFile(S(main_->DataDir() + "trusted_certs.dat"));
   t->core().reconnecting = 1;
   socket.Open();
   t->core().reconnecting = 0;

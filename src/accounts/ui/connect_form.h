@@ -6,7 +6,9 @@
 #include <functional>
 
 #include "accounts/account.h"
+#include "util/keyed_lines.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -36,6 +38,7 @@ class TconnectForm : public QDialog {
   QListWidget* accountLB;
   QLineEdit *nameEdit, *serverEdit, *portEdit;
   QComboBox* optionsetCombo;
+  QCheckBox* tlsCheck;
   QPlainTextEdit *autoMemo, *commentMemo;
   QPushButton *AddBtn, *deleteBtn, *closeBtn, *connectBtn;
 
@@ -52,12 +55,15 @@ class TconnectForm : public QDialog {
 
  private:
   QString AccountsPath() const;
+  QString TlsPath() const;
   void FieldLeft(QObject* field);
   void Select(int index);
 
   TmainForm* main_;
   TnewThingForm* namePrompt_;
   TAccountList accounts_;
+  // tls.dat: the accounts that connect with TLS, by name.
+  KeyedLines tls_;
   bool showing_ = false;  // filling the fields, not the user editing
   bool loadFailed_ = false;
 };

@@ -1,10 +1,13 @@
 #include "term/ui/qt_client_socket.h"
 
 #include <QHostAddress>
+#include <QSslCipher>
 #include <QTimer>
 
 #include "accounts/address.h"
 #include "term/term_core.h"
+#include "term/ui/trust_dialog.h"
+#include "util/keyed_lines.h"
 
 namespace ombrel {
 
@@ -15,9 +18,12 @@ QtClientSocket::QtClientSocket(TermCore& core, QObject* parent) : QObject(parent
   socket_.setReadBufferSize(kReadBufferSize);
   connect(&socket_, &QAbstractSocket::stateChanged, this, &QtClientSocket::StateChanged);
   connect(&socket_, &QAbstractSocket::connected, this, &QtClientSocket::ConnectedToPeer);
+  connect(&socket_, &QSslSocket::encrypted, this, &QtClientSocket::Encrypted);
+  connect(&socket_, &QSslSocket::sslErrors, this, &QtClientSocket::SslErrors);
   connect(&socket_, &QIODevice::readyRead, this, &QtClientSocket::ReadyRead);
   connect(&socket_, &QAbstractSocket::disconnected, this, &QtClientSocket::DisconnectedFromPeer);
   connect(&socket_, &QAbstractSocket::errorOccurred, this, &QtClientSocket::ErrorOccurred);
+  askTrust = [](const TrustQuestion& question) { return AskTrust(question); };
 }
 
 QtClientSocket::~QtClientSocket() {
@@ -67,7 +73,11 @@ bool QtClientSocket::Open() {
       core_.clientsocketError(SocketErrorKind::Connect);
       return false;
     }
-    socket_.connectToHost(QHostAddress(*ip), port);
+    // The address in its full form: the short one would be looked up.
+    if (tls_) socket_.connectToHostEncrypted(QHostAddress(*ip).toString(), port);
+    if (!tls_) socket_.connectToHost(QHostAddress(*ip), port);
+  } else if (tls_) {
+    socket_.connectToHostEncrypted(QString::fromStdString(host_), port);
   } else {
     socket_.connectToHost(QString::fromStdString(host_), port);
   }
@@ -131,8 +141,39 @@ void QtClientSocket::StateChanged(QAbstractSocket::SocketState state) {
 }
 
 void QtClientSocket::ConnectedToPeer() {
+  // Under TLS nothing is said or sent before the handshake is done.
+  if (tls_) return;
   connected_ = true;
   core_.clientsocketConnect();
+}
+
+void QtClientSocket::Encrypted() {
+  connected_ = true;
+  const QString protocol = socket_.sessionCipher().protocolString();
+  core_.clientsocketConnect(protocol.isEmpty() ? std::string("TLS") : protocol.toStdString());
+}
+
+void QtClientSocket::SslErrors(const QList<QSslError>& errors) {
+  const std::string fingerprint =
+      socket_.peerCertificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper().toStdString();
+  const std::string key = TrustKey(host_.empty() ? address_ : host_, port_);
+  KeyedLines trusted;
+  if (!trustFile_.empty()) trusted.Load(trustFile_);
+  const std::optional<std::string> remembered = trusted.Get(key);
+  const TrustStep step = DecideTrust(false, remembered, fingerprint);
+  if (step != TrustStep::Connect) {
+    QStringList reasons;
+    for (const QSslError& e : errors) reasons << e.errorString();
+    const TrustAnswer answer = askTrust({key, reasons.join("; ").toStdString(), fingerprint,
+                                         remembered.value_or(""), step == TrustStep::WarnChanged});
+    // Not ignored, the errors end the handshake: a connect error as ever.
+    if (answer == TrustAnswer::Cancel) return;
+    if (answer == TrustAnswer::AlwaysTrust && !trustFile_.empty()) {
+      trusted.Set(key, fingerprint);
+      trusted.Save(trustFile_);
+    }
+  }
+  socket_.ignoreSslErrors();
 }
 
 void QtClientSocket::ReadyRead() {
@@ -142,6 +183,8 @@ void QtClientSocket::ReadyRead() {
 }
 
 void QtClientSocket::DisconnectedFromPeer() {
+  // A TLS handshake that failed ends a connection the core never heard of.
+  if (!connected_) return;
   connected_ = false;
   Notify([this] { core_.clientsocketDisconnect(); });
 }

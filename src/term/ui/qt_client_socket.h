@@ -1,12 +1,16 @@
-// A terminal's connection: a non-blocking QTcpSocket whose events reach the
+// A terminal's connection: a non-blocking socket whose events reach the
 // terminal core as its six notifications, in the order lookup (for a host
-// name), connecting, connect, then reads, and disconnect or error.
+// name), connecting, connect, then reads, and disconnect or error. With TLS
+// on, connect waits for the handshake, and a certificate that does not
+// verify is put to the user.
 #pragma once
 
 #include <QObject>
-#include <QTcpSocket>
+#include <QSslSocket>
+#include <functional>
 #include <string>
 
+#include "accounts/cert_trust.h"
 #include "term/platform.h"
 
 namespace ombrel {
@@ -45,11 +49,22 @@ class QtClientSocket : public QObject, public IClientSocket {
   std::string Host() const override { return host_; }
   int Port() const override { return port_; }
 
+  // For the next Open: plain, as ever, or TLS with the system's authorities.
+  void SetTls(bool on) { tls_ = on; }
+  bool Tls() const { return tls_; }
+  // Where certificates the user always trusts are kept (trusted_certs.dat).
+  void SetTrustFile(const std::string& path) { trustFile_ = path; }
+  // The question about a certificate that does not verify; a dialog unless
+  // a test answers.
+  std::function<TrustAnswer(const TrustQuestion& question)> askTrust;
+
   static constexpr qint64 kReadBufferSize = 256 * 1024;
 
  private:
   void StateChanged(QAbstractSocket::SocketState state);
   void ConnectedToPeer();
+  void Encrypted();
+  void SslErrors(const QList<QSslError>& errors);
   void ReadyRead();
   void DisconnectedFromPeer();
   void ErrorOccurred(QAbstractSocket::SocketError error);
@@ -57,9 +72,12 @@ class QtClientSocket : public QObject, public IClientSocket {
   void Notify(std::function<void()> notice);
 
   TermCore& core_;
-  QTcpSocket socket_;
+  // Unencrypted unless opened with TLS: the plain path is a QTcpSocket's.
+  QSslSocket socket_;
   std::string address_, host_;
   int port_ = 23;
+  bool tls_ = false;
+  std::string trustFile_;
   bool lookingUp_ = false;
   bool connectingReported_ = false;
   bool connected_ = false;

@@ -116,6 +116,23 @@ class ConnectFormTest : public QObject {
     QVERIFY(asked.size() == 1 && AccountsFile() == damaged);
   }
 
+  // The switch is kept in a file of its own, accounts.dat as without it, and
+  // reaches the terminal's socket.
+  void tlsSwitchIsKeptBesideTheAccounts() {
+    Add("Home");
+    Reopen();
+    const std::string accounts = AccountsFile();
+    form->tlsCheck->click();
+    Reopen();
+    QCOMPARE(AccountsFile(), accounts);
+    QFile tls(p.DataDir() + "tls.dat");
+    QVERIFY(form->tlsCheck->isChecked() && tls.open(QIODevice::ReadOnly) && tls.readAll() == "Home\t1\r\n");
+    TtermForm* t = p.main->NewTerminal();
+    form->Connect();
+    QVERIFY(t->Connection().Tls());
+    t->Connection().Close();
+  }
+
   // The plan itself is tested in the core; here it reaches the terminal.
   void connectGivesTheTerminalItsSetCaptionAndTarget() {
     TtermForm* t = p.main->NewTerminal();

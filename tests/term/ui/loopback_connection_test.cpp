@@ -2,7 +2,9 @@
 // loopback: what a real socket reports and when. What the core makes of the
 // bytes the core tests show byte for byte.
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <signal.h>
@@ -21,16 +23,20 @@ namespace {
 constexpr int kWait = 8000;
 
 // The test server as a child process on a port it picks itself and
-// reports on its first line; killed when the test ends, however it ends.
+// reports on its first line ("PORT <n>"), or the TLS peer, which reports its
+// certificate; killed when the test ends, however it ends.
 struct TestServer {
   QProcess process;
   int port = 0;
-  explicit TestServer(QStringList args = {}) {
+  QString said;  // the first line's value
+  explicit TestServer(QStringList args = {}, const QString& program = OMBREL_MUD_TEST_SERVER) {
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(OMBREL_MUD_TEST_SERVER, args << "--timeout" << "60");
+    if (program == OMBREL_MUD_TEST_SERVER) args << "--timeout" << "60";
+    process.start(program, args);
     while (!process.canReadLine() && process.waitForReadyRead(kWait)) {}
-    port = QString(process.readLine()).section(' ', 1).trimmed().toInt();  // "PORT <n>"
+    said = QString(process.readLine()).section(' ', 1).trimmed();
+    port = said.toInt();
   }
   ~TestServer() {
     process.kill();
@@ -174,6 +180,68 @@ class LoopbackConnectionTest : public QObject {
     t.Type("greet Ann|/nesw|help");
     QVERIFY(t.WaitForLine("Listen for my bell", kWait) && t.WaitForLine("You walk west.", kWait));
     QVERIFY(t.WaitForLine("End of help.", kWait) && t.Lines().size() > 150);
+  }
+
+  // MCCP2 from a real server: streams that start in the middle of a write,
+  // end and start again lose no line; a broken one closes the connection
+  // with the text inflated before the fault shown.
+  void compressedStreams() {
+    TestServer server;
+    HeadlessTerminal t(TOptions{.telnet = true, .features = {.mccp = true}});
+    QVERIFY(t.Connect("127.0.0.1", server.port) && WaitForTail(t, {"> "}));
+    t.Type("compress 3000");
+    QVERIFY(WaitForTail(t, {"END OF STREAM 3000", "PLAIN BETWEEN", "AGAIN COMPRESSED", "END COMPRESS", "> "}));
+    QVERIFY(t.Lines().size() > 3000);
+    t.Type("compress broken");
+    QVERIFY(t.WaitForLine("Disconnected.", kWait));
+    QCOMPARE(Tail(t, 5), (Lines{"Compressing.", "kept before the fault", "Compression error: invalid block type.",
+                                "Disconnected.", ""}));
+  }
+
+  // TLS through stunnel with a self-signed certificate: asked on the first
+  // connection and trusted always, not asked on the second; a new
+  // certificate is a warning, and Cancel a failed connect that keeps the
+  // old trust.
+  void tlsTrustedOnceAlwaysAndWarnedOfAChangedCertificate() {
+    QVERIFY2(!QStandardPaths::findExecutable("stunnel4").isEmpty(), "stunnel4 is missing: run tools/setup.sh");
+    TestServer server;
+    QTemporaryDir dir;
+    QTcpServer probe;  // a free port for stunnel
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const int port = probe.serverPort();
+    probe.close();
+    const QStringList peer = {dir.path(), QString::number(port), QString::number(server.port)};
+    auto tunnel = std::make_unique<TestServer>(peer, OMBREL_TLS_TEST_PEER);
+    HeadlessTerminal t(TOptions{.telnet = true});
+    const std::string trustFile = dir.filePath("trusted_certs.dat").toStdString();
+    t.Socket().SetTls(true);
+    t.Socket().SetTrustFile(trustFile);
+    std::vector<ombrel::TrustQuestion> asked;
+    ombrel::TrustAnswer answer = ombrel::TrustAnswer::AlwaysTrust;
+    t.Socket().askTrust = [&](const ombrel::TrustQuestion& q) { return asked.push_back(q), answer; };
+    auto session = [&](const Lines& tail) {
+      const bool shown = t.Connect("127.0.0.1", port) && WaitForTail(t, tail);
+      t.Socket().Close();
+      return shown;
+    };
+    const Lines encrypted = {"Connection established...", "Connection encrypted (TLSv1.3).",
+                             "Welcome to the Test MUD", "A place to try out clients.", "> "};
+    QVERIFY(session(encrypted) && session(encrypted));
+    QCOMPARE(asked.size(), 1u);
+    QCOMPARE(asked[0].host, "127.0.0.1:" + std::to_string(port));
+    QCOMPARE(QString::fromStdString(asked[0].fingerprint), tunnel->said);
+    QVERIFY(!asked[0].changed && !asked[0].reason.empty());
+
+    tunnel.reset();
+    tunnel = std::make_unique<TestServer>(QStringList(peer) << "new", OMBREL_TLS_TEST_PEER);
+    answer = ombrel::TrustAnswer::Cancel;
+    QVERIFY(session({"Failed to connect.", ""}));
+    QCOMPARE(asked.size(), 2u);
+    QVERIFY(asked[1].changed && asked[1].remembered == asked[0].fingerprint);
+    QCOMPARE(QString::fromStdString(asked[1].fingerprint), tunnel->said);
+    QFile kept(QString::fromStdString(trustFile));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll().toStdString(), asked[0].host + "\t" + asked[0].fingerprint + "\r\n");
   }
 
   void addressesThatCannotBeUsedFailAtOnce() {
