@@ -26,6 +26,18 @@ constexpr std::array<const char*, 8> kColoured = {
     "\r\n\x1b[1;37m[OOC] Brianna: anyone up for the crypt run tonight?\x1b[0m\r\n",
 };
 
+constexpr std::array<const char*, 8> kUtf8 = {
+    "\x1b[1;36mLe Marché aux Fleurs\x1b[0m\r\n",
+    "\x1b[0;32m[Sorties : nord est sud ouest haut]\x1b[0m\r\n",
+    "Ein Händler ruft: »Äpfel, Birnen, Zwetschgen – frisch vom Baum!«\r\n",
+    "\x1b[1;35mAiko tells you, '東京の門で会いましょう。五分後に。'\x1b[0m\r\n",
+    "The bard sings of Ælfred and Þórr, of the fjords where the long ships sail at dawn, and of the "
+    "crowd that listens, quiet, over its café au lait.\r\n",
+    "\x1b[31mThe goblin\x1b[0m hits you \x1b[1;31mhard\x1b[0m! [\x1b[35m12\x1b[0m]\r\n",
+    "\x1b[32m<\x1b[1;32m432hp \x1b[0;36m211m \x1b[33m98mv\x1b[32m>\x1b[0m ",
+    "\r\n\x1b[1;37m[OOC] Zoë: anyone up for the crypt run tonight? 🙂\x1b[0m\r\n",
+};
+
 template <typename Pick>
 std::string Fill(size_t bytes, Pick pick) {
   std::string out;
@@ -45,6 +57,10 @@ std::string PlainText(size_t bytes) {
 
 std::string ColouredText(size_t bytes) {
   return Fill(bytes, [](std::mt19937& rng) { return std::string(kColoured[rng() % kColoured.size()]); });
+}
+
+std::string Utf8Text(size_t bytes) {
+  return Fill(bytes, [](std::mt19937& rng) { return std::string(kUtf8[rng() % kUtf8.size()]); });
 }
 
 std::string NegotiationText(size_t bytes) {

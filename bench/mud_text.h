@@ -14,5 +14,8 @@ std::string ColouredText(size_t bytes);
 // Coloured text with a telnet command or subnegotiation every few lines
 // and doubled IAC bytes inside the text.
 std::string NegotiationText(size_t bytes);
+// Coloured text in UTF-8: accented letters, dashes and quotes, a Japanese
+// tell, an emoji, and a long line that wraps.
+std::string Utf8Text(size_t bytes);
 
 }  // namespace ombrel::bench

@@ -40,7 +40,7 @@ class QuietOwner : public TermOwner, private ISoundPlayer {
   void LinkUnderPointer(bool) override {}
   void TerminalSelectionDone() override {}
   void TerminalTelnetLog(TtermForm*, const std::string&) override {}
-  std::optional<std::string> AskParameter(const std::string&) override { return std::string(); }
+  std::optional<std::string> AskParameter(const std::string&, bool) override { return std::string(); }
   ISoundPlayer& SoundOutput() override { return *this; }
   bool IsCommandKey(QKeyCombination) const override { return false; }
 

@@ -30,10 +30,11 @@ void AddTriggers(TOptions& o) {
   o.triggers.push_back(tell);
 }
 
-void Feed(benchmark::State& state, const std::string& text, bool log) {
+void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 = false) {
   TOptions options;
   options.telnet = true;
   options.ansi = true;
+  options.features.utf8 = utf8;
   AddTriggers(options);
   TermCore term(&options);
   const std::string logName = (std::filesystem::temp_directory_path() / "ombrel-bench.log").string();
@@ -57,6 +58,10 @@ void BM_Plain(benchmark::State& s) { Feed(s, bench::PlainText(kBlock), s.range(0
 void BM_Coloured(benchmark::State& s) { Feed(s, bench::ColouredText(kBlock), s.range(0)); }
 void BM_Negotiation(benchmark::State& s) { Feed(s, bench::NegotiationText(kBlock), s.range(0)); }
 
+// The same UTF-8 text with the switch off (bytes as cells) and on.
+void BM_Utf8Text(benchmark::State& s) { Feed(s, bench::Utf8Text(kBlock), false, s.range(0)); }
+
+BENCHMARK(BM_Utf8Text)->ArgName("utf8")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Plain)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Coloured)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Negotiation)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

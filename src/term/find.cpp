@@ -18,11 +18,14 @@ namespace {
 class LineMatcher {
  public:
   // `pattern` is folded already when the search ignores case.
-  LineMatcher(const std::string& pattern, bool caseSensitive) : pattern_(pattern), fold_(!caseSensitive) {
+  // Shown as UTF-8, a byte is no character of its own: only ASCII letters
+  // fold, and a multi-byte character matches exactly as it came.
+  LineMatcher(const std::string& pattern, bool caseSensitive, bool asciiOnly = false)
+      : pattern_(pattern), fold_(!caseSensitive) {
     // Folded as LowerCase folds, in whatever locale the program runs.
     int variants = 0;
     for (int c = 0; c < 256; ++c) {
-      fold_table_[c] = fold_ ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+      fold_table_[c] = fold_ && !(asciiOnly && c >= 0x80) ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
       if (fold_table_[c] == pattern[0] && variants < 3) firsts_[variants++] = static_cast<char>(c);
     }
     // The bytes a match may start with; a locale folding three or more
@@ -105,14 +108,19 @@ class LineMatcher {
 }  // namespace
 
 bool TermView::FindText(const std::string& text, bool caseSensitive, bool inSelection) {
-  findtext = caseSensitive ? text : LowerCase(text);
+  findtext = caseSensitive || Utf8() ? text : LowerCase(text);
+  if (!caseSensitive && Utf8())
+    for (char& c : findtext)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   findcase = caseSensitive;
   findinsel = inSelection;
   if (inSelection && hasselection) {
     NormalizeSelection();
     // Find columns count the line without its escape sequences.
     findline = selstartline;
-    findcol = std::max(1, VisibleUpTo(LineText(selstartline), selstartcol));
+    // A selection made with the pointer starts on a character's last byte.
+    const std::string_view first = LineText(selstartline);
+    findcol = std::max(1, VisibleUpTo(first, Utf8() ? ClusterAt(first, selstartcol).first : selstartcol));
     findendline = std::min(selendline, curline());
     findendcol = VisibleUpTo(LineText(findendline), selendcol);
   } else {
@@ -128,7 +136,7 @@ bool TermView::FindText(const std::string& text, bool caseSensitive, bool inSele
 bool TermView::FindNext() {
   // An empty search text would match everywhere without moving on.
   if (!findactive || findtext.empty() || findline > findendline) return false;
-  const LineMatcher matcher(findtext, findcase);
+  const LineMatcher matcher(findtext, findcase, Utf8());
   for (int line = findline; line <= findendline && line <= curline(); ++line) {
     const std::string_view stored = LineText(line);
     const int from = (line == findline) ? findcol : 1;

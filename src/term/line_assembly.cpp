@@ -4,6 +4,7 @@
 
 #include "term/term_core.h"
 #include "util/byte_scan.h"
+#include "util/utf8.h"
 
 namespace ombrel {
 
@@ -59,6 +60,71 @@ int VisibleCells(std::string_view s, size_t from, size_t to) {
   return cells;
 }
 
+// As ApplyBackspaces, where a backspace erases a whole character: half a
+// character would show as two that were never sent.
+void ApplyBackspacesUtf8(std::string& s) {
+  if (s.find(kBS) == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    if (c != kBS) {
+      out += c;
+      continue;
+    }
+    if (out.empty()) continue;
+    size_t last = 1;
+    char32_t cp;
+    for (size_t len = std::min<size_t>(4, out.size()); len > 1; --len) {
+      if (utf8::Decode(out.data(), out.size(), out.size() - len, cp) == len) {
+        last = len;
+        break;
+      }
+    }
+    out.resize(out.size() - last);
+  }
+  s.swap(out);
+}
+
+// Cells taken by s[from, to) shown as UTF-8; `to` ends a character.
+int VisibleCellsUtf8(std::string_view s, size_t from, size_t to) {
+  int cells = 0;
+  char32_t cp;
+  for (size_t i = from; i < to;) {
+    if (s[i] == kEsc) {
+      size_t end = EscapeEnd(s, i);
+      if (end == std::string::npos || end >= to) break;
+      i = end + 1;
+    } else {
+      i += utf8::Decode(s.data(), to, i, cp);
+      cells += utf8::Cells(cp);
+    }
+  }
+  return cells;
+}
+
+// Where the first character of d[i, end) that no longer fits in `room`
+// cells starts, or end when all fit; `taken` gets the cells of those that
+// fit. Combining marks fit after their character, so no wrap parts them.
+size_t FitCells(const char* d, size_t i, size_t end, long room, long& taken) {
+  long cells = 0;
+  char32_t cp;
+  while (i < end) {
+    // ASCII, as much as there is room for, in a tight loop.
+    const size_t stop = i + static_cast<size_t>(std::min<long>(static_cast<long>(end - i), room - cells));
+    const size_t ascii = i;
+    while (i < stop && static_cast<unsigned char>(d[i]) < 0x80) ++i;
+    cells += static_cast<long>(i - ascii);
+    if (i == end || static_cast<unsigned char>(d[i]) < 0x80) break;
+    const size_t len = utf8::Decode(d, end, i, cp);
+    const int w = utf8::Cells(cp);
+    if (cells + w > room) break;
+    cells += w;
+    i += len;
+  }
+  taken = cells;
+  return i;
+}
+
 }  // namespace
 
 // Lines are cut from one working string in a single pass: runs of ordinary
@@ -77,14 +143,19 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   // change the store while we scan. Taking it costs nothing.
   std::string work = std::move(store_.EditCurrent());
   // A backspace may reach back into what was scanned: then all of it again.
+  const bool utf8 = options_->features.utf8;
   const bool resume = saved.valid && saved.size == work.size() && saved.width == width &&
-                      saved.margin == margin && piece.find(kBS) == std::string_view::npos;
-  const size_t from = resume ? work.size() : 0;
+                      saved.margin == margin && saved.utf8 == utf8 && piece.find(kBS) == std::string_view::npos;
+  // A character the last read cut off is counted from its first byte.
+  const size_t from = resume ? work.size() - static_cast<size_t>(saved.pending) : 0;
   work += piece;
-  if (!resume) ApplyBackspaces(work);
+  if (!resume) utf8 ? ApplyBackspacesUtf8(work) : ApplyBackspaces(work);
 
   const char* d = work.data();
-  const size_t n = work.size();
+  // Shown as UTF-8, a character still cut off at the end waits: whether it
+  // fits is known once it is complete.
+  const size_t n = utf8 ? work.size() - utf8::IncompleteTail(d, work.size()) : work.size();
+  const size_t tail = work.size() - n;
   size_t start = 0;
   long brk = resume ? saved.brk : -1;  // last break position, inclusive end of a wrapped line
   // Breaking inside the margin would store a line of margin alone and push
@@ -104,7 +175,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
       const char pair = (c == kCR) ? kLF : kCR;
       if (next < n && d[next] == pair) {
         ++next;
-      } else if (next == n) {
+      } else if (next == work.size()) {
         pendingPair_ = pair;
       }
       start = i = next;
@@ -130,6 +201,29 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     const size_t run = FindAnyOf(d, i, eol, kEsc, kEsc, kEsc);
     const long room = std::max(0L, width - cells);
     const long lo = std::max(static_cast<long>(i), firstBreak);
+    if (utf8) {
+      // As below, counting cells: w is where the first character past the
+      // width starts, so a line never ends inside a character.
+      long taken = 0;
+      const size_t w = FitCells(d, i, run, room, taken);
+      if (w == run) {
+        brk = LastBreak(d, lo, static_cast<long>(run) - 1, brk);
+        cells += taken;
+        i = run;
+        continue;
+      }
+      brk = LastBreak(d, lo, static_cast<long>(w), brk);
+      if (brk < firstBreak || VisibleCellsUtf8(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(w) - 1;
+      const size_t lineEnd = static_cast<size_t>(brk + 1);
+      store(lineEnd);
+      start = lineEnd;
+      firstBreak = static_cast<long>(start);
+      char32_t cp;
+      const size_t after = w + utf8::Decode(d, run, w, cp);
+      cells = marginCells + VisibleCellsUtf8(work, start, after);
+      i = after;
+      continue;
+    }
     if (static_cast<long>(run - i) <= room) {
       brk = LastBreak(d, lo, static_cast<long>(run) - 1, brk);
       cells += static_cast<long>(run - i);
@@ -149,7 +243,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     cells = marginCells + VisibleCells(work, start, w + 1);
     i = w + 1;
   }
-  store_.assembled += piece.size() + (n - from);
+  store_.assembled += piece.size() + (work.size() - from);
   if (start != 0) {
     work.replace(0, start, margin);
     store_.assembled += work.size();
@@ -162,7 +256,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   SetCurrentLine(std::move(work));
   // A margin with a backspace in it would be erased by the next read.
   store_.scan = {margin.find(kBS) == std::string::npos, store_.CurrentText().size(), static_cast<int>(width), margin,
-                 brk, firstBreak, static_cast<int>(cells)};
+                 brk, firstBreak, static_cast<int>(cells), static_cast<int>(tail), utf8};
 }
 
 void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers) {

@@ -99,6 +99,10 @@ struct AssemblyScan {
   std::string margin;
   long brk = -1, firstBreak = 0;
   int cells = 0;
+  // Bytes at the end of a character still cut off, left to count when the
+  // next read completes it; with UTF-8 off, always none.
+  int pending = 0;
+  bool utf8 = false;
 };
 
 struct StoredLine {

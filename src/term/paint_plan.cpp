@@ -2,6 +2,7 @@
 // the selection as rectangles to invert.
 #include "term/escape.h"
 #include "term/term_view.h"
+#include "util/utf8.h"
 
 namespace ombrel {
 
@@ -35,6 +36,65 @@ int PositionOfVisible(std::string_view text, int n) {
   return static_cast<int>(text.size());
 }
 
+namespace {
+
+// End of the zero-width characters from i on, up to `end` or a sequence.
+size_t SkipMarks(std::string_view t, size_t i, size_t end) {
+  char32_t cp;
+  while (i < end && static_cast<unsigned char>(t[i]) >= 0x80) {
+    const size_t len = utf8::Decode(t.data(), end, i, cp);
+    if (utf8::Cells(cp) != 0) break;
+    i += len;
+  }
+  return i;
+}
+
+}  // namespace
+
+Cluster ClusterAt(std::string_view text, int p) {
+  if (p <= 0) return {0, 0, p, p};
+  const size_t target = static_cast<size_t>(p - 1);
+  const size_t n = text.size();
+  int cells = 0, before = 0;
+  size_t first = 0;
+  bool open = false;  // whether a mark here joins the character before
+  char32_t cp;
+  for (size_t i = 0; i < n;) {
+    if (text[i] == kEsc) {
+      const size_t end = EscapeEnd(text, i);
+      if (end == std::string_view::npos || target <= end) break;
+      i = end + 1;
+      open = false;
+      continue;
+    }
+    const size_t len = utf8::Decode(text.data(), n, i, cp);
+    const int w = utf8::Cells(cp);
+    if (w > 0 || !open) first = i, before = cells, open = true;
+    cells += w;
+    i += len;
+    if (target < i) return {before, cells, static_cast<int>(first) + 1, static_cast<int>(SkipMarks(text, i, n))};
+  }
+  return {cells, cells, p, p};
+}
+
+int PositionOfCell(std::string_view text, int n) {
+  if (n <= 0) return 0;
+  int cells = 0;
+  char32_t cp;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == kEsc) {
+      const size_t end = EscapeEnd(text, i);
+      if (end == std::string_view::npos) break;
+      i = end + 1;
+      continue;
+    }
+    i += utf8::Decode(text.data(), text.size(), i, cp);
+    cells += utf8::Cells(cp);
+    if (cells >= n) return static_cast<int>(SkipMarks(text, i, text.size()));
+  }
+  return static_cast<int>(text.size());
+}
+
 PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
   PaintPlan plan;
   BuildPaintPlan(measure, plan);
@@ -50,6 +110,8 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   const TOptions* o = core_.Options();
   plan.background = o ? o->bgcolor : 0;
   if (!o || topline < 0) return finish();
+  const bool utf8 = o->features.utf8;
+  plan.utf8 = utf8;
   const int y0 = imageHeight - rows() * lineheight;
   for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
     const StoredLine line = store().Line(topline + k);
@@ -58,11 +120,39 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
     Color color = o->ansi ? ApplyColor(state, *o, o->textcolor()) : o->textcolor();
     const std::string_view t = line.text;
     int x = 0;
+    int cell = 0;  // shown as UTF-8
     size_t i = 0;
     while (i < t.size()) {
       const size_t esc = t.find(kEsc, i);
       const size_t stop = (esc == std::string::npos) ? t.size() : esc;
-      if (stop > i) {
+      if (stop > i && utf8) {
+        // Runs of ASCII go whole; any other character is a run of its own
+        // with its marks, so that a wide one or one from a fallback font
+        // still lands on its cells.
+        char32_t cp;
+        for (size_t j = i; j < stop;) {
+          size_t k = j;
+          while (k < stop && static_cast<unsigned char>(t[k]) < 0x80) ++k;
+          int w = static_cast<int>(k - j);
+          if (k == j) {
+            k = j + utf8::Decode(t.data(), stop, j, cp);
+            w = utf8::Cells(cp);
+            k = SkipMarks(t, k, stop);
+            if (w == 0 && j > i) {
+              // Marks after an ASCII letter are drawn with it.
+              plan.runs[used - 1].text.append(t.data() + j, k - j);
+              j = k;
+              continue;
+            }
+          }
+          if (used == plan.runs.size()) plan.runs.emplace_back();
+          TextRun& run = plan.runs[used++];
+          run.x = cell * charwidth, run.y = y, run.color = color;
+          run.text.assign(t.data() + j, k - j);
+          cell += w;
+          j = k;
+        }
+      } else if (stop > i) {
         if (used == plan.runs.size()) plan.runs.emplace_back();
         TextRun& run = plan.runs[used++];
         run.x = x, run.y = y, run.color = color;
@@ -89,8 +179,13 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
     const int y = y0 + (line - topline) * lineheight;
     const std::string_view t = LineText(line);
     int x1 = 0, x2 = fullWidth;
-    if (line == a.line) x1 = (VisibleUpTo(t, a.index) - 1) * charwidth;
-    if (line == b.line) x2 = VisibleUpTo(t, b.index) * charwidth;
+    if (utf8) {
+      if (line == a.line) x1 = ClusterAt(t, a.index).before * charwidth;
+      if (line == b.line) x2 = ClusterAt(t, b.index).through * charwidth;
+    } else {
+      if (line == a.line) x1 = (VisibleUpTo(t, a.index) - 1) * charwidth;
+      if (line == b.line) x2 = VisibleUpTo(t, b.index) * charwidth;
+    }
     if (line == a.line && line != b.line) x2 = x1 + fullWidth;
     if (x2 > x1) plan.inverted.push_back({x1, y, x2 - x1, lineheight});
   }

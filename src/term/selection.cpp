@@ -14,22 +14,23 @@ constexpr std::string_view kWordDelimiters = " .,;:?!";
 // Integer division as the pointer rules count it: toward zero.
 int Div(int a, int b) { return a / b; }
 
-// text[from..to], 1-based and inclusive, clamped to the text.
-std::string_view Part(std::string_view text, int from, int to) {
+}  // namespace
+
+std::string_view TermView::Part(std::string_view text, int from, int to) const {
   from = std::max(from, 1);
   to = std::min(to, static_cast<int>(text.size()));
   if (to < from) return {};
+  // A position may stand on any byte of a character, or on a mark after it.
+  if (Utf8()) from = ClusterAt(text, from).first, to = ClusterAt(text, to).last;
   return text.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1));
 }
-
-}  // namespace
 
 TextPos TermView::PointToPos(int x, int y) const {
   int line = Div(y + rows() * lineheight - imageHeight, lineheight) + topline;
   line = std::max(line, 0);
   const int column = std::max(Div(x, charwidth) + 1, 0);
   if (line > curline()) return {curline(), static_cast<int>(LineText(curline()).size())};
-  return {line, PositionOfVisible(LineText(line), column)};
+  return {line, Utf8() ? PositionOfCell(LineText(line), column) : PositionOfVisible(LineText(line), column)};
 }
 
 void TermView::ClearSelection() {

@@ -40,6 +40,8 @@ struct PixelRect {
 
 struct PaintPlan {
   Color background = 0;
+  // Runs hold UTF-8, each placed on its cells; else bytes, one a character.
+  bool utf8 = false;
   std::vector<TextRun> runs;
   std::vector<PixelRect> inverted;  // the selection
 };
@@ -133,6 +135,10 @@ class TermView {
   int curline() const { return core_.curline(); }
   int rows() const { return core_.rows; }
   std::string_view LineText(int line) const { return store().Line(line).text; }
+  bool Utf8() const { return core_.Options() && core_.Options()->features.utf8; }
+  // text[from..to], 1-based and inclusive, clamped to the text; shown as
+  // UTF-8, widened to whole characters with their combining marks.
+  std::string_view Part(std::string_view text, int from, int to) const;
   void Repaint() const {
     if (events.repaint) events.repaint();
   }
@@ -149,5 +155,19 @@ int VisibleUpTo(std::string_view text, int p);
 // 1-based position of the n-th visible character, or the text's length
 // when it has fewer; 0 for n <= 0.
 int PositionOfVisible(std::string_view text, int n);
+
+// Shown as UTF-8, positions still count bytes, so that copy gives what
+// came; these place them on cells. A cluster is a character with the
+// combining marks after it.
+struct Cluster {
+  int before = 0, through = 0;  // cells before it and up to its end
+  int first = 0, last = 0;      // its 1-based first and last byte
+};
+// The cluster holding 1-based byte p; inside a sequence or past the text,
+// p itself with no cells.
+Cluster ClusterAt(std::string_view text, int p);
+// 1-based last byte of the cluster covering cell n, or the text's length
+// when it has fewer cells; 0 for n <= 0.
+int PositionOfCell(std::string_view text, int n);
 
 }  // namespace ombrel

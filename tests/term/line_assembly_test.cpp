@@ -51,6 +51,17 @@ const AssemblyCase kAssembly[] = {
      {"a\x1b[1;3", {"local\r\n", false}, "2mHi"}, {"alocal", "\x1b[1;32mHi"}},
     {"a CR or LF ends an unterminated sequence", {.ansi = true}, {"a\x1b=\r\nb\x1b[1\nc\x1b\r"},
      {"a\x1b=", "b\x1b[1", "c\x1b", ""}},
+    // Shown as UTF-8, the width counts cells: 東 and 京 take two each.
+    {"utf-8: a wide character that would pass the width wraps whole", {.cols = 5, .utf8 = true},
+     {"ab東京x"}, {"ab東", "京x"}},
+    {"utf-8: off, the same bytes are a cell each", {.cols = 5}, {"ab東京x"}, {"ab\xe6\x9d\xb1", "\xe4\xba\xacx"}},
+    {"utf-8: a break before a wide character", {.cols = 6, .utf8 = true}, {"ab 東京x"}, {"ab ", "東京x"}},
+    {"utf-8: combining marks take no cell and stay with their letter", {.cols = 3, .utf8 = true},
+     {"ae\xcc\x81" "b\xcc\x81" "cd"}, {"ae\xcc\x81" "b\xcc\x81", "cd"}},
+    {"utf-8: an invalid byte takes one cell", {.cols = 3, .utf8 = true}, {"a\xff\xc3(bc"}, {"a\xff\xc3", "(bc"}},
+    {"utf-8: a character cut by reads counts once it is whole", {.cols = 4, .utf8 = true},
+     {"ab\xe6", "\x9d", "\xb1\xe4\xba\xac"}, {"ab東", "京"}},
+    {"utf-8: a backspace erases a whole character", {.utf8 = true}, {"a東\b", "b"}, {"ab"}},
     {"local text is never read as telnet", {.telnet = true}, {{"x\xff\xfd" "A\xff\r\n", false}},
      {"x\xff\xfd" "A\xff", ""}},
 };

@@ -93,6 +93,25 @@ TEST(ReceivePath, SplitAnywhereGivesTheSameStoreAsWhole) {
   EXPECT_EQ(DumpStore(bytes.term.Store()), expected);
 }
 
+TEST(ReceivePath, Utf8SplitAnywhereGivesTheSameStoreAsWhole) {
+  const std::string stream =
+      "\x1b[1;31m東京\x1b[0m café, nai\xcc\x88ve \xf0\x9f\x99\x82 \xe6\x9d \xc3\r\n"
+      "A long line of 漢字 and \xff invalid \xed\xa0\x80 bytes that wraps.\r\nab東\b\bx prompt> \xe4\xba";
+  const TermSetup setup{.ansi = true, .margin = " ", .cols = 11, .utf8 = true};
+  TermFixture whole(setup);
+  whole.term.WriteText(stream, true);
+  const std::string expected = DumpStore(whole.term.Store());
+  for (size_t cut = 1; cut < stream.size(); ++cut) {
+    TermFixture f(setup);
+    f.term.WriteText(stream.substr(0, cut), true);
+    f.term.WriteText(stream.substr(cut), true);
+    ASSERT_EQ(DumpStore(f.term.Store()), expected) << "cut at " << cut;
+  }
+  TermFixture bytes(setup);
+  for (char c : stream) bytes.term.WriteText(std::string(1, c), true);
+  EXPECT_EQ(DumpStore(bytes.term.Store()), expected);
+}
+
 TEST(ReceivePath, RecordedSessionMatchesTheGoldenDump) {
   const std::string session = ReadBytes(OMBREL_TEST_DATA "/term/mud_session.bin");
   const std::string golden = ReadBytes(OMBREL_TEST_DATA "/term/mud_session.golden");

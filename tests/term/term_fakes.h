@@ -43,6 +43,7 @@ struct TermSetup {
   int cols = 200;
   int rows = 24;
   bool telnet = false, localecho = false;
+  bool utf8 = false;
 };
 
 // One read of a table's case: received (escape tails wait, triggers run)
@@ -66,6 +67,7 @@ struct TermFixture {
     options.margin = setup.margin;
     options.telnet = setup.telnet;
     options.localecho = setup.localecho;
+    options.features.utf8 = setup.utf8;
     term.ClearTerminal();
     term.cols = setup.cols;
     term.rows = setup.rows;

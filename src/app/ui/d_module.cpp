@@ -90,11 +90,11 @@ void TdModule::CreateActions() {
   Bind(A::aEditCopyLine, [this] { Copy(true); });
   Bind(A::aEditPaste, [current] {
     if (auto* t = current(); t && t->Connected())
-      t->PasteText(ToBytes(QGuiApplication::clipboard()->text()));
+      t->PasteText(ToBytes(QGuiApplication::clipboard()->text(), t->Utf8()));
   });
   Bind(A::aEditPasteLine, [current] {
     if (auto* t = current(); t && t->Connected())
-      t->PasteIntoCommandLine(ToBytes(QGuiApplication::clipboard()->text()));
+      t->PasteIntoCommandLine(ToBytes(QGuiApplication::clipboard()->text(), t->Utf8()));
   });
   Bind(A::aEditSelectall, [this, current] {
     if (auto* t = current()) {
@@ -119,7 +119,7 @@ void TdModule::CreateActions() {
   Bind(A::aFindInBuf, [this] { if (findInBuf) findInBuf(); });
   Bind(A::aFindNext, [this] { if (findNext) findNext(); });
   Bind(A::aCopyLinkLocation, [current] {
-    if (auto* t = current()) QGuiApplication::clipboard()->setText(FromBytes(t->view().linkurl));
+    if (auto* t = current()) QGuiApplication::clipboard()->setText(FromBytes(t->view().linkurl, t->Utf8()));
   });
   Bind(A::aExit, [] { QApplication::exit(0); });
   Bind(A::aAbout, [this] { if (showAbout) showAbout(); });
@@ -234,7 +234,7 @@ void TdModule::Copy(bool asLine) {
     return;
   }
   const std::string text = asLine ? t->GetSelectedLine() : t->GetSelectedText();
-  if (!text.empty()) QGuiApplication::clipboard()->setText(FromBytes(text));
+  if (!text.empty()) QGuiApplication::clipboard()->setText(FromBytes(text, t->Utf8()));
 }
 
 int TdModule::ToolbarHeight() const {

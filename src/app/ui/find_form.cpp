@@ -70,7 +70,7 @@ void TfindForm::UpdateFindState() {
     return;
   }
   searchEdit->setEnabled(true);
-  searchEdit->setText(FromBytes(t->view().findtext));
+  searchEdit->setText(FromBytes(t->view().findtext, t->Utf8()));
   if (t->view().HasSelection()) {
     selectionCB->setEnabled(true);
   } else {
@@ -102,7 +102,7 @@ void TfindForm::Find() {
     return;
   }
   if (TtermForm* t = main_->CurrentTerminal()) {
-    t->view().FindText(ToBytes(searchEdit->text()), caseCB->isChecked(),
+    t->view().FindText(ToBytes(searchEdit->text(), t->Utf8()), caseCB->isChecked(),
                        selectionCB->isChecked());
     searchEdit->setFocus();
     UpdateFindState();

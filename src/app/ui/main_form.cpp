@@ -265,7 +265,8 @@ void TmainForm::TerminalTelnetLog(TtermForm* terminal, const std::string& text) 
   if (telnetLog) telnetLog(terminal, text);
 }
 
-std::optional<std::string> TmainForm::AskParameter(const std::string& name) {
+std::optional<std::string> TmainForm::AskParameter(const std::string& name, bool utf8) {
+  if (utf8 && askParamUtf8) return askParamUtf8(name);
   if (askParam) return askParam(name);
   return std::nullopt;
 }

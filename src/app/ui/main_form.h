@@ -62,6 +62,7 @@ class TmainForm : public QMainWindow, public TermOwner {
   // The console's log and the parameter prompt, shared by all terminals.
   std::function<void(TtermForm*, const std::string& text)> telnetLog;
   std::function<std::string(const std::string& name)> askParam;
+  std::function<std::string(const std::string& name)> askParamUtf8;
 
   // TermOwner: what each terminal window reports to and asks of us.
   bool IsCurrentTerminal(const TtermForm* terminal) const override { return CurrentTerminal() == terminal; }
@@ -73,7 +74,7 @@ class TmainForm : public QMainWindow, public TermOwner {
   void LinkUnderPointer(bool onLink) override;
   void TerminalSelectionDone() override;
   void TerminalTelnetLog(TtermForm* terminal, const std::string& text) override;
-  std::optional<std::string> AskParameter(const std::string& name) override;
+  std::optional<std::string> AskParameter(const std::string& name, bool utf8) override;
   ISoundPlayer& SoundOutput() override;
   bool IsCommandKey(QKeyCombination key) const override;
 

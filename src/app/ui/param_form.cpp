@@ -32,11 +32,11 @@ TparamForm::TparamForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Windo
   connect(okBtn, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-std::string TparamForm::Ask(const std::string& name) {
-  identLabel->setText(FromBytes(LowerCase(name)));
+std::string TparamForm::Ask(const std::string& name, bool utf8) {
+  identLabel->setText(FromBytes(LowerCase(name), utf8));
   valEdit->clear();
   exec();
-  return ToBytes(valEdit->text());
+  return ToBytes(valEdit->text(), utf8);
 }
 
 }  // namespace ombrel

@@ -16,7 +16,7 @@ class TparamForm : public QDialog {
   explicit TparamForm(QWidget* parent);
   // Shows the prompt for the parameter `name` and returns what was typed;
   // the expansion replaces an empty answer.
-  std::string Ask(const std::string& name);
+  std::string Ask(const std::string& name, bool utf8 = false);
 
   QLabel* identLabel;
   QLineEdit* valEdit;

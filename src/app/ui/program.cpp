@@ -55,6 +55,7 @@ void Program::Bind() {
   module->findNext = [this] { find->FindNextMatch(); };
   m->refreshFind = [this] { find->Refresh(); };
   m->askParam = [this](const std::string& name) { return param->Ask(name); };
+  m->askParamUtf8 = [this](const std::string& name) { return param->Ask(name, true); };
   optionForm->saveOptions = [this] {
     // Sets that could not be read are not replaced without the user's word.
     if (!mayOverwriteOptions_) {

@@ -38,6 +38,7 @@ void TaliasTab::ShowAlias(int choose) {
   const int remembered = choose >= 0 ? choose : aliasCombo->currentIndex();
   const int count = currentSet_ ? static_cast<int>(currentSet_->aliases.size()) : 0;
   const int index = ReselectIndex(remembered, count);
+  shownUtf8_ = currentSet_ && currentSet_->features.utf8;
   {
     const QSignalBlocker block(aliasCombo);
     aliasCombo->clear();
@@ -45,13 +46,13 @@ void TaliasTab::ShowAlias(int choose) {
     aliasCombo->setCurrentIndex(index);
   }
   aliasShown_ = index;
-  ShowMemo(aliasMemo, index >= 0 ? currentSet_->aliases[index].translation : Lines{});
+  ShowMemo(aliasMemo, index >= 0 ? currentSet_->aliases[index].translation : Lines{}, shownUtf8_);
 }
 
 void TaliasTab::StoreAlias() {
   if (!currentSet_ || aliasShown_ < 0 || aliasShown_ >= static_cast<int>(currentSet_->aliases.size()))
     return;
-  currentSet_->aliases[aliasShown_].translation = MemoLines(aliasMemo);
+  currentSet_->aliases[aliasShown_].translation = MemoLines(aliasMemo, shownUtf8_);
 }
 
 bool TaliasTab::eventFilter(QObject* watched, QEvent* event) {

@@ -42,6 +42,8 @@ class TaliasTab : public QWidget {
 
   const EditorDialogs& dialogs_;
   TOptions* currentSet_ = nullptr;
+  // How the fields were filled: the Features tab may switch UTF-8 meanwhile.
+  bool shownUtf8_ = false;
   // The alias the memo shows; stores go to it, whatever the list was
   // switched to since.
   int aliasShown_ = -1;

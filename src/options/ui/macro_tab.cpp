@@ -33,12 +33,13 @@ void TmacroTab::ShowMacro() {
     macrokeyCombo->setCurrentIndex(0);
   }
   macroShown_ = macrokeyCombo->currentIndex();
-  if (currentSet_) ShowMemo(macroMemo, currentSet_->macros[macroShown_].text);
+  shownUtf8_ = currentSet_ && currentSet_->features.utf8;
+  if (currentSet_) ShowMemo(macroMemo, currentSet_->macros[macroShown_].text, shownUtf8_);
 }
 
 void TmacroTab::StoreMacro() {
   if (!currentSet_ || macroShown_ < 0 || macroShown_ >= kMacroCount) return;
-  currentSet_->macros[macroShown_].text = MemoLines(macroMemo);
+  currentSet_->macros[macroShown_].text = MemoLines(macroMemo, shownUtf8_);
 }
 
 bool TmacroTab::eventFilter(QObject* watched, QEvent* event) {

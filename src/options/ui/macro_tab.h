@@ -34,6 +34,8 @@ class TmacroTab : public QWidget {
   void macroMemoExit();
 
   TOptions* currentSet_ = nullptr;
+  // How the memo was filled: the Features tab may switch UTF-8 meanwhile.
+  bool shownUtf8_ = false;
   // The macro the memo shows; stores go to it, whatever the list was
   // switched to since.
   int macroShown_ = -1;

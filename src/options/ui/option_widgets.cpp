@@ -40,12 +40,12 @@ void ColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
 }
 
-void ShowMemo(QPlainTextEdit* memo, const Lines& lines) {
-  QString text = FromBytes(LinesToMemo(lines));
+void ShowMemo(QPlainTextEdit* memo, const Lines& lines, bool utf8) {
+  QString text = FromBytes(LinesToMemo(lines), utf8);
   text.replace("\r\n", "\n");
   memo->setPlainText(text);
 }
 
-Lines MemoLines(const QPlainTextEdit* memo) { return MemoToLines(ToBytes(memo->toPlainText())); }
+Lines MemoLines(const QPlainTextEdit* memo, bool utf8) { return MemoToLines(ToBytes(memo->toPlainText(), utf8)); }
 
 }  // namespace ombrel

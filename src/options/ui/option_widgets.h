@@ -53,7 +53,8 @@ W* Named(W* w, const char* name) {
 
 // A memo shows its lines with plain line breaks and gives them back split
 // as the stored lines are.
-void ShowMemo(QPlainTextEdit* memo, const Lines& lines);
-Lines MemoLines(const QPlainTextEdit* memo);
+// A set that shows UTF-8 has its texts edited as UTF-8.
+void ShowMemo(QPlainTextEdit* memo, const Lines& lines, bool utf8 = false);
+Lines MemoLines(const QPlainTextEdit* memo, bool utf8 = false);
 
 }  // namespace ombrel

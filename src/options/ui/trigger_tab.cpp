@@ -51,6 +51,7 @@ void TtriggerTab::ShowTrigger(int choose) {
   const int remembered = choose >= 0 ? choose : trigEventCombo->currentIndex();
   const int count = currentSet_ ? static_cast<int>(currentSet_->triggers.size()) : 0;
   const int index = ReselectIndex(remembered, count);
+  shownUtf8_ = currentSet_ && currentSet_->features.utf8;
   {
     const QSignalBlocker block(trigEventCombo);
     trigEventCombo->clear();
@@ -59,10 +60,10 @@ void TtriggerTab::ShowTrigger(int choose) {
   }
   triggerShown_ = index;
   const TriggerFields f = FieldsFromTrigger(index >= 0 ? &currentSet_->triggers[index] : nullptr);
-  trigStringEdit->setText(FromBytes(f.string));
+  trigStringEdit->setText(FromBytes(f.string, shownUtf8_));
   trigSendCB->setChecked(f.textenabled);
   trigPlaysoundCB->setChecked(f.soundenabled);
-  trigSendMemo->setPlainText(FromBytes(f.text).replace("\r\n", "\n"));
+  trigSendMemo->setPlainText(FromBytes(f.text, shownUtf8_).replace("\r\n", "\n"));
   // A file name, in the encoding the file system uses.
   trigSoundfileEdit->setText(QString::fromLocal8Bit(f.soundfile.c_str()));
 }
@@ -71,10 +72,10 @@ void TtriggerTab::StoreTrigger() {
   if (!currentSet_ || triggerShown_ < 0 || triggerShown_ >= static_cast<int>(currentSet_->triggers.size()))
     return;
   TriggerFields f;
-  f.string = ToBytes(trigStringEdit->text());
+  f.string = ToBytes(trigStringEdit->text(), shownUtf8_);
   f.textenabled = trigSendCB->isChecked();
   f.soundenabled = trigPlaysoundCB->isChecked();
-  f.text = ToBytes(trigSendMemo->toPlainText());
+  f.text = ToBytes(trigSendMemo->toPlainText(), shownUtf8_);
   // Untouched, the name keeps its bytes even where they are not valid in
   // the local encoding.
   const std::string& stored = currentSet_->triggers[triggerShown_].soundfile;

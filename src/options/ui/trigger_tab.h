@@ -46,6 +46,8 @@ class TtriggerTab : public QWidget {
 
   const EditorDialogs& dialogs_;
   TOptions* currentSet_ = nullptr;
+  // How the fields were filled: the Features tab may switch UTF-8 meanwhile.
+  bool shownUtf8_ = false;
   // The trigger the fields show; stores go to it, whatever the list was
   // switched to since.
   int triggerShown_ = -1;

@@ -1,5 +1,6 @@
 // The program holds texts as bytes, one character each, as the terminal
 // shows them; these convert them for Qt's widgets without changing a byte.
+// A set that shows UTF-8 holds its texts as UTF-8 instead.
 // (File names are different: they go through the local 8-bit encoding.)
 #pragma once
 
@@ -14,5 +15,11 @@ inline QString FromBytes(const std::string& s) {
 
 // Characters beyond one byte become '?', as they cannot be sent or shown.
 inline std::string ToBytes(const QString& s) { return s.toLatin1().toStdString(); }
+
+// A set that shows UTF-8 keeps and sends its texts as UTF-8.
+inline QString FromBytes(const std::string& s, bool utf8) {
+  return utf8 ? QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())) : FromBytes(s);
+}
+inline std::string ToBytes(const QString& s, bool utf8) { return utf8 ? s.toUtf8().toStdString() : ToBytes(s); }
 
 }  // namespace ombrel

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "options/options.h"
+#include "util/utf8.h"
 
 namespace ombrel {
 
@@ -77,9 +78,24 @@ void DrawPlan(QPainter& p, const QRect& area, const PaintPlan& plan, const QtTex
   // One string for all runs: it keeps its room, each byte one character.
   QString text;
   for (const TextRun& run : plan.runs) {
-    text.resize(static_cast<qsizetype>(run.text.size()));
-    QChar* out = text.data();
-    for (char c : run.text) *out++ = QChar(static_cast<uchar>(c));
+    if (plan.utf8) {
+      // Decoded as the view counted the cells: an invalid byte is one U+FFFD.
+      text.clear();
+      char32_t cp;
+      for (size_t i = 0; i < run.text.size();) {
+        i += utf8::Decode(run.text.data(), run.text.size(), i, cp);
+        if (cp < 0x10000) {
+          text += QChar(static_cast<char16_t>(cp));
+        } else {
+          text += QChar(QChar::highSurrogate(cp));
+          text += QChar(QChar::lowSurrogate(cp));
+        }
+      }
+    } else {
+      text.resize(static_cast<qsizetype>(run.text.size()));
+      QChar* out = text.data();
+      for (char c : run.text) *out++ = QChar(static_cast<uchar>(c));
+    }
     p.setPen(ToQColor(run.color));
     p.drawText(run.x, run.y + ascent, text);
   }

@@ -149,8 +149,8 @@ void TtermForm::BindView() {
   v.startDragTimer = [this] { owner_.SetDragTimerRunning(true); };
   v.stopDragTimer = [this] { owner_.SetDragTimerRunning(false); };
   v.clearCommandSelection = [this] { cmdEdit->deselect(); };
-  v.openLink = [](const std::string& url) {
-    QDesktopServices::openUrl(QUrl(FromBytes(url)));
+  v.openLink = [this](const std::string& url) {
+    QDesktopServices::openUrl(QUrl(FromBytes(url, Utf8())));
   };
   v.setHandCursor = [this](bool hand) { termBox->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor); };
   v.linkActionEnabled = [this](bool on) { owner_.LinkUnderPointer(on); };
@@ -251,21 +251,21 @@ void TtermForm::wheelEvent(QWheelEvent* event) {
 // ---- command line
 
 void TtermForm::returnBtnClick() {
-  const std::string text = ToBytes(cmdEdit->text());
+  const std::string text = ToBytes(cmdEdit->text(), Utf8());
   cmdEdit->clear();
   commandLine_.ReturnPressed(text);
 }
 
 std::string TtermForm::Ask(const std::string& name) {
   if (askParam) return askParam(name);
-  if (auto answer = owner_.AskParameter(name)) return *answer;
-  return ToBytes(QInputDialog::getText(this, "Parameter", FromBytes(name)));
+  if (auto answer = owner_.AskParameter(name, Utf8())) return *answer;
+  return ToBytes(QInputDialog::getText(this, "Parameter", FromBytes(name, Utf8())), Utf8());
 }
 
 void TtermForm::PasteText(const std::string& clipboardText) { commandLine_.PasteCommands(clipboardText); }
 
 void TtermForm::PasteIntoCommandLine(const std::string& clipboardText) {
-  const QString line = FromBytes(commandLine_.PasteLineText(clipboardText, true));
+  const QString line = FromBytes(commandLine_.PasteLineText(clipboardText, true), Utf8());
   if (cmdEdit->hasSelectedText()) {
     cmdEdit->insert(line);
     return;
@@ -304,7 +304,7 @@ bool TtermForm::FormKeyDown(QKeyEvent* event) {
   if (event->modifiers() & Qt::AltModifier) mods |= kModAlt;
   if (event->modifiers() & Qt::ControlModifier) mods |= kModCtrl;
   if (auto text = commandLine_.KeyDown(vk, mods)) {
-    cmdEdit->setText(FromBytes(*text));
+    cmdEdit->setText(FromBytes(*text, Utf8()));
     return true;
   }
   return false;

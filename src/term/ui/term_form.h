@@ -53,6 +53,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   QPushButton* returnBtn;
 
   bool Connected() const { return core_.Connected(); }
+  // Whether the set shows, keeps and sends its texts as UTF-8.
+  bool Utf8() const { return core_.Options() && core_.Options()->features.utf8; }
   void Disconnect();
 
   // View: scrolling, selection, find and links live in the view core.

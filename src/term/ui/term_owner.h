@@ -33,8 +33,9 @@ class TermOwner {
   virtual void TerminalSelectionDone() = 0;
 
   virtual void TerminalTelnetLog(TtermForm* terminal, const std::string& text) = 0;
-  // The shared parameter prompt; none means the terminal asks by itself.
-  virtual std::optional<std::string> AskParameter(const std::string& name) = 0;
+  // The shared parameter prompt, its answer as UTF-8 for a set that shows
+  // UTF-8; none means the terminal asks by itself.
+  virtual std::optional<std::string> AskParameter(const std::string& name, bool utf8) = 0;
   virtual ISoundPlayer& SoundOutput() = 0;
   // A key of the program's commands: the command line must let it through
   // rather than take it as its own editing key.

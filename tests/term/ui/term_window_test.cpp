@@ -86,6 +86,22 @@ class TermWindowTest : public QObject {
     QCOMPARE(term->view().topline, top - 7);
   }
 
+  // A UTF-8 set sends a typed line as UTF-8 and paints a wide character
+  // over two cells, what follows it on the cells after.
+  void utf8TypedLinesGoOutAsUtf8AndWideCharactersTakeTwoCells() {
+    term->core().Options()->features.utf8 = true;
+    term->cmdEdit->setText(QString::fromUtf8("say café 東"));
+    QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    QVERIFY(!socket.writes.empty());
+    QCOMPARE(socket.writes.back(), std::string("say caf\xc3\xa9 \xe6\x9d\xb1\r\n"));
+    term->core().ClearTerminal();
+    term->core().WriteText("\x1b[31m東\x1b[32mH\r\n", true);
+    term->PaintImageNow();
+    const AnsiMap& map = term->core().Options()->ansimap;
+    QVERIFY(CellPixels(term->Bitmap(), 2, 0, map[2]) > 0);
+    QCOMPARE(CellPixels(term->Bitmap(), 2, 0, map[1]), 0);
+  }
+
   void pasteLineGoesInAtTheCaret() {
     term->cmdEdit->setText("say  now");
     term->cmdEdit->setCursorPosition(4);
