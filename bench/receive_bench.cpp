@@ -30,7 +30,7 @@ void AddTriggers(TOptions& o) {
   o.triggers.push_back(tell);
 }
 
-void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 = false) {
+void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 = false, size_t read = kRead) {
   TOptions options;
   options.telnet = true;
   options.ansi = true;
@@ -40,7 +40,7 @@ void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 
   const std::string logName = (std::filesystem::temp_directory_path() / "ombrel-bench.log").string();
   if (log) term.SetLogFile(logName);
   for (auto _ : state) {
-    for (size_t i = 0; i < text.size(); i += kRead) term.clientsocketRead(text.substr(i, kRead));
+    for (size_t i = 0; i < text.size(); i += read) term.clientsocketRead(text.substr(i, read));
     if (term.curline() > 1'000'000) {
       state.PauseTiming();
       term.ClearTerminal();
@@ -56,6 +56,11 @@ void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 
 
 void BM_Plain(benchmark::State& s) { Feed(s, bench::PlainText(kBlock), s.range(0)); }
 void BM_Coloured(benchmark::State& s) { Feed(s, bench::ColouredText(kBlock), s.range(0)); }
+// A flood arrives in reads as large as the socket's buffer: each write to
+// the log then carries more lines.
+void BM_ColouredLargeReads(benchmark::State& s) {
+  Feed(s, bench::ColouredText(kBlock), s.range(0), false, 64 << 10);
+}
 void BM_Negotiation(benchmark::State& s) { Feed(s, bench::NegotiationText(kBlock), s.range(0)); }
 
 // The same UTF-8 text with the switch off (bytes as cells) and on.
@@ -64,6 +69,7 @@ void BM_Utf8Text(benchmark::State& s) { Feed(s, bench::Utf8Text(kBlock), false, 
 BENCHMARK(BM_Utf8Text)->ArgName("utf8")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Plain)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Coloured)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColouredLargeReads)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Negotiation)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
