@@ -30,10 +30,11 @@ void AddTriggers(TOptions& o) {
   o.triggers.push_back(tell);
 }
 
-void Feed(benchmark::State& state, const std::string& text, bool log) {
+void Feed(benchmark::State& state, const std::string& text, bool log, bool extended = false) {
   TOptions options;
   options.telnet = true;
   options.ansi = true;
+  options.features.extendedcolours = extended;
   AddTriggers(options);
   TermCore term(&options);
   const std::string logName = (std::filesystem::temp_directory_path() / "ombrel-bench.log").string();
@@ -55,10 +56,18 @@ void Feed(benchmark::State& state, const std::string& text, bool log) {
 
 void BM_Plain(benchmark::State& s) { Feed(s, bench::PlainText(kBlock), s.range(0)); }
 void BM_Coloured(benchmark::State& s) { Feed(s, bench::ColouredText(kBlock), s.range(0)); }
+// Classic or xterm-coloured text, with extended colours off or on.
+void BM_ColouredExtended(benchmark::State& s) {
+  Feed(s, s.range(0) ? bench::XtermColouredText(kBlock) : bench::ColouredText(kBlock), false, s.range(1));
+}
 void BM_Negotiation(benchmark::State& s) { Feed(s, bench::NegotiationText(kBlock), s.range(0)); }
 
 BENCHMARK(BM_Plain)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Coloured)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColouredExtended)
+    ->ArgNames({"xterm", "on"})
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Negotiation)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -36,6 +36,7 @@ Outcome Receive(uint8_t flags, int cols, const std::string& stream, const std::v
   TOptions options;
   options.ansi = flags & 1, options.telnet = flags & 2, options.margin = (flags & 4) ? " " : "";
   options.telnetinit = options.telopnaws = flags & 8;
+  options.features.extendedcolours = flags & 32;
   fuzz::Socket socket;
   TermCore term(&options);
   term.ClearTerminal();

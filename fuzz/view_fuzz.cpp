@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Input in{data, size};
   TOptions options;
   const uint8_t flags = in.Byte();
-  options.ansi = flags & 1, options.scrollbar = flags & 2;
+  options.ansi = flags & 1, options.scrollbar = flags & 2, options.features.extendedcolours = flags & 4;
   fuzz::Socket socket;
   TermCore term(&options);
   term.ClearTerminal();
