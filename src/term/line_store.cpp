@@ -46,8 +46,7 @@ TextArena::Span TextArena::AppendElsewhere(std::string_view head, std::string_vi
     used_ = size;
     s.block = static_cast<uint32_t>(fill_);
   }
-  std::memcpy(out, head.data(), head.size());
-  std::memcpy(out + head.size(), text.data(), text.size());
+  Put(out, head, text);
   return s;
 }
 

@@ -59,9 +59,7 @@ class TextArena {
     const size_t size = head.size() + text.size();
     if (size == 0 || size > kBlockSize - used_ || size > kBlockSize / 4) return AppendElsewhere(head, text);
     const Span s{static_cast<uint32_t>(fill_), static_cast<uint32_t>(used_), static_cast<uint32_t>(size)};
-    char* out = blocks_[fill_] + used_;
-    std::memcpy(out, head.data(), head.size());
-    std::memcpy(out + head.size(), text.data(), text.size());
+    Put(blocks_[fill_] + used_, head, text);
     used_ += size;
     return s;
   }
@@ -77,6 +75,12 @@ class TextArena {
 
  private:
   static constexpr size_t kBlockSize = size_t{2} << 20;
+  // An empty view may point nowhere, and memcpy may not be given that even
+  // for no bytes.
+  static void Put(char* out, std::string_view head, std::string_view text) {
+    if (!head.empty()) std::memcpy(out, head.data(), head.size());
+    if (!text.empty()) std::memcpy(out + head.size(), text.data(), text.size());
+  }
   struct Free {
     void operator()(char* p) const;
   };
