@@ -38,6 +38,19 @@ constexpr std::array<const char*, 8> kUtf8 = {
     "\r\n\x1b[1;37m[OOC] Zoë: anyone up for the crypt run tonight? 🙂\x1b[0m\r\n",
 };
 
+// The same scenes as a server with xterm colours sends them: palette and
+// true colours, some lines ended by a reset, some by 39 or an empty one.
+constexpr std::array<const char*, 8> kXtermColoured = {
+    "\x1b[1;38;5;51mThe Market Square\x1b[0m\r\n",
+    "\x1b[38;5;34m[Exits: north east south west up]\x1b[39m\r\n",
+    "\x1b[38;2;255;215;0mA fat merchant\x1b[0m is here, counting his \x1b[38;5;220mgold coins\x1b[0m.\r\n",
+    "\x1b[38;5;196mThe goblin\x1b[m hits you \x1b[1;38;2;255;40;40mhard\x1b[m! [\x1b[38;5;201m12\x1b[m]\r\n",
+    "\x1b[38;2;200;120;255mAldric tells you, 'meet me at the gate in five minutes.'\x1b[0m\r\n",
+    "\x1b[48;5;236;38;5;250mYou see nothing special about the \x1b[38;2;80;80;255mblue door\x1b[38;5;250m.\x1b[0m\r\n",
+    "\x1b[38;5;28m<\x1b[38;5;46m432hp \x1b[38;5;51m211m \x1b[38;5;226m98mv\x1b[38;5;28m>\x1b[0m ",
+    "\r\n\x1b[7;38;5;231m[OOC] Brianna: anyone up for the crypt run tonight?\x1b[27;39m\r\n",
+};
+
 template <typename Pick>
 std::string Fill(size_t bytes, Pick pick) {
   std::string out;
@@ -61,6 +74,10 @@ std::string ColouredText(size_t bytes) {
 
 std::string Utf8Text(size_t bytes) {
   return Fill(bytes, [](std::mt19937& rng) { return std::string(kUtf8[rng() % kUtf8.size()]); });
+}
+
+std::string XtermColouredText(size_t bytes) {
+  return Fill(bytes, [](std::mt19937& rng) { return std::string(kXtermColoured[rng() % kXtermColoured.size()]); });
 }
 
 std::string NegotiationText(size_t bytes) {

@@ -11,6 +11,8 @@ std::string PlainText(size_t bytes);
 // Room names, exits, mobs and chat in ANSI colours, with prompts that have
 // no line end, as MUD servers send them.
 std::string ColouredText(size_t bytes);
+// The same scenes in xterm's 256 colours and true colour.
+std::string XtermColouredText(size_t bytes);
 // Coloured text with a telnet command or subnegotiation every few lines
 // and doubled IAC bytes inside the text.
 std::string NegotiationText(size_t bytes);

@@ -30,11 +30,13 @@ void AddTriggers(TOptions& o) {
   o.triggers.push_back(tell);
 }
 
-void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 = false, size_t read = kRead) {
+void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 = false, size_t read = kRead,
+          bool extended = false) {
   TOptions options;
   options.telnet = true;
   options.ansi = true;
   options.features.utf8 = utf8;
+  options.features.extendedcolours = extended;
   AddTriggers(options);
   TermCore term(&options);
   const std::string logName = (std::filesystem::temp_directory_path() / "ombrel-bench.log").string();
@@ -61,6 +63,10 @@ void BM_Coloured(benchmark::State& s) { Feed(s, bench::ColouredText(kBlock), s.r
 void BM_ColouredLargeReads(benchmark::State& s) {
   Feed(s, bench::ColouredText(kBlock), s.range(0), false, 64 << 10);
 }
+// Classic or xterm-coloured text, with extended colours off or on.
+void BM_ColouredExtended(benchmark::State& s) {
+  Feed(s, s.range(0) ? bench::XtermColouredText(kBlock) : bench::ColouredText(kBlock), false, false, kRead, s.range(1));
+}
 void BM_Negotiation(benchmark::State& s) { Feed(s, bench::NegotiationText(kBlock), s.range(0)); }
 
 // The same UTF-8 text with the switch off (bytes as cells) and on.
@@ -70,6 +76,10 @@ BENCHMARK(BM_Utf8Text)->ArgName("utf8")->Arg(0)->Arg(1)->Unit(benchmark::kMillis
 BENCHMARK(BM_Plain)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Coloured)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColouredLargeReads)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColouredExtended)
+    ->ArgNames({"xterm", "on"})
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Negotiation)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -25,11 +25,16 @@ size_t HeapInUse() {
 // Bytes the store takes per stored line beyond the line's own text.
 void BM_StoreOverheadPerLine(benchmark::State& state) {
   const int lines = static_cast<int>(state.range(0));
-  const std::string text = bench::ColouredText(static_cast<size_t>(lines) * 60);
+  // With extended colours on, text in xterm's colours, some of whose lines
+  // carry colours on to the next.
+  const bool extended = state.range(1) != 0;
+  const size_t bytes = static_cast<size_t>(lines) * 60;
+  const std::string text = extended ? bench::XtermColouredText(bytes) : bench::ColouredText(bytes);
   double overhead = 0;
   for (auto _ : state) {
     TOptions options;
     options.ansi = true;
+    options.features.extendedcolours = extended;
     auto term = std::make_unique<TermCore>(&options);
     const size_t before = HeapInUse();
     size_t i = 0;
@@ -46,7 +51,12 @@ void BM_StoreOverheadPerLine(benchmark::State& state) {
   }
   state.counters["overhead_B_per_line"] = overhead;
 }
-BENCHMARK(BM_StoreOverheadPerLine)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreOverheadPerLine)
+    ->ArgNames({"lines", "xterm"})
+    ->Args({1'000'000, 0})
+    ->Args({1'000'000, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_LoadLog(benchmark::State& state) {
   const size_t bytes = static_cast<size_t>(state.range(0)) << 20;

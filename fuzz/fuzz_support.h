@@ -76,7 +76,9 @@ inline std::string Dump(const LineStore& store) {
   std::string out;
   for (int i = 0; i <= store.CurLine(); ++i) {
     const StoredLine r = store.Line(i);
-    out += std::to_string(r.start.color) + " " + std::to_string(r.start.bold) + " |";
+    out += std::to_string(r.start.color) + " " + std::to_string(r.start.bold) + " " +
+           std::to_string(r.start.background) + " " + std::to_string(r.start.reverse) +
+           std::to_string(r.start.underline) + " |";
     out.append(r.text);
     out += "|\n";
   }

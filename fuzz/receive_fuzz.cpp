@@ -38,6 +38,7 @@ Outcome Receive(uint8_t flags, int cols, const std::string& stream, const std::v
   options.telnetinit = options.telopnaws = flags & 8;
   options.features.mccp = flags & 32;  // a stream that offers it may compress
   options.features.utf8 = flags & 64;
+  options.features.extendedcolours = flags & 128;
   fuzz::Socket socket;
   TermCore term(&options);
   term.ClearTerminal();

@@ -32,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TOptions options;
   const uint8_t flags = in.Byte();
   options.ansi = flags & 1, options.scrollbar = flags & 2, options.features.utf8 = flags & 4;
+  options.features.extendedcolours = flags & 8;
   fuzz::Socket socket;
   TermCore term(&options);
   term.ClearTerminal();

@@ -1,7 +1,9 @@
 #include "term/escape.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <utility>
 
 #include "util/byte_scan.h"
 
@@ -93,6 +95,118 @@ void ApplySGR(std::string_view params, AttrState& state) {
 
 namespace {
 
+// Parameters or sub-parameters in turn. An empty one is 0, as ECMA-48 has
+// it: "ESC [ m" and "ESC [ 1 ; m" both end in a reset.
+class SgrFields {
+ public:
+  SgrFields(std::string_view text, char separator) : text_(text), separator_(separator) {}
+  // The next field's text, or false at the end.
+  bool Next(std::string_view& field) {
+    if (pos_ > text_.size()) return false;
+    const size_t end = std::min(text_.find(separator_, pos_), text_.size());
+    field = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    return true;
+  }
+  // The next field's value; false at the end or when it is no number.
+  bool NextValue(int64_t& value) {
+    std::string_view field;
+    if (!Next(field)) return false;
+    value = 0;
+    return field.empty() || ParseValue(field, value);
+  }
+
+ private:
+  std::string_view text_;
+  char separator_;
+  size_t pos_ = 0;
+};
+
+constexpr ExtColor kNoColour = ~ExtColor{0};
+
+bool IsByte(int64_t v) { return v >= 0 && v <= 255; }
+
+// The colour 38 or 48 names by the values after it: 5 and an index, or 2
+// and red, green and blue. One out of range is ignored, as xterm does.
+ExtColor NamedColour(const int64_t* v, size_t n) {
+  if (n >= 2 && v[0] == 5 && IsByte(v[1])) return kExtPalette | static_cast<ExtColor>(v[1]);
+  if (n >= 4 && v[0] == 2 && IsByte(v[1]) && IsByte(v[2]) && IsByte(v[3]))
+    return kExtRgb | static_cast<ExtColor>(v[1] | v[2] << 8 | v[3] << 16);
+  return kNoColour;
+}
+
+// The colour of 38 or 48 in the colon form, "38:5:n" or "38:2:[space]:r:g:b":
+// the colour space ITU T.416 puts before red is there only when six
+// sub-parameters are.
+ExtColor ColonColour(SgrFields& subs) {
+  int64_t v[5] = {};
+  size_t n = 0;
+  while (n < 5 && subs.NextValue(v[n])) ++n;
+  if (n == 5 && v[0] == 2) {
+    const int64_t rgb[4] = {2, v[2], v[3], v[4]};
+    return NamedColour(rgb, 4);
+  }
+  return NamedColour(v, n);
+}
+
+// The colour of 38 or 48 in the semicolon form, taking the values it needs
+// from the parameters after it; false when they run out or one is bad.
+bool SemicolonColour(SgrFields& params, ExtColor& colour) {
+  int64_t v[4] = {};
+  if (!params.NextValue(v[0])) return false;
+  const size_t n = v[0] == 5 ? 2 : v[0] == 2 ? 4 : 1;
+  for (size_t k = 1; k < n; ++k)
+    if (!params.NextValue(v[k])) return false;
+  colour = NamedColour(v, n);
+  return true;
+}
+
+}  // namespace
+
+void ApplyExtendedSGR(std::string_view params, AttrState& state) {
+  SgrFields fields(params, ';');
+  std::string_view field;
+  while (fields.Next(field)) {
+    SgrFields subs(field, ':');
+    int64_t v = 0;
+    if (!subs.NextValue(v)) return;
+    ExtColor named = kNoColour;
+    if (v == 38 || v == 48) {
+      if (field.find(':') != std::string_view::npos) {
+        named = ColonColour(subs);
+      } else if (!SemicolonColour(fields, named)) {
+        return;
+      }
+    }
+    if (v == 0) {
+      state = AttrState();
+    } else if (v == 1 || v == 22) {
+      state.bold = v == 1;
+    } else if (v == 4 || v == 24) {
+      state.underline = v == 4;
+    } else if (v == 7 || v == 27) {
+      state.reverse = v == 7;
+    } else if (v >= 30 && v <= 37) {
+      state.color = static_cast<int32_t>(kExtBase | (v - 30));
+    } else if (v >= 90 && v <= 97) {
+      state.color = static_cast<int32_t>(kExtPalette | (v - 90 + 8));
+    } else if (v == 39) {
+      state.color = 0;
+    } else if (v >= 40 && v <= 47) {
+      state.background = kExtPalette | (v - 40);
+    } else if (v >= 100 && v <= 107) {
+      state.background = kExtPalette | (v - 100 + 8);
+    } else if (v == 49) {
+      state.background = 0;
+    } else if (named != kNoColour) {
+      if (v == 38) state.color = static_cast<int32_t>(named);
+      else state.background = named;
+    }
+  }
+}
+
+namespace {
+
 // Whether the ESC at `esc` starts a sequence rather than lying inside the
 // one before it: something ends that one first.
 bool StartsSequence(std::string_view text, size_t esc) {
@@ -105,24 +219,31 @@ bool StartsSequence(std::string_view text, size_t esc) {
 
 }  // namespace
 
-void CarrySGR(std::string_view text, AttrState& state) {
+void CarrySGR(std::string_view text, AttrState& state, bool extended) {
+  const auto apply = [extended](std::string_view params, AttrState& s) {
+    extended ? ApplyExtendedSGR(params, s) : ApplySGR(params, s);
+  };
   // Most coloured lines end in a reset, which decides the state alone:
-  // then the sequences before it need not be read.
+  // then the sequences before it need not be read. A first value of 0
+  // resets every attribute by either rule; with extended colours so does
+  // an empty one.
   const size_t last = FindLast(text.data(), text.size(), kEsc);
   if (last == std::string_view::npos) return;
   const size_t end = EscapeEnd(text, last);
   if (end != std::string_view::npos && text[end] == 'm') {
     const std::string_view params = EscapeParams(text, last, end);
-    if ((params == "0" || params.starts_with("0;")) && StartsSequence(text, last)) {
+    const bool reset = params == "0" || params.starts_with("0;") ||
+                       (extended && (params.empty() || params.starts_with(';')));
+    if (reset && StartsSequence(text, last)) {
       state = AttrState();
-      ApplySGR(params, state);
+      apply(params, state);
       return;
     }
   }
   for (size_t i = text.find(kEsc); i != std::string_view::npos; i = text.find(kEsc, i + 1)) {
     const size_t stop = EscapeEnd(text, i);
     if (stop == std::string_view::npos) return;
-    if (text[stop] == 'm') ApplySGR(EscapeParams(text, i, stop), state);
+    if (text[stop] == 'm') apply(EscapeParams(text, i, stop), state);
     i = stop;
   }
 }
@@ -132,6 +253,46 @@ Color ApplyColor(const AttrState& state, const TOptions& options, Color current)
   if (state.color >= 30 && state.color <= 37)
     return options.ansimap[state.color - 30 + (state.bold ? 8 : 0)];
   return current;
+}
+
+Color PaletteColor(int n, const TOptions& options) {
+  if (n < kAnsiMapSize) return options.ansimap[static_cast<size_t>(n)];
+  if (n >= 232) {
+    const Color grey = static_cast<Color>(8 + 10 * (n - 232));
+    return grey | grey << 8 | grey << 16;
+  }
+  static constexpr Color kLevel[6] = {0, 95, 135, 175, 215, 255};
+  const int cube = n - 16;
+  return kLevel[cube / 36] | kLevel[cube / 6 % 6] << 8 | kLevel[cube % 6] << 16;
+}
+
+namespace {
+
+// An ExtColor as painted; the default is `fallback`.
+Color Resolve(ExtColor c, bool bold, Color fallback, const TOptions& options) {
+  const int value = static_cast<int>(c & 0xFFFFFF);
+  switch (c & kExtKind) {
+    case kExtBase: return options.ansimap[static_cast<size_t>((value & 7) + (bold ? 8 : 0))];
+    case kExtPalette: return PaletteColor(value & 0xFF, options);
+    case kExtRgb: return static_cast<Color>(value);
+    default: return fallback;
+  }
+}
+
+}  // namespace
+
+ExtendedStyle StyleOf(const AttrState& state, const TOptions& options) {
+  const Color text = state.bold ? options.textbrightcolor : options.textcolor();
+  ExtendedStyle style;
+  style.foreground = Resolve(static_cast<ExtColor>(state.color), state.bold, text, options);
+  style.background = Resolve(state.background, false, options.bgcolor, options);
+  style.hasBackground = state.background != 0;
+  if (state.reverse) {
+    std::swap(style.foreground, style.background);
+    style.hasBackground = true;
+  }
+  style.underline = state.underline;
+  return style;
 }
 
 std::string StripEscapes(std::string_view text) {

@@ -37,9 +37,24 @@ size_t EscapeEnd(std::string_view text, size_t esc);
 // between its second character and its final character.
 std::string_view EscapeParams(std::string_view text, size_t esc, size_t final);
 
+// A colour as extended SGR names it: the kind in the top bits, then an
+// index or a 0x00BBGGRR value. 0 is the default colour.
+using ExtColor = uint32_t;
+inline constexpr ExtColor kExtBase = 1u << 24;     // 30-37: index 0-7, brightened by bold
+inline constexpr ExtColor kExtPalette = 2u << 24;  // an index into the 256-colour palette
+inline constexpr ExtColor kExtRgb = 3u << 24;      // a true colour
+inline constexpr ExtColor kExtKind = 3u << 24;
+
+// The attributes at one point of the text. A set with classic colours uses
+// bold and color alone, color being the last SGR value above 1. With
+// extended colours color is the foreground as an ExtColor and the fields
+// after it are used too.
 struct AttrState {
   uint8_t bold = 0;
   int32_t color = 0;
+  ExtColor background = 0;
+  uint8_t reverse = 0;
+  uint8_t underline = 0;
   bool operator==(const AttrState&) const = default;
 };
 
@@ -48,14 +63,33 @@ struct AttrState {
 void ApplySGR(std::string_view params, AttrState& state,
               const std::function<void(const AttrState&)>& afterValue);
 void ApplySGR(std::string_view params, AttrState& state);
+// The same as xterm reads it, for sets with extended colours: codes for
+// what is not drawn (italic, blink and the like) are passed over.
+void ApplyExtendedSGR(std::string_view params, AttrState& state);
 
 // Applies every complete SGR sequence of `text` in order: the state a line
 // leaves for the next one.
-void CarrySGR(std::string_view text, AttrState& state);
+void CarrySGR(std::string_view text, AttrState& state, bool extended = false);
 
 // The font colour for text painted in `state`; codes without a colour of
 // their own leave `current` as it is.
 Color ApplyColor(const AttrState& state, const TOptions& options, Color current);
+
+// Entry n of the 256-colour palette: the set's sixteen, a 6x6x6 cube, then
+// 24 greys.
+Color PaletteColor(int n, const TOptions& options);
+
+// How text in an extended `state` is painted. Bold brightens the default
+// colour and those of 30-37, as it does with classic colours; 90-97, the
+// palette and true colours are shown as named. Reverse swaps the two, the
+// set's colours standing for the defaults.
+struct ExtendedStyle {
+  Color foreground = 0;
+  Color background = 0;
+  bool hasBackground = false;  // other than the set's
+  bool underline = false;
+};
+ExtendedStyle StyleOf(const AttrState& state, const TOptions& options);
 
 std::string StripEscapes(std::string_view text);
 

@@ -264,7 +264,7 @@ void TermCore::StoreLine(std::string_view head, std::string_view text, bool chec
 }
 
 void TermCore::Stored(std::string_view stored, bool checkTriggers) {
-  CarrySGR(stored, carry_);
+  CarrySGR(stored, carry_, options_->features.extendedcolours);
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);

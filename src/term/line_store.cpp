@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <new>
 
 
@@ -45,8 +46,7 @@ TextArena::Span TextArena::AppendElsewhere(std::string_view head, std::string_vi
     used_ = size;
     s.block = static_cast<uint32_t>(fill_);
   }
-  std::memcpy(out, head.data(), head.size());
-  std::memcpy(out + head.size(), text.data(), text.size());
+  Put(out, head, text);
   return s;
 }
 
@@ -62,12 +62,27 @@ void TextArena::Clear() {
   reserved_ = 0;
 }
 
+size_t LineStore::StateHash::operator()(const AttrState& s) const {
+  const uint64_t low = s.background | uint64_t{s.bold} << 32 | uint64_t{s.reverse} << 40 | uint64_t{s.underline} << 48;
+  return std::hash<uint64_t>()(low ^ uint64_t{static_cast<uint32_t>(s.color)} * 0x9E3779B97F4A7C15);
+}
+
+uint32_t LineStore::Intern(const AttrState& state) {
+  const auto [it, added] = startIndex_.try_emplace(state, static_cast<uint32_t>(starts_.size()));
+  if (added) starts_.push_back(state);
+  return it->second;
+}
+
 void LineStore::Clear() {
   arena_.Clear();
   records_.clear();
   std::string().swap(current_);
   // As on the first start: the colour carried on applies from the next line.
   currentStart_ = AttrState();
+  currentIndex_ = 0;
+  starts_.assign(1, AttrState());
+  starts_.shrink_to_fit();
+  startIndex_ = {{AttrState(), 0}};
   scan.valid = false;
 }
 

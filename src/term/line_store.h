@@ -3,7 +3,7 @@
 //
 // A completed line never changes, so its text is packed into large blocks
 // and the line itself is a small record: a session of ten million lines
-// costs its text and twenty bytes a line, and growing never copies or
+// costs its text and sixteen bytes a line, and growing never copies or
 // pauses. Only the current line, which the next read still extends, is a
 // string of its own.
 #pragma once
@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "term/escape.h"
@@ -58,9 +59,7 @@ class TextArena {
     const size_t size = head.size() + text.size();
     if (size == 0 || size > kBlockSize - used_ || size > kBlockSize / 4) return AppendElsewhere(head, text);
     const Span s{static_cast<uint32_t>(fill_), static_cast<uint32_t>(used_), static_cast<uint32_t>(size)};
-    char* out = blocks_[fill_] + used_;
-    std::memcpy(out, head.data(), head.size());
-    std::memcpy(out + head.size(), text.data(), text.size());
+    Put(blocks_[fill_] + used_, head, text);
     used_ += size;
     return s;
   }
@@ -76,6 +75,12 @@ class TextArena {
 
  private:
   static constexpr size_t kBlockSize = size_t{2} << 20;
+  // An empty view may point nowhere, and memcpy may not be given that even
+  // for no bytes.
+  static void Put(char* out, std::string_view head, std::string_view text) {
+    if (!head.empty()) std::memcpy(out, head.data(), head.size());
+    if (!text.empty()) std::memcpy(out + head.size(), text.data(), text.size());
+  }
   struct Free {
     void operator()(char* p) const;
   };
@@ -116,7 +121,7 @@ class LineStore {
   StoredLine Line(int index) const {
     if (index == CurLine()) return {current_, currentStart_};
     const Record& r = records_[static_cast<size_t>(index)];
-    return {arena_.Get(r.span), r.start};
+    return {arena_.Get(r.span), starts_[r.start]};
   }
   int32_t CurLine() const { return static_cast<int32_t>(records_.size()); }
   int LineCount() const { return CurLine() + 1; }
@@ -133,7 +138,7 @@ class LineStore {
   // starts an empty line after it; its start state follows with
   // StartCurrent. Returns the stored text, which never moves.
   std::string_view Complete(std::string_view head, std::string_view text) {
-    const Record r{arena_.Append(head, text), currentStart_};
+    const Record r{arena_.Append(head, text), currentIndex_};
     records_.push_back(r);
     current_.clear();
     scan.valid = false;
@@ -151,7 +156,7 @@ class LineStore {
     return {block, arena_.Get({block, 0, static_cast<uint32_t>(size)})};
   }
   std::string_view CompleteIn(uint32_t block, size_t offset, size_t length) {
-    const Record r{{block, static_cast<uint32_t>(offset), static_cast<uint32_t>(length)}, currentStart_};
+    const Record r{{block, static_cast<uint32_t>(offset), static_cast<uint32_t>(length)}, currentIndex_};
     records_.push_back(r);
     current_.clear();
     scan.valid = false;
@@ -159,7 +164,9 @@ class LineStore {
   }
   void StartCurrent(std::string_view text, AttrState start) {
     current_.assign(text);
+    if (start == currentStart_) return;
     currentStart_ = start;
+    currentIndex_ = Intern(start);
   }
   // Every line gone and its memory given back; one empty line is left.
   void Clear();
@@ -172,14 +179,26 @@ class LineStore {
   AssemblyScan scan;
 
  private:
+  // A line keeps the number of its start state in a table of the distinct
+  // ones, which are few: most lines start in the same few colours. Only a
+  // server that leaves a new true colour open at every line end makes the
+  // table grow with the lines.
   struct Record {
     TextArena::Span span;
-    AttrState start;
+    uint32_t start;
   };
+  struct StateHash {
+    size_t operator()(const AttrState& s) const;
+  };
+  uint32_t Intern(const AttrState& state);
+
   TextArena arena_;
   StableBlocks<Record> records_;
+  std::vector<AttrState> starts_{AttrState()};
+  std::unordered_map<AttrState, uint32_t, StateHash> startIndex_{{AttrState(), 0}};
   std::string current_;
   AttrState currentStart_;
+  uint32_t currentIndex_ = 0;  // of currentStart_ in starts_
 };
 
 }  // namespace ombrel

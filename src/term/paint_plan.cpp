@@ -1,5 +1,6 @@
-// What to paint: the visible lines as runs of text in their colours, and
-// the selection as rectangles to invert.
+// What to paint: the visible lines as runs of text in their colours, the
+// backgrounds of runs on another colour, and the selection as rectangles to
+// invert.
 #include "term/escape.h"
 #include "term/term_view.h"
 #include "util/utf8.h"
@@ -106,18 +107,22 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   // the same plan reuses the room of the strings it had.
   size_t used = 0;
   plan.inverted.clear();
+  plan.backgrounds.clear();
   const auto finish = [&] { plan.runs.resize(used); };
   const TOptions* o = core_.Options();
   plan.background = o ? o->bgcolor : 0;
   if (!o || topline < 0) return finish();
   const bool utf8 = o->features.utf8;
   plan.utf8 = utf8;
+  const bool extended = o->ansi && o->features.extendedcolours;
   const int y0 = imageHeight - rows() * lineheight;
   for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
     const StoredLine line = store().Line(topline + k);
     const int y = y0 + k * lineheight;
     AttrState state = line.start;
-    Color color = o->ansi ? ApplyColor(state, *o, o->textcolor()) : o->textcolor();
+    // Classic colours know no background or underline: the style stays empty.
+    ExtendedStyle style = extended ? StyleOf(state, *o) : ExtendedStyle();
+    Color color = extended ? style.foreground : o->ansi ? ApplyColor(state, *o, o->textcolor()) : o->textcolor();
     const std::string_view t = line.text;
     int x = 0;
     int cell = 0;  // shown as UTF-8
@@ -147,24 +152,33 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
           }
           if (used == plan.runs.size()) plan.runs.emplace_back();
           TextRun& run = plan.runs[used++];
-          run.x = cell * charwidth, run.y = y, run.color = color;
+          run.x = cell * charwidth, run.y = y, run.color = color, run.underline = style.underline;
           run.text.assign(t.data() + j, k - j);
+          if (style.hasBackground)
+            plan.backgrounds.push_back({{run.x, y, w * charwidth, lineheight}, style.background});
           cell += w;
           j = k;
         }
       } else if (stop > i) {
         if (used == plan.runs.size()) plan.runs.emplace_back();
         TextRun& run = plan.runs[used++];
-        run.x = x, run.y = y, run.color = color;
+        run.x = x, run.y = y, run.color = color, run.underline = style.underline;
         run.text.assign(t.data() + i, stop - i);
-        x += measure.TextWidth(run.text);
+        const int width = measure.TextWidth(run.text);
+        if (style.hasBackground) plan.backgrounds.push_back({{x, y, width, lineheight}, style.background});
+        x += width;
       }
       if (esc == std::string::npos) break;
       const size_t fin = EscapeEnd(t, esc);
       if (fin == std::string::npos) break;
-      if (o->ansi && t[fin] == 'm')
+      if (extended && t[fin] == 'm') {
+        ApplyExtendedSGR(EscapeParams(t, esc, fin), state);
+        style = StyleOf(state, *o);
+        color = style.foreground;
+      } else if (o->ansi && t[fin] == 'm') {
         ApplySGR(EscapeParams(t, esc, fin), state,
                  [&](const AttrState& s) { color = ApplyColor(s, *o, color); });
+      }
       i = fin + 1;
     }
   }

@@ -31,6 +31,7 @@ struct TextRun {
   int x = 0, y = 0;
   std::string text;
   Color color = 0;
+  bool underline = false;
 };
 
 struct PixelRect {
@@ -38,10 +39,17 @@ struct PixelRect {
   bool operator==(const PixelRect&) const = default;
 };
 
+struct FilledRect {
+  PixelRect rect;
+  Color color = 0;
+  bool operator==(const FilledRect&) const = default;
+};
+
 struct PaintPlan {
   Color background = 0;
   // Runs hold UTF-8, each placed on its cells; else bytes, one a character.
   bool utf8 = false;
+  std::vector<FilledRect> backgrounds;  // of runs on another colour, under the text
   std::vector<TextRun> runs;
   std::vector<PixelRect> inverted;  // the selection
 };

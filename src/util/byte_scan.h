@@ -31,6 +31,7 @@ inline size_t FindAnyOf(const char* d, size_t i, size_t n, char a, char b, char 
 // Index of the last byte in d[0, n) equal to c; npos when none is.
 inline size_t FindLast(const char* d, size_t n, char c) {
 #if defined(__GLIBC__)
+  if (n == 0) return static_cast<size_t>(-1);  // an empty view's data may be null, which memrchr may not take
   const void* hit = ::memrchr(d, c, n);
   return hit ? static_cast<size_t>(static_cast<const char*>(hit) - d) : static_cast<size_t>(-1);
 #else

@@ -74,5 +74,34 @@ TEST(SGR, CarriedStateIsEverySequenceAppliedInTurn) {
   }
 }
 
+constexpr int32_t Fg(ExtColor c) { return static_cast<int32_t>(c); }
+
+TEST(ExtendedSGR, XtermRules) {
+  const AttrState all{.bold = 1, .color = Fg(kExtBase | 1), .background = kExtRgb | 5, .reverse = 1, .underline = 1};
+  const AttrState rgb{.background = kExtRgb | 0x030201};
+  const std::vector<std::tuple<const char*, AttrState, AttrState, const char*>> cases = {
+      {"1;31", {}, {.bold = 1, .color = Fg(kExtBase | 1)}, "30-37 are base colours, bold kept beside them"},
+      {"91;102", {}, {.color = Fg(kExtPalette | 9), .background = kExtPalette | 10}, "bright forms: palette 8-15"},
+      {"38:5:208;4", {}, {.color = Fg(kExtPalette | 208), .underline = 1}, "colon form, then the next parameter"},
+      {"48:2:1:2:3", {}, rgb, "colon form without a colour space"},
+      {"48:2::1:2:3", {}, rgb, "the colour space, here empty, before red"},
+      {"39;49", all, {.bold = 1, .reverse = 1, .underline = 1}, "the default colours, attributes kept"},
+      {"22;27;24", all, {.color = all.color, .background = all.background}, "bold, reverse and underline off"},
+      {"", all, {}, "an empty list resets"},
+      {"1;", {}, {}, "an empty last parameter is 0: bold, then a reset"},
+      {";7;4", all, {.reverse = 1, .underline = 1}, "so is an empty first one: a reset, then reverse and underline"},
+      {"38;5;256;1", {}, {.bold = 1}, "an index out of range is ignored, what follows applies"},
+      {"38;2;1;2", all, all, "cut short: nothing"},
+      {"44;5;x;1", {}, {.background = kExtPalette | 4}, "5 means nothing here; a bad part ends the sequence"},
+  };
+  // The carried state reads each sequence alike, its shortcut included.
+  for (auto [params, state, expected, why] : cases) {
+    AttrState carried = state;
+    CarrySGR("a\x1b[" + std::string(params) + "mb", carried, true);
+    ApplyExtendedSGR(params, state);
+    EXPECT_EQ(std::make_pair(state, carried), std::make_pair(expected, expected)) << params << ": " << why;
+  }
+}
+
 }  // namespace
 }  // namespace ombrel

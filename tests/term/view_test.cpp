@@ -95,6 +95,50 @@ TEST(PaintPlan, ColoursFollowTheLineStartStateAndTheSGRInside) {
   for (const auto& r : f.view.BuildPaintPlan(f.measure).runs) EXPECT_EQ(r.color, text) << r.text;
 }
 
+// A palette foreground, a true colour background, reverse and underline, carried into
+// the next line; a line scrolled back paints as it first did.
+TEST(PaintPlan, ExtendedColoursBackgroundsAndUnderline) {
+  ViewFixture f({.ansi = true}), off({.ansi = true});
+  const TOptions& o = f.options;
+  f.options.features.extendedcolours = true;
+  f.options.ansimap[9] = 0x123456;
+  // Bold brightens the default and 30-37, not a palette entry named alike.
+  const std::string text = "\x1b[38;5;208mor\x1b[48;2;1;2;3mange\r\nx\x1b[7my\x1b[4;27mz\x1b[0;1;31ma"
+                           "\x1b[38;5;1mb\x1b[39mc\x1b[38;5;255;22md\x1b[0;7me";
+  f.term.WriteText(text, true);
+  using Run = std::tuple<std::string, int, int, Color, bool>;
+  const auto paint = [&](ViewFixture& v) {
+    PaintPlan plan = v.view.BuildPaintPlan(v.measure);
+    std::vector<Run> runs;
+    for (const auto& r : plan.runs) runs.emplace_back(r.text, r.x, r.y, r.color, r.underline);
+    return std::make_pair(runs, plan.backgrounds);
+  };
+  const auto first = paint(f);
+  const Color orange = 0x0087FF, dark = 0x030201;
+  EXPECT_EQ(first.first, (std::vector<Run>{{"or", 0, 0, orange, false}, {"ange", 16, 0, orange, false},
+                                           {"x", 0, 16, orange, false}, {"y", 8, 16, dark, false},
+                                           {"z", 16, 16, orange, true}, {"a", 24, 16, 0x123456, false},
+                                           {"b", 32, 16, o.ansimap[1], false}, {"c", 40, 16, o.textbrightcolor, false},
+                                           {"d", 48, 16, 0xEEEEEE, false}, {"e", 56, 16, o.bgcolor, false}}));
+  EXPECT_EQ(first.second, (std::vector<FilledRect>{{{16, 0, 32, 16}, dark}, {{0, 16, 8, 16}, dark},
+                                                   {{8, 16, 8, 16}, orange}, {{16, 16, 8, 16}, dark},
+                                                   {{56, 16, 8, 16}, o.textcolor()}}));
+  f.term.WriteText("\x1b[0m\r\n", true);  // the current line is stored
+  f.Numbered(30);
+  f.view.ScrollBy(-1000, true);
+  auto again = paint(f);
+  again.first.resize(first.first.size());  // the numbered lines below
+  EXPECT_EQ(again, first);
+  // Switched off, only 30-37 colour: bold red from "a" on, until the reset before "e".
+  off.term.WriteText(text, true);
+  const auto classic = paint(off);
+  std::vector<Color> colours;
+  for (const auto& r : classic.first) colours.push_back(std::get<3>(r));
+  const Color t = o.textcolor(), red = off.options.ansimap[9];
+  EXPECT_EQ(colours, (std::vector<Color>{t, t, t, t, t, red, red, red, red, t}));
+  EXPECT_TRUE(classic.second.empty());
+}
+
 TEST(PaintPlan, SelectionRectanglesCountVisibleCharacters) {
   ViewFixture f({.ansi = true});
   f.term.WriteText("ab\x1b[32mcdef\r\nsecond\r\nthird", true);

@@ -73,6 +73,8 @@ int QtTextMeasure::TextWidth(const std::string& text) const {
 
 void DrawPlan(QPainter& p, const QRect& area, const PaintPlan& plan, const QtTextMeasure& measure) {
   p.fillRect(area, ToQColor(plan.background));
+  for (const FilledRect& b : plan.backgrounds)
+    p.fillRect(b.rect.x, b.rect.y, b.rect.width, b.rect.height, ToQColor(b.color));
   p.setFont(measure.Font());
   const int ascent = measure.Ascent();
   // One string for all runs: it keeps its room, each byte one character.
@@ -98,6 +100,11 @@ void DrawPlan(QPainter& p, const QRect& area, const PaintPlan& plan, const QtTex
     }
     p.setPen(ToQColor(run.color));
     p.drawText(run.x, run.y + ascent, text);
+    // A line of its own rather than an underlined font: the font stays
+    // the same for every run.
+    if (run.underline)
+      p.fillRect(run.x, run.y + ascent + measure.UnderlinePos(), measure.TextWidth(run.text), measure.LineWidth(),
+                 ToQColor(run.color));
   }
   // Inverting keeps each selected character readable in its own colour.
   p.setCompositionMode(QPainter::CompositionMode_Difference);

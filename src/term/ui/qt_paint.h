@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <array>
 
 #include "options/options.h"
@@ -35,6 +36,9 @@ class QtTextMeasure : public TextMeasure {
   int TextHeight(const std::string&) const override { return metrics_.height(); }
   const QFont& Font() const { return font_; }
   int Ascent() const { return metrics_.ascent(); }
+  // Of the underline: below the baseline, and thick.
+  int UnderlinePos() const { return metrics_.underlinePos(); }
+  int LineWidth() const { return std::max(1, metrics_.lineWidth()); }
   // Whether runs of printable bytes are measured by counting them.
   bool CountsCells() const { return advance64_ > 0; }
 
@@ -47,8 +51,8 @@ class QtTextMeasure : public TextMeasure {
   std::array<bool, 256> oneCell_{};
 };
 
-// Draws what the view plan says over `area`: background, text runs, then
-// the selection inverted.
+// Draws what the view plan says over `area`: background, the runs'
+// backgrounds, text runs with their underlines, then the selection inverted.
 void DrawPlan(QPainter& painter, const QRect& area, const PaintPlan& plan, const QtTextMeasure& measure);
 
 }  // namespace ombrel

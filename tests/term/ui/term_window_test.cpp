@@ -56,6 +56,15 @@ class TermWindowTest : public QObject {
     QCOMPARE(CellPixels(img, 4, 1, 0xEFDFCF), 0);
   }
 
+  void extendedColoursPaintBackgroundsAndUnderlines() {
+    p.program->optionSets.At(0).features.extendedcolours = true;
+    term->core().WriteText("\x1b[48;5;208m \x1b[0;4;38;2;1;2;3m \x1b[0m\r\n", true);
+    term->PaintImageNow();
+    const TermView& v = term->view();
+    QCOMPARE(CellPixels(term->Bitmap(), 0, 0, 0x0087FF), v.charwidth * v.lineheight);  // a blank on orange
+    QVERIFY(CellPixels(term->Bitmap(), 1, 0, 0x030201) >= v.charwidth);  // an underlined blank: the line alone
+  }
+
   // The scroll bar takes its room and follows; Ctrl scrolls from the
   // command line and Shift walks the history; wheel parts add up to notches.
   void scrollBarKeysAndWheelScrollTheView() {
