@@ -13,10 +13,12 @@
 #include <signal.h>
 #include <sys/prctl.h>
 
-#include "term/ui/headless_terminal.h"
+#include "term/ui/qt_client_socket.h"
+#include "ui_helpers.h"
 
-using ombrel::HeadlessTerminal;
+using ombrel::Lines;
 using ombrel::TOptions;
+using ombrel::TtermForm;
 
 namespace {
 
@@ -79,30 +81,46 @@ class TinyMuxPeerTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // The client tells its type and takes UTF-8; the server then sends an
-  // orange word in 256 colours and a UTF-8 word back as it was typed.
+  // The client tells its type and takes UTF-8; the server then paints an
+  // orange word in 256 colours, and a word typed in UTF-8 comes back as it
+  // was typed.
   void announcesItselfAndGets256ColoursAndUtf8() {
     TinyMux mux;
     QVERIFY2(mux.port > 0, qPrintable(mux.error));
-    TOptions options;
+    ombrel::testing::ProgramFixture p;
+    QVERIFY(p.Start());
+    TOptions& options = p.program->optionSets.At(0);
     options.telnet = options.ansi = true;
     options.features.extendedcolours = options.features.utf8 = true;
-    HeadlessTerminal t(options);
-    QVERIFY(t.Connect("127.0.0.1", mux.port));
-    QVERIFY(t.WaitForLine("connect <name> <password>", kWait));
-    auto logged = [&](const std::string& line) {
-      return std::find(t.TelnetLog().begin(), t.TelnetLog().end(), line) != t.TelnetLog().end();
+    Lines log;
+    p.main->telnetLog = [&](TtermForm*, const std::string& text) { log.push_back(text); };
+    TtermForm* term = p.main->NewTerminal();
+    QVERIFY(term->Connection().Open("127.0.0.1", mux.port));
+    auto stored = [&](const std::string& part) {
+      for (int i = 0; i <= term->core().curline(); ++i)
+        if (term->core().Store().Line(i).text.find(part) != std::string_view::npos) return true;
+      return false;
     };
-    QVERIFY(t.WaitFor([&] { return logged("SB TTYPE IS OMBREL Sent") && logged("SB CHARSET ACCEPTED UTF-8 Sent"); },
-                      kWait));
-    t.Type("connect wizard potrzebie");
-    t.Type("@set me=ANSI");
-    t.Type("@set me=COLOR256");
-    t.Type("think [ansi(<#ff8700>,orange)] word \xc3\xa9t\xc3\xa9");
-    QVERIFY(t.WaitForLine(" word \xc3\xa9t\xc3\xa9", kWait));
-    QVERIFY(t.HasLineContaining("\x1b[38;5;208morange\x1b[0m word \xc3\xa9t\xc3\xa9"));
+    auto logged = [&](const std::string& line) { return std::find(log.begin(), log.end(), line) != log.end(); };
+    QTRY_VERIFY_WITH_TIMEOUT(stored("connect <name> <password>"), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(logged("SB TTYPE IS OMBREL Sent") && logged("SB CHARSET ACCEPTED UTF-8 Sent"), kWait);
+    for (const QString& line : {QString("connect wizard potrzebie"), QString("@set me=ANSI"),
+                                QString("@set me=COLOR256"), QString("think [ansi(<#ff8700>,OOOO)] word \u00e9t\u00e9")}) {
+      term->cmdEdit->setText(line);
+      QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(stored("\x1b[38;5;208mOOOO\x1b[0m word \xc3\xa9t\xc3\xa9"), kWait);
+    // Palette entry 208 is rgb(255, 135, 0); the word is the only thing in
+    // it, and the glyphs' cores show the colour itself.
+    term->view().ScrollToEnd();
+    term->PaintImageNow();
+    const QImage image = term->Bitmap();
+    int orange = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) orange += image.pixelColor(x, y) == QColor(255, 135, 0);
+    QVERIFY2(orange > 0, "the orange word was not painted in palette entry 208");
   }
 };
 
-QTEST_GUILESS_MAIN(TinyMuxPeerTest)
+QTEST_MAIN(TinyMuxPeerTest)
 #include "tinymux_peer_test.moc"
