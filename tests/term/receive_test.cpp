@@ -72,44 +72,33 @@ TEST(ReceivePath, TelnetAnswersGoOutInOneWriteBeforeTheText) {
   EXPECT_EQ(f.All().back(), "abc#");
 }
 
+// Cut anywhere, or byte by byte, a stream stores what it stores whole:
+// escapes, wraps and backspaces, and UTF-8 characters cut in two.
 TEST(ReceivePath, SplitAnywhereGivesTheSameStoreAsWhole) {
-  const std::string stream =
-      "\x1b[1;31mRed\x1b[0m plain, \x1b[32mgreen\x1b[0m\r\n"
-      "A long line that wraps \x1b[33mat the\x1b[0m edge of the view.\r\n"
-      "\x1b(Bcharset \x1b[Kerase\x1b[1m\r\nbold carried\x1b[0m ab\b\bx\r\n"
-      "prompt> ";
-  const TermSetup setup{.ansi = true, .margin = " ", .cols = 20};
-  TermFixture whole(setup);
-  whole.term.WriteText(stream, true);
-  const std::string expected = DumpStore(whole.term.Store());
-  for (size_t cut = 1; cut < stream.size(); ++cut) {
-    TermFixture f(setup);
-    f.term.WriteText(stream.substr(0, cut), true);
-    f.term.WriteText(stream.substr(cut), true);
-    ASSERT_EQ(DumpStore(f.term.Store()), expected) << "cut at " << cut;
+  const std::pair<std::string, TermSetup> cases[] = {
+      {"\x1b[1;31mRed\x1b[0m plain, \x1b[32mgreen\x1b[0m\r\n"
+       "A long line that wraps \x1b[33mat the\x1b[0m edge of the view.\r\n"
+       "\x1b(Bcharset \x1b[Kerase\x1b[1m\r\nbold carried\x1b[0m ab\b\bx\r\n"
+       "prompt> ",
+       {.ansi = true, .margin = " ", .cols = 20}},
+      {"\x1b[1;31m東京\x1b[0m café, nai\xcc\x88ve \xf0\x9f\x99\x82 \xe6\x9d \xc3\r\n"
+       "A long line of 漢字 and \xff invalid \xed\xa0\x80 bytes that wraps.\r\nab東\b\bx prompt> \xe4\xba",
+       {.ansi = true, .margin = " ", .cols = 11, .utf8 = true}},
+  };
+  for (const auto& [stream, setup] : cases) {
+    TermFixture whole(setup);
+    whole.term.WriteText(stream, true);
+    const std::string expected = DumpStore(whole.term.Store());
+    for (size_t cut = 1; cut < stream.size(); ++cut) {
+      TermFixture f(setup);
+      f.term.WriteText(stream.substr(0, cut), true);
+      f.term.WriteText(stream.substr(cut), true);
+      ASSERT_EQ(DumpStore(f.term.Store()), expected) << "cut at " << cut;
+    }
+    TermFixture bytes(setup);
+    for (char c : stream) bytes.term.WriteText(std::string(1, c), true);
+    EXPECT_EQ(DumpStore(bytes.term.Store()), expected);
   }
-  TermFixture bytes(setup);
-  for (char c : stream) bytes.term.WriteText(std::string(1, c), true);
-  EXPECT_EQ(DumpStore(bytes.term.Store()), expected);
-}
-
-TEST(ReceivePath, Utf8SplitAnywhereGivesTheSameStoreAsWhole) {
-  const std::string stream =
-      "\x1b[1;31m東京\x1b[0m café, nai\xcc\x88ve \xf0\x9f\x99\x82 \xe6\x9d \xc3\r\n"
-      "A long line of 漢字 and \xff invalid \xed\xa0\x80 bytes that wraps.\r\nab東\b\bx prompt> \xe4\xba";
-  const TermSetup setup{.ansi = true, .margin = " ", .cols = 11, .utf8 = true};
-  TermFixture whole(setup);
-  whole.term.WriteText(stream, true);
-  const std::string expected = DumpStore(whole.term.Store());
-  for (size_t cut = 1; cut < stream.size(); ++cut) {
-    TermFixture f(setup);
-    f.term.WriteText(stream.substr(0, cut), true);
-    f.term.WriteText(stream.substr(cut), true);
-    ASSERT_EQ(DumpStore(f.term.Store()), expected) << "cut at " << cut;
-  }
-  TermFixture bytes(setup);
-  for (char c : stream) bytes.term.WriteText(std::string(1, c), true);
-  EXPECT_EQ(DumpStore(bytes.term.Store()), expected);
 }
 
 TEST(ReceivePath, RecordedSessionMatchesTheGoldenDump) {
