@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <string>
 
 namespace ombrel {
 
@@ -38,8 +39,14 @@ InflateStream::Result InflateStream::Inflate(std::string_view in, std::string& o
   z_->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
   z_->avail_in = static_cast<uInt>(in.size());
   int rc = Z_OK;
+  const size_t before = out.size();
   while (rc == Z_OK) {
-    const size_t had = out.size(), room = std::max({kMinRoom, in.size() * 4, had});
+    if (out.size() - before > kMaxOutputPerCall) {
+      error_ = "one read inflated to more than " + std::to_string(kMaxOutputPerCall >> 20) + " MiB";
+      Stop();
+      return {in.size() - z_->avail_in, Status::Failed};
+    }
+    const size_t had = out.size(), room = std::max({kMinRoom, in.size() * 4, had - before});
     out.resize(had + room);
     z_->next_out = reinterpret_cast<Bytef*>(out.data() + had);
     z_->avail_out = static_cast<uInt>(room);

@@ -34,6 +34,11 @@ class InflateStream {
   // used; once it ends, the bytes after its end are not, and belong to
   // whatever follows. A failed stream stops, and Error says why.
   Result Inflate(std::string_view in, std::string& out);
+
+  // What one read may inflate to. Deflate packs a thousand bytes into one,
+  // so a hostile server could otherwise make one read fill the memory;
+  // real text stays far below this.
+  static constexpr size_t kMaxOutputPerCall = size_t{32} << 20;
   const std::string& Error() const { return error_; }
 
  private:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "telnet/inflate_stream.h"
 #include "term_fakes.h"
 
 namespace ombrel {
@@ -172,6 +173,18 @@ TEST(TelnetSession, TerminalTypeAndCharsetFollowTheSetsSwitches) {
 
 // The console tells when compression starts, ends and fails, and a failure
 // closes the connection; with the switch off the offer is refused as ever.
+// A few kilobytes that inflate to gigabytes stop at a bound: the stream
+// fails instead of filling the memory.
+TEST(TelnetSession, ADeflateBombFailsAtABound) {
+  InflateStream inflate;
+  ASSERT_TRUE(inflate.Start());
+  const std::string bomb = Deflate(std::string(size_t{48} << 20, 'x'));
+  std::string out;
+  EXPECT_EQ(inflate.Inflate(bomb, out).status, InflateStream::Status::Failed);
+  EXPECT_LE(out.size(), 2 * InflateStream::kMaxOutputPerCall);
+  EXPECT_EQ(inflate.Error(), "one read inflated to more than 32 MiB");
+}
+
 TEST(TelnetSession, CompressionIsToldInTheConsoleAndOffRefusedAsEver) {
   for (bool on : {true, false}) {
     TelnetTerm f;
