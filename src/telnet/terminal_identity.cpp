@@ -53,18 +53,20 @@ void CharsetOption::Subnegotiation(std::string_view value, std::string& output, 
   std::string_view list = value.substr(1);
   if (list.starts_with("[TTABLE]")) list.remove_prefix(std::min<size_t>(9, list.size()));  // and its version byte
   log("SB CHARSET REQUEST Received");
-  bool utf8 = false;
+  // The answer names the set as the server wrote it (RFC 2066).
+  std::string chosen;
   if (!list.empty()) {
     const char separator = list[0];
-    for (size_t from = 1; from <= list.size();) {
+    for (size_t from = 1; from <= list.size() && chosen.empty();) {
       const size_t end = std::min(list.find(separator, from), list.size());
-      const std::string name = Upper(list.substr(from, end - from));
-      utf8 = utf8 || name == "UTF-8" || name == "UTF8";
+      const std::string_view name = list.substr(from, end - from);
+      const std::string upper = Upper(name);
+      if (upper == "UTF-8" || upper == "UTF8") chosen = name;
       from = end + 1;
     }
   }
-  output = SubnegotiationBytes(Code(), utf8 ? std::string(1, kAccepted) + "UTF-8" : std::string(1, kRejected));
-  log(utf8 ? "SB CHARSET ACCEPTED UTF-8 Sent" : "SB CHARSET REJECTED Sent");
+  output = SubnegotiationBytes(Code(), chosen.empty() ? std::string(1, kRejected) : std::string(1, kAccepted) + chosen);
+  log(chosen.empty() ? "SB CHARSET REJECTED Sent" : "SB CHARSET ACCEPTED " + chosen + " Sent");
 }
 
 }  // namespace ombrel

@@ -68,9 +68,11 @@ size_t LineStore::StateHash::operator()(const AttrState& s) const {
 }
 
 uint32_t LineStore::Intern(const AttrState& state) {
-  const auto [it, added] = startIndex_.try_emplace(state, static_cast<uint32_t>(starts_.size()));
-  if (added) starts_.push_back(state);
-  return it->second;
+  if (const auto it = startIndex_.find(state); it != startIndex_.end()) return it->second;
+  const auto index = static_cast<uint32_t>(starts_.size());
+  starts_.push_back(state);
+  if (startIndex_.size() < kIndexedStates) startIndex_.emplace(state, index);
+  return index;
 }
 
 void LineStore::Clear() {
@@ -80,9 +82,9 @@ void LineStore::Clear() {
   // As on the first start: the colour carried on applies from the next line.
   currentStart_ = AttrState();
   currentIndex_ = 0;
-  starts_.assign(1, AttrState());
-  starts_.shrink_to_fit();
-  startIndex_ = {{AttrState(), 0}};
+  starts_.clear();
+  startIndex_.clear();
+  Intern(AttrState());
   scan.valid = false;
 }
 

@@ -117,6 +117,7 @@ struct StoredLine {
 
 class LineStore {
  public:
+  LineStore() { Intern(AttrState()); }
   // Lines 0 to CurLine(); the last one is the current line.
   StoredLine Line(int index) const {
     if (index == CurLine()) return {current_, currentStart_};
@@ -194,8 +195,11 @@ class LineStore {
 
   TextArena arena_;
   StableBlocks<Record> records_;
-  std::vector<AttrState> starts_{AttrState()};
-  std::unordered_map<AttrState, uint32_t, StateHash> startIndex_{{AttrState(), 0}};
+  // A server that starts every line in a state of its own would grow an
+  // index by a node a line: past this many states new ones are only listed.
+  static constexpr size_t kIndexedStates = 4096;
+  StableBlocks<AttrState> starts_;
+  std::unordered_map<AttrState, uint32_t, StateHash> startIndex_;
   std::string current_;
   AttrState currentStart_;
   uint32_t currentIndex_ = 0;  // of currentStart_ in starts_

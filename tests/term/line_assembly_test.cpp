@@ -111,6 +111,12 @@ TEST(LineStore, KeepsEveryLineAndClearingGivesTheMemoryBack) {
   EXPECT_EQ(cleared, 1);
   f.term.WriteText("after\r\n", true);
   EXPECT_EQ(DumpStore(f.term.Store()), "0 0 | after|\n33 0 | |\n");  // the carried colour survives
+
+  // A start state of its own on every line, past the states kept indexed.
+  std::string each;
+  for (int i = 0; i < 6000; ++i) each += "\x1b[" + std::to_string(100 + i) + "m\r\n";
+  f.term.WriteText(each, true);
+  for (int i = 0; i < 6000; ++i) ASSERT_EQ(f.term.Store().Line(2 + i).start.color, 100 + i);
 }
 
 TEST(UnseenMark, SetWhileInactiveClearedWhenActiveAndTabsRebuiltOnChange) {

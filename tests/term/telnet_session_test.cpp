@@ -151,7 +151,7 @@ TEST(TelnetSession, TerminalTypeAndCharsetFollowTheSetsSwitches) {
       {true, false, B({IAC, DO, 24}) + send + send + send + send + B({IAC, DO, 24}),
        B({IAC, WILL, 24}) + is("OMBREL") + is("XTERM-256COLOR") + is("MTTS 265") + is("MTTS 265")},
       {false, true, B({IAC, DO, 24}) + send + send + send + B({IAC, WILL, 42}) + request,
-       B({IAC, WILL, 24}) + is("OMBREL") + is("ANSI") + is("MTTS 5") + B({IAC, DO, 42, IAC, SB, 42, 2}) + "UTF-8" +
+       B({IAC, WILL, 24}) + is("OMBREL") + is("ANSI") + is("MTTS 5") + B({IAC, DO, 42, IAC, SB, 42, 2}) + "utf-8" +
            B({IAC, SE})},
       {false, true, B({IAC, DO, 42, IAC, SB, 42, 1}) + ";KOI8-R" + B({IAC, SE, IAC, DONT, 24}),
        B({IAC, WILL, 42, IAC, SB, 42, 3, IAC, SE})},
