@@ -43,7 +43,7 @@ class LineMatcher {
     const size_t n = t.size();
     for (size_t i = FindAnyOf(d, 0, n, firsts_[0], firsts_[1], firsts_[1]); i < n;
          i = FindAnyOf(d, i + 1, n, firsts_[0], firsts_[1], firsts_[1]))
-      if (!InsideSequence(t, i) && MatchesAt(t, i)) return true;
+      if (MatchesAt(t, i) && !InsideSequence(t, i)) return true;
     return false;
   }
 
