@@ -195,13 +195,15 @@ void QtClientSocket::DisconnectedFromPeer() {
 }
 
 void QtClientSocket::ErrorOccurred(QAbstractSocket::SocketError error) {
-  // The peer closing is no failure: the disconnect follows.
-  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  // The peer closing a connection is no failure: the disconnect follows.
+  if (error == QAbstractSocket::RemoteHostClosedError && connected_) return;
   SocketErrorKind kind;
   if (!connected_) {
-    // Refused, unreachable, unknown host, timed out: the connection was
-    // never made.
+    // Refused, unreachable, unknown host, timed out, or closed during the
+    // TLS handshake: the connection was never made, and no disconnect
+    // follows that the terminal would hear of.
     kind = SocketErrorKind::Connect;
+    socket_.abort();
   } else if (sending_ || socket_.bytesToWrite() > 0) {
     kind = SocketErrorKind::Send;
   } else if (error == QAbstractSocket::OperationError || error == QAbstractSocket::UnknownSocketError) {
