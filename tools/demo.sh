@@ -18,6 +18,7 @@ SERVER_HOURS=${SERVER_HOURS:-12} # the server ends by itself after that
 
 server_pid=""
 program_pid=""
+demo_mark=.made-by-demo # in a data folder that may be cleared
 
 fail() {
   echo "demo: $*" >&2
@@ -169,7 +170,13 @@ main() {
 
   mkdir -p "$demo"
   data="$demo/data"
+  # DEMO_DIR may name the folder of a program the player uses: there only a
+  # data folder the demo made itself is cleared.
+  [ -z "${DEMO_DIR:-}" ] || [ ! -e "$data" ] || [ -e "$data/$demo_mark" ] ||
+    fail "$data was not made by the demo: remove it or choose another DEMO_DIR"
   rm -rf "$data"
+  mkdir -p "$data"
+  : >"$data/$demo_mark"
   # The program keeps its files beside its executable: a copy of its own.
   cp -f "$program" "$demo/ombrel"
 

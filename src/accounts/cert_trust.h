@@ -15,7 +15,10 @@ enum class TrustStep {
   WarnChanged,  // not the certificate the user trusted for this host
 };
 
-TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint);
+// `trustRead` false: trusted_certs.dat exists but could not be read, so any
+// host may have been trusted with another certificate.
+TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint,
+                      bool trustRead);
 
 enum class TrustAnswer { ConnectOnce, AlwaysTrust, Cancel };
 

@@ -154,8 +154,8 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
           TextRun& run = plan.runs[used++];
           run.x = cell * charwidth, run.y = y, run.color = color, run.underline = style.underline;
           run.text.assign(t.data() + j, k - j);
-          if (style.hasBackground)
-            plan.backgrounds.push_back({{run.x, y, w * charwidth, lineheight}, style.background});
+          run.width = w * charwidth;
+          if (style.hasBackground) plan.backgrounds.push_back({{run.x, y, run.width, lineheight}, style.background});
           cell += w;
           j = k;
         }
@@ -164,9 +164,9 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
         TextRun& run = plan.runs[used++];
         run.x = x, run.y = y, run.color = color, run.underline = style.underline;
         run.text.assign(t.data() + i, stop - i);
-        const int width = measure.TextWidth(run.text);
-        if (style.hasBackground) plan.backgrounds.push_back({{x, y, width, lineheight}, style.background});
-        x += width;
+        run.width = measure.TextWidth(run.text);
+        if (style.hasBackground) plan.backgrounds.push_back({{x, y, run.width, lineheight}, style.background});
+        x += run.width;
       }
       if (esc == std::string::npos) break;
       const size_t fin = EscapeEnd(t, esc);

@@ -32,6 +32,7 @@ struct TextRun {
   std::string text;
   Color color = 0;
   bool underline = false;
+  int width = 0;  // in pixels, as the view counts the run's cells
 };
 
 struct PixelRect {

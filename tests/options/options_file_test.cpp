@@ -8,12 +8,6 @@
 namespace ombrel {
 namespace {
 
-TOptions Named(const std::string& name) {
-  TOptions o;
-  o.name = name;
-  return o;
-}
-
 TOptions ReadOne(const std::string& body) {
   TOptionSetList list;
   ParseOptionSets("#optionset\tS\r\n" + body + "#endoptionset\r\n", list);
@@ -29,7 +23,7 @@ std::string WriteOne(const TOptions& o) {
 
 TEST(OptionsFile, ExampleReadsAndWritesBackByteForByte) {
   const std::string golden = test::Golden("options/example.dat");
-  TOptions built = Named("Default");
+  TOptions built{.name = "Default"};
   built.triggers.push_back({"tell", "tells you", true, false, {"reply thanks"}, ""});
   built.macros[0].text = {"look"};
   built.aliases.push_back({"gg", {"get all"}});
@@ -53,7 +47,7 @@ TEST(OptionsFile, ValueForms) {
   EXPECT_TRUE(ReadOne("#localecho\ttrue\tjunk\r\n").localecho);
   EXPECT_EQ(ReadOne("#fontstyle\tiub\r\n").font.style, fsBold | fsItalic | fsUnderline);
   EXPECT_EQ(ReadOne("#fontstyle\txsBIuz\r\n").font.style, fsStrikeOut | fsUnderline);
-  EXPECT_TRUE(ReadOne("#unknown\t1\r\nstray\r\n") == Named("S"));
+  EXPECT_TRUE(ReadOne("#unknown\t1\r\nstray\r\n") == TOptions{.name = "S"});
   EXPECT_EQ(GetField("#k\tv\t\tw", 4) + GetField("#k\tv", 3) + GetField("#k", 0), "w");
 }
 
@@ -61,8 +55,7 @@ TEST(OptionsFile, BadNumbersKeepDefaultsAndExtraBlocksAreDropped) {
   TOptions o = ReadOne(
       "#bgcolor\tabc\r\n#textcolor\t99999999999\r\n#fontsize\t\r\n#textbrightcolor\t 12\r\n"
       "#ansimap\r\n5\r\nred\r\n-2147483649\r\n#endansimap\r\n");
-  TOptions expected = Named("S");
-  expected.textbrightcolor = 12;
+  TOptions expected{.name = "S", .textbrightcolor = 12};
   expected.ansimap[0] = 5;
   EXPECT_TRUE(o == expected);
 
@@ -70,10 +63,9 @@ TEST(OptionsFile, BadNumbersKeepDefaultsAndExtraBlocksAreDropped) {
   for (int i = 0; i < 20; ++i) body += std::to_string(i) + "\r\n";
   body += "#endansimap\r\n#macros\r\n";
   for (int i = 0; i < 12; ++i) body += "#macro\r\nm" + std::to_string(i) + "\r\n#endmacro\r\n";
-  expected = Named("S");
+  expected = TOptions{.name = "S", .pipechar = ";"};  // reading goes on after the dropped blocks
   for (int i = 0; i < kAnsiMapSize; ++i) expected.ansimap[i] = i;
   for (int i = 0; i < kMacroCount; ++i) expected.macros[i].text = {"m" + std::to_string(i)};
-  expected.pipechar = ";";  // reading goes on after the dropped blocks
   EXPECT_TRUE(ReadOne(body + "#endmacros\r\n#pipechar\t;\r\n") == expected);
 }
 
@@ -105,7 +97,7 @@ TEST(OptionsFile, SectionsAndBlocks) {
 
   for (const char* nothing : {"", "#endoptionset\r\n\r\n", "#optionsets\tX\r\n"}) {
     ParseOptionSets(nothing, list);
-    EXPECT_TRUE(list.Count() == 1 && list.At(0) == Named("Default"));
+    EXPECT_TRUE(list.Count() == 1 && list.At(0) == TOptions{.name = "Default"});
   }
 }
 

@@ -154,10 +154,10 @@ TEST(Utf8View, RunsSelectionCopyAndFindCountCellsAndGiveTheBytesThatCame) {
   ViewFixture f({.ansi = true, .utf8 = true});
   // Cells: a 0, 東 1-2, 京 3-4, e with its accent 5, an invalid byte 6, z 7.
   f.term.WriteText("a\x1b[31m東京\x1b[0me\xcc\x81\xffz\r\n", true);
-  std::vector<std::pair<int, std::string>> runs;
-  for (const TextRun& r : f.view.BuildPaintPlan(f.measure).runs) runs.emplace_back(r.x, r.text);
-  EXPECT_EQ(runs, (std::vector<std::pair<int, std::string>>{
-                      {0, "a"}, {8, "東"}, {24, "京"}, {40, "e\xcc\x81"}, {48, "\xff"}, {56, "z"}}));
+  std::vector<std::tuple<int, int, std::string>> runs;  // x, width, bytes
+  for (const TextRun& r : f.view.BuildPaintPlan(f.measure).runs) runs.emplace_back(r.x, r.width, r.text);
+  EXPECT_EQ(runs, (std::vector<std::tuple<int, int, std::string>>{
+                      {0, 8, "a"}, {8, 16, "東"}, {24, 16, "京"}, {40, 8, "e\xcc\x81"}, {48, 8, "\xff"}, {56, 8, "z"}}));
   f.Drag(2, 0, 5, 0);  // from the right half of 東 to the accented e
   EXPECT_EQ(f.view.GetSelectedText(), "東京e\xcc\x81");
   EXPECT_EQ(f.view.BuildPaintPlan(f.measure).inverted, (std::vector<PixelRect>{{8, 0, 40, 16}}));

@@ -127,7 +127,9 @@ void TconnectForm::showEvent(QShowEvent* event) {
   const ReadResult r = LoadAccounts(S(AccountsPath()), accounts_, sets);
   if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(r.error));
   loadFailed_ = !r.ok && r.existed;
-  tls_.Load(S(TlsPath()));
+  const ReadResult t = tls_.Load(S(TlsPath()));
+  if (!t.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(t.error));
+  tlsLoadFailed_ = !t.ok && t.existed;
   accountLB->clear();
   for (int i = 0; i < accounts_.Count(); ++i) accountLB->addItem(Q(accounts_.NameAt(i)));
   const int index = main_->config.accountIndex;
@@ -147,7 +149,11 @@ void TconnectForm::done(int result) {
                                                    "the accounts shown now?");
   if (save) {
     WriteResult w = SaveAccounts(S(AccountsPath()), accounts_);
-    if (w.ok) w = tls_.Save(S(TlsPath()));
+    // Saved unread, the file would keep only the switches of the accounts
+    // shown, not those of accounts it named that are not.
+    if (w.ok && (!tlsLoadFailed_ || confirmReplace(TlsPath() + " could not be read. Replace it with the TLS "
+                                                                 "switches of the accounts shown now?")))
+      w = tls_.Save(S(TlsPath()));
     if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(w.error));
   }
   QDialog::done(result);

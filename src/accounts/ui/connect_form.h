@@ -66,6 +66,7 @@ class TconnectForm : public QDialog {
   KeyedLines tls_;
   bool showing_ = false;  // filling the fields, not the user editing
   bool loadFailed_ = false;
+  bool tlsLoadFailed_ = false;
 };
 
 }  // namespace ombrel

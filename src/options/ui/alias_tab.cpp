@@ -52,7 +52,8 @@ void TaliasTab::ShowAlias(int choose) {
 void TaliasTab::StoreAlias() {
   if (!currentSet_ || aliasShown_ < 0 || aliasShown_ >= static_cast<int>(currentSet_->aliases.size()))
     return;
-  currentSet_->aliases[aliasShown_].translation = MemoLines(aliasMemo, shownUtf8_);
+  Lines& translation = currentSet_->aliases[aliasShown_].translation;
+  translation = MemoLines(aliasMemo, translation, shownUtf8_);
 }
 
 bool TaliasTab::eventFilter(QObject* watched, QEvent* event) {

@@ -39,7 +39,8 @@ void TmacroTab::ShowMacro() {
 
 void TmacroTab::StoreMacro() {
   if (!currentSet_ || macroShown_ < 0 || macroShown_ >= kMacroCount) return;
-  currentSet_->macros[macroShown_].text = MemoLines(macroMemo, shownUtf8_);
+  Lines& text = currentSet_->macros[macroShown_].text;
+  text = MemoLines(macroMemo, text, shownUtf8_);
 }
 
 bool TmacroTab::eventFilter(QObject* watched, QEvent* event) {

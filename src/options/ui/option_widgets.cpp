@@ -40,12 +40,15 @@ void ColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
 }
 
-void ShowMemo(QPlainTextEdit* memo, const Lines& lines, bool utf8) {
-  QString text = FromBytes(LinesToMemo(lines), utf8);
-  text.replace("\r\n", "\n");
-  memo->setPlainText(text);
-}
+namespace {
+QString MemoText(const Lines& lines, bool utf8) { return FromBytes(LinesToMemo(lines), utf8).replace("\r\n", "\n"); }
+}  // namespace
 
-Lines MemoLines(const QPlainTextEdit* memo, bool utf8) { return MemoToLines(ToBytes(memo->toPlainText(), utf8)); }
+void ShowMemo(QPlainTextEdit* memo, const Lines& lines, bool utf8) { memo->setPlainText(MemoText(lines, utf8)); }
+
+Lines MemoLines(const QPlainTextEdit* memo, const Lines& shownFrom, bool utf8) {
+  const QString text = memo->toPlainText();
+  return text == MemoText(shownFrom, utf8) ? shownFrom : MemoToLines(ToBytes(text, utf8));
+}
 
 }  // namespace ombrel

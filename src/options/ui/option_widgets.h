@@ -55,6 +55,7 @@ W* Named(W* w, const char* name) {
 // as the stored lines are.
 // A set that shows UTF-8 has its texts edited as UTF-8.
 void ShowMemo(QPlainTextEdit* memo, const Lines& lines, bool utf8 = false);
-Lines MemoLines(const QPlainTextEdit* memo, bool utf8 = false);
+// Left as shown, the lines keep their bytes.
+Lines MemoLines(const QPlainTextEdit* memo, const Lines& shownFrom, bool utf8);
 
 }  // namespace ombrel

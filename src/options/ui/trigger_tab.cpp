@@ -71,14 +71,15 @@ void TtriggerTab::ShowTrigger(int choose) {
 void TtriggerTab::StoreTrigger() {
   if (!currentSet_ || triggerShown_ < 0 || triggerShown_ >= static_cast<int>(currentSet_->triggers.size()))
     return;
+  const TTrigger& shown = currentSet_->triggers[triggerShown_];
   TriggerFields f;
-  f.string = ToBytes(trigStringEdit->text(), shownUtf8_);
+  f.string = ToBytes(trigStringEdit->text(), shown.string, shownUtf8_);
   f.textenabled = trigSendCB->isChecked();
   f.soundenabled = trigPlaysoundCB->isChecked();
-  f.text = ToBytes(trigSendMemo->toPlainText(), shownUtf8_);
+  f.text = LinesToMemo(MemoLines(trigSendMemo, shown.text, shownUtf8_));
   // Untouched, the name keeps its bytes even where they are not valid in
   // the local encoding.
-  const std::string& stored = currentSet_->triggers[triggerShown_].soundfile;
+  const std::string& stored = shown.soundfile;
   f.soundfile = trigSoundfileEdit->text() == QString::fromLocal8Bit(stored.c_str())
                     ? stored
                     : trigSoundfileEdit->text().toLocal8Bit().toStdString();

@@ -22,4 +22,10 @@ inline QString FromBytes(const std::string& s, bool utf8) {
 }
 inline std::string ToBytes(const QString& s, bool utf8) { return utf8 ? s.toUtf8().toStdString() : ToBytes(s); }
 
+// A text left as shown keeps the bytes it was shown from: invalid UTF-8 is
+// shown as U+FFFD and would otherwise come back as EF BF BD.
+inline std::string ToBytes(const QString& s, const std::string& shownFrom, bool utf8) {
+  return s == FromBytes(shownFrom, utf8) ? shownFrom : ToBytes(s, utf8);
+}
+
 }  // namespace ombrel

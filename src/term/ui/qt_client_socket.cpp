@@ -158,9 +158,11 @@ void QtClientSocket::SslErrors(const QList<QSslError>& errors) {
       socket_.peerCertificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper().toStdString();
   const std::string key = TrustKey(host_.empty() ? address_ : host_, port_);
   KeyedLines trusted;
-  if (!trustFile_.empty()) trusted.Load(trustFile_);
+  ReadResult read;
+  if (!trustFile_.empty()) read = trusted.Load(trustFile_);
+  if (!read.ok) core_.WriteText("Trusted certificates could not be read: " + read.error + ".\r\n", false);
   const std::optional<std::string> remembered = trusted.Get(key);
-  const TrustStep step = DecideTrust(false, remembered, fingerprint);
+  const TrustStep step = DecideTrust(false, remembered, fingerprint, read.ok);
   if (step != TrustStep::Connect) {
     QStringList reasons;
     for (const QSslError& e : errors) reasons << e.errorString();
@@ -168,9 +170,12 @@ void QtClientSocket::SslErrors(const QList<QSslError>& errors) {
                                          remembered.value_or(""), step == TrustStep::WarnChanged});
     // Not ignored, the errors end the handshake: a connect error as ever.
     if (answer == TrustAnswer::Cancel) return;
-    if (answer == TrustAnswer::AlwaysTrust && !trustFile_.empty()) {
+    // A file that could not be read is not saved over: it would keep only
+    // this host's certificate.
+    if (answer == TrustAnswer::AlwaysTrust && !trustFile_.empty() && read.ok) {
       trusted.Set(key, fingerprint);
-      trusted.Save(trustFile_);
+      const WriteResult saved = trusted.Save(trustFile_);
+      if (!saved.ok) core_.WriteText("Trusted certificates could not be saved: " + saved.error + ".\r\n", false);
     }
   }
   socket_.ignoreSslErrors();
@@ -190,13 +195,15 @@ void QtClientSocket::DisconnectedFromPeer() {
 }
 
 void QtClientSocket::ErrorOccurred(QAbstractSocket::SocketError error) {
-  // The peer closing is no failure: the disconnect follows.
-  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  // The peer closing a connection is no failure: the disconnect follows.
+  if (error == QAbstractSocket::RemoteHostClosedError && connected_) return;
   SocketErrorKind kind;
   if (!connected_) {
-    // Refused, unreachable, unknown host, timed out: the connection was
-    // never made.
+    // Refused, unreachable, unknown host, timed out, or closed during the
+    // TLS handshake: the connection was never made, and no disconnect
+    // follows that the terminal would hear of.
     kind = SocketErrorKind::Connect;
+    socket_.abort();
   } else if (sending_ || socket_.bytesToWrite() > 0) {
     kind = SocketErrorKind::Send;
   } else if (error == QAbstractSocket::OperationError || error == QAbstractSocket::UnknownSocketError) {

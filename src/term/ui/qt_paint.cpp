@@ -103,8 +103,7 @@ void DrawPlan(QPainter& p, const QRect& area, const PaintPlan& plan, const QtTex
     // A line of its own rather than an underlined font: the font stays
     // the same for every run.
     if (run.underline)
-      p.fillRect(run.x, run.y + ascent + measure.UnderlinePos(), measure.TextWidth(run.text), measure.LineWidth(),
-                 ToQColor(run.color));
+      p.fillRect(run.x, run.y + ascent + measure.UnderlinePos(), run.width, measure.LineWidth(), ToQColor(run.color));
   }
   // Inverting keeps each selected character readable in its own colour.
   p.setCompositionMode(QPainter::CompositionMode_Difference);

@@ -117,7 +117,8 @@ class ConnectFormTest : public QObject {
   }
 
   // The switch is kept in a file of its own, accounts.dat as without it, and
-  // reaches the terminal's socket.
+  // reaches the terminal's socket; a file that cannot be read is not
+  // replaced unasked.
   void tlsSwitchIsKeptBesideTheAccounts() {
     Add("Home");
     Reopen();
@@ -131,6 +132,12 @@ class ConnectFormTest : public QObject {
     form->Connect();
     QVERIFY(t->Connection().Tls());
     t->Connection().Close();
+    QVERIFY(tls.remove() && QDir().mkdir(tls.fileName()));  // opens, but cannot be read
+    QStringList asked;
+    form->confirmReplace = [&](const QString& q) { return asked << q, false; };
+    Reopen();
+    Reopen();
+    QVERIFY(p.messages.last().contains("tls.dat") && asked.size() == 1 && asked[0].contains("tls.dat could not"));
   }
 
   // The plan itself is tested in the core; here it reaches the terminal.

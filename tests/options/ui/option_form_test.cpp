@@ -44,11 +44,15 @@ class OptionFormTest : public QObject {
     set.triggers.push_back({"gold", "\xA3 coins", false, false, {"say \xE4h"}, ""});
     set.aliases.push_back({"\xFC" "ber", {"north \xE9"}});
     set.macros[0].text = {"cast \xE6"};
-    const TOptions before = set;
-    form->ShowEditor();
-    QCOMPARE(form->displayTab->marginEdit->text(), QString("2"));
-    form->applyBtn->click();
-    QVERIFY(set == before);
+    for (bool utf8 : {true, false}) {
+      set.features.utf8 = utf8;  // a UTF-8 set shows those bytes as U+FFFD, and keeps them too
+      const TOptions before = set;
+      form->hide();
+      form->ShowEditor();
+      QCOMPARE(form->displayTab->marginEdit->text(), QString("2"));
+      form->applyBtn->click();
+      QVERIFY2(set == before, utf8 ? "UTF-8" : "bytes");
+    }
     // Typed text reaches the set as the bytes the terminal shows.
     form->triggerTab->trigStringEdit->setText(QString::fromLatin1("\xE9p\xE9" "e"));
     form->applyBtn->click();

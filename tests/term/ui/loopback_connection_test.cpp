@@ -121,18 +121,23 @@ class LoopbackConnectionTest : public QObject {
     QVERIFY(!t.Core().Connected());
   }
 
-  // After a refusal no disconnect follows and Disconnect is not left enabled.
+  // After a refusal, or a close during the TLS handshake, no disconnect
+  // follows and Disconnect is not left enabled.
   void refusedConnection() {
     QTcpServer probe;  // a loopback port nobody listens on
     QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-    const int port = probe.serverPort();
+    const int refused = probe.serverPort();
     probe.close();
-    for (std::string target : {"127.0.0.1", "localhost"}) {
+    QTcpServer closer;
+    QVERIFY(closer.listen(QHostAddress::LocalHost, 0));
+    connect(&closer, &QTcpServer::newConnection, [&] { closer.nextPendingConnection()->close(); });
+    for (auto [target, port, tls] : {std::tuple<std::string, int, bool>{"127.0.0.1", refused, false},
+                                     {"localhost", refused, false}, {"127.0.0.1", closer.serverPort(), true}}) {
       HeadlessTerminal t(TOptions{.telnet = true});
+      t.Socket().SetTls(tls);
       bool disconnectEnabled = false;
       t.Core().Events().disconnectChanged = [&](ombrel::TermCore& c) { disconnectEnabled = c.Socket()->Active(); };
-      QVERIFY(t.Connect(target, port));
-      QVERIFY(t.WaitForLine("Failed to connect.", kWait));
+      QVERIFY(t.Connect(target, port) && t.WaitForLine("Failed to connect.", kWait));
       HeadlessTerminal::WaitFor([] { return false; }, 100);
       Lines expected = {"Connecting to " + target + ":" + std::to_string(port) + "...", "Failed to connect.", ""};
       if (target == "localhost") expected.insert(expected.begin(), "Looking up host...");
