@@ -22,7 +22,7 @@ class TelnetOption {
   // A sub-negotiation's value, IAC IAC undone; answers go into `output`.
   virtual void Subnegotiation(std::string_view value, std::string& output, const Log& log) = 0;
   // The option went on or off for the server's side (`him`) or ours.
-  virtual void Changed(bool him, bool on) {}
+  virtual void Changed(bool /*him*/, bool /*on*/) {}
 };
 
 // The bytes of IAC SB option value IAC SE, a value byte 255 doubled.

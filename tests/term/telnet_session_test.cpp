@@ -193,10 +193,11 @@ TEST(TelnetSession, CompressionIsToldInTheConsoleAndOffRefusedAsEver) {
     f.term.WriteText(B({IAC, WILL, 86}) + kStartCompressing + Deflate("a") + kStartCompressing + "\x01\x02", true);
     EXPECT_EQ(f.socket.writes.front(), B({IAC, on ? DO : DONT, 86}));
     EXPECT_EQ(f.socket.closes, on ? 1 : 0);
-    if (on)
+    if (on) {
       EXPECT_EQ(f.log, (Lines{"WILL MCCP2 Received", "DO MCCP2 Sent", "SB MCCP2 Received", "MCCP2 compression started",
                               "MCCP2 compression ended", "SB MCCP2 Received", "MCCP2 compression started",
                               "MCCP2 compression failed: incorrect header check"}));
+    }
   }
 }
 
