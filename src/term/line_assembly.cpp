@@ -201,47 +201,38 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     const size_t run = FindAnyOf(d, i, eol, kEsc, kEsc, kEsc);
     const long room = std::max(0L, width - cells);
     const long lo = std::max(static_cast<long>(i), firstBreak);
+    // w is where the first character past the width starts (a byte, or a
+    // whole UTF-8 character, so a line never ends inside one); `after`
+    // where the character after it starts.
+    size_t w, after;
+    long taken;
     if (utf8) {
-      // As below, counting cells: w is where the first character past the
-      // width starts, so a line never ends inside a character.
-      long taken = 0;
-      const size_t w = FitCells(d, i, run, room, taken);
-      if (w == run) {
-        brk = LastBreak(d, lo, static_cast<long>(run) - 1, brk);
-        cells += taken;
-        i = run;
-        continue;
-      }
-      brk = LastBreak(d, lo, static_cast<long>(w), brk);
-      if (brk < firstBreak || VisibleCellsUtf8(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(w) - 1;
-      const size_t lineEnd = static_cast<size_t>(brk + 1);
-      store(lineEnd);
-      start = lineEnd;
-      firstBreak = static_cast<long>(start);
+      w = FitCells(d, i, run, room, taken);
       char32_t cp;
-      const size_t after = w + utf8::Decode(d, run, w, cp);
-      cells = marginCells + VisibleCellsUtf8(work, start, after);
-      i = after;
-      continue;
+      after = w == run ? run : w + utf8::Decode(d, run, w, cp);
+    } else {
+      const bool fits = static_cast<long>(run - i) <= room;
+      w = fits ? run : i + static_cast<size_t>(room);
+      taken = fits ? static_cast<long>(run - i) : room;
+      after = fits ? run : w + 1;
     }
-    if (static_cast<long>(run - i) <= room) {
+    if (w == run) {
       brk = LastBreak(d, lo, static_cast<long>(run) - 1, brk);
-      cells += static_cast<long>(run - i);
+      cells += taken;
       i = run;
       continue;
     }
-    // The byte at w is the first past the width.
-    const size_t w = i + static_cast<size_t>(room);
+    auto visible = [&](size_t a, size_t b) { return utf8 ? VisibleCellsUtf8(work, a, b) : VisibleCells(work, a, b); };
     brk = LastBreak(d, lo, static_cast<long>(w), brk);
     // A break before every visible character would store a line of
     // sequences alone and leave the next one a cell over the width.
-    if (brk < firstBreak || VisibleCells(work, firstBreak, brk + 1) == 0) brk = static_cast<long>(w) - 1;
+    if (brk < firstBreak || visible(firstBreak, brk + 1) == 0) brk = static_cast<long>(w) - 1;
     const size_t lineEnd = static_cast<size_t>(brk + 1);
     store(lineEnd);
     start = lineEnd;
     firstBreak = static_cast<long>(start);
-    cells = marginCells + VisibleCells(work, start, w + 1);
-    i = w + 1;
+    cells = marginCells + visible(start, after);
+    i = after;
   }
   store_.assembled += piece.size() + (work.size() - from);
   if (start != 0) {
