@@ -29,22 +29,6 @@ long LastBreak(const char* d, long lo, long hi, long none) {
   return none;
 }
 
-// A backspace erases the character before it, which may have arrived in an
-// earlier read; one at the very start is dropped alone.
-void ApplyBackspaces(std::string& s) {
-  if (s.find(kBS) == std::string::npos) return;
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    if (c != kBS) {
-      out += c;
-    } else if (!out.empty()) {
-      out.pop_back();
-    }
-  }
-  s.swap(out);
-}
-
 // Cells taken by s[from, to): escape sequences take none.
 int VisibleCells(std::string_view s, size_t from, size_t to) {
   int cells = 0;
@@ -60,27 +44,28 @@ int VisibleCells(std::string_view s, size_t from, size_t to) {
   return cells;
 }
 
-// As ApplyBackspaces, where a backspace erases a whole character: half a
-// character would show as two that were never sent.
-void ApplyBackspacesUtf8(std::string& s) {
+// Bytes of the last character of `out`: one, or shown as UTF-8 a whole
+// character, since half of one would show as two that were never sent.
+size_t LastCharacter(const std::string& out, bool utf8) {
+  if (!utf8) return 1;
+  char32_t cp;
+  for (size_t len = std::min<size_t>(4, out.size()); len > 1; --len)
+    if (utf8::Decode(out.data(), out.size(), out.size() - len, cp) == len) return len;
+  return 1;
+}
+
+// A backspace erases the character before it, which may have arrived in an
+// earlier read; one at the very start is dropped alone.
+void ApplyBackspaces(std::string& s, bool utf8) {
   if (s.find(kBS) == std::string::npos) return;
   std::string out;
   out.reserve(s.size());
   for (char c : s) {
     if (c != kBS) {
       out += c;
-      continue;
+    } else if (!out.empty()) {
+      out.resize(out.size() - LastCharacter(out, utf8));
     }
-    if (out.empty()) continue;
-    size_t last = 1;
-    char32_t cp;
-    for (size_t len = std::min<size_t>(4, out.size()); len > 1; --len) {
-      if (utf8::Decode(out.data(), out.size(), out.size() - len, cp) == len) {
-        last = len;
-        break;
-      }
-    }
-    out.resize(out.size() - last);
   }
   s.swap(out);
 }
@@ -149,7 +134,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   // A character the last read cut off is counted from its first byte.
   const size_t from = resume ? work.size() - static_cast<size_t>(saved.pending) : 0;
   work += piece;
-  if (!resume) utf8 ? ApplyBackspacesUtf8(work) : ApplyBackspaces(work);
+  if (!resume) ApplyBackspaces(work, utf8);
 
   const char* d = work.data();
   // Shown as UTF-8, a character still cut off at the end waits: whether it
