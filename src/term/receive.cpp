@@ -1,6 +1,9 @@
 // The receive path: every text that reaches a terminal, and the connection
 // notifications that report on its socket.
 #include "term/term_core.h"
+
+#include <utility>
+
 #include "command/iac.h"
 
 namespace ombrel {
@@ -53,6 +56,20 @@ std::string TermCore::RunTelnet(std::string block) {
   // Answers go out before any of the block's text is shown.
   if (!replies.empty()) Send(replies);
   return text;
+}
+
+void TermCore::clientsocketRead(const std::string& bytes) {
+  if (reading_) {
+    laterReads_ += bytes;
+    return;
+  }
+  reading_ = true;
+  struct Done {
+    TermCore& t;
+    ~Done() { t.reading_ = false; }
+  } done{*this};
+  WriteText(bytes, true);
+  while (!laterReads_.empty()) WriteText(std::exchange(laterReads_, {}), true);
 }
 
 void TermCore::WriteText(const std::string& input, bool checkTriggers) {

@@ -79,7 +79,9 @@ class TermCore : public CommandTarget {
   // `encryption`: the TLS protocol of an encrypted connection, told in a
   // status line of its own.
   void clientsocketConnect(const std::string& encryption = {});
-  void clientsocketRead(const std::string& bytes) { WriteText(bytes, true); }
+  // A read that arrives while one is being handled (a TLS socket reads
+  // while it sends the reply to a command) waits until that one is done.
+  void clientsocketRead(const std::string& bytes);
   void clientsocketDisconnect();
   void clientsocketError(SocketErrorKind kind);
   // The Disconnect command follows whether the socket is active.
@@ -141,6 +143,8 @@ class TermCore : public CommandTarget {
   LineStore store_;
   AttrState carry_;
   std::string escapeTail_;
+  bool reading_ = false;
+  std::string laterReads_;
   char pendingPair_ = 0;  // the LF (or CR) that would pair with a line end
 
   std::string logname_;

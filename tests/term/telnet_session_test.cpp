@@ -201,5 +201,37 @@ TEST(TelnetSession, CompressionIsToldInTheConsoleAndOffRefusedAsEver) {
   }
 }
 
+// A socket may hand over the next read while a reply is being sent (a TLS
+// socket does): it is shown after the read being handled, never inside it.
+TEST(TelnetSession, AReadArrivingWhileAReplyIsSentFollowsTheOneBeingHandled) {
+  struct Row {
+    std::string first;
+    bool trigger;
+  };
+  const Row rows[] = {{"Welcome\r\nA place\r\n" + B({IAC, DO, 31}), false},  // telnet's reply
+                      {"Welcome\r\nA place\r\n", true}};                      // a trigger's command
+  for (const auto& [first, trigger] : rows) {
+    TelnetTerm f;
+    f.options.telopnaws = false;
+    if (trigger) f.options.triggers.push_back({"t", "A place", true, false, {"look"}, ""});
+    f.term.clientsocketConnect();
+    struct Reentering : RecordingSocket {
+      TermCore* term;
+      std::string next = "> ";
+      void SendText(const std::string& bytes) override {
+        RecordingSocket::SendText(bytes);
+        if (!next.empty()) term->clientsocketRead(std::exchange(next, {}));
+      }
+    } socket;
+    socket.term = &f.term;
+    f.term.SetSocket(&socket);
+    f.term.clientsocketRead(first);
+    const Lines all = f.All();
+    ASSERT_GE(all.size(), 3u);
+    EXPECT_EQ(Lines(all.end() - 3, all.end()), (Lines{"Welcome", "A place", "> "})) << first;
+    EXPECT_TRUE(socket.next.empty());
+  }
+}
+
 }  // namespace
 }  // namespace ombrel

@@ -226,6 +226,7 @@ class LoopbackConnectionTest : public QObject {
     t.Socket().askTrust = [&](const ombrel::TrustQuestion& q) { return asked.push_back(q), answer; };
     auto session = [&](const Lines& tail) {
       const bool shown = t.Connect("127.0.0.1", port) && WaitForTail(t, tail);
+      if (!shown) for (auto& l : Tail(t, 12)) qWarning("shown: %s", l.c_str());  // what came instead
       t.Socket().Close();
       return shown;
     };
