@@ -32,15 +32,32 @@ class LineMatcher {
     // bytes together has every byte tried.
     if (variants == 1) firsts_[1] = firsts_[0];
     anyFirst_ = variants > 2;
+    // The first letter alone stops at every word that starts like the
+    // pattern; with the byte after it as well, only where the pattern may
+    // really start: its second byte follows, or a sequence comes between.
+    if (pattern.size() < 2 || anyFirst_ || pattern[0] == kEsc) return;
+    int seconds = 0;
+    for (int c = 0; c < 256; ++c)
+      if (fold_table_[c] == pattern[1] && seconds < 3) seconds_[seconds++] = static_cast<char>(c);
+    if (seconds > 2) return;
+    if (seconds == 0) seconds_[0] = kEsc;  // no byte shows as it: no line holds the pattern
+    if (seconds < 2) seconds_[1] = seconds_[0];
+    pairs_ = true;
   }
 
   // Whether the pattern occurs anywhere in the visible text of `t`. Only
-  // its first byte is searched for, sequences and all; a hit inside a
-  // sequence is passed over.
+  // its first byte, or its first two, is searched for, sequences and all;
+  // a hit inside a sequence is passed over.
   bool Occurs(std::string_view t) const {
     if (anyFirst_) return Find(t, 1, INT_MAX) != 0;
     const char* d = t.data();
     const size_t n = t.size();
+    if (pairs_) {
+      for (size_t i = FindPair(d, 0, n, firsts_[0], firsts_[1], seconds_[0], seconds_[1], kEsc); i < n;
+           i = FindPair(d, i + 1, n, firsts_[0], firsts_[1], seconds_[0], seconds_[1], kEsc))
+        if (MatchesAt(t, i) && !InsideSequence(t, i)) return true;
+      return false;
+    }
     for (size_t i = FindAnyOf(d, 0, n, firsts_[0], firsts_[1], firsts_[1]); i < n;
          i = FindAnyOf(d, i + 1, n, firsts_[0], firsts_[1], firsts_[1]))
       if (MatchesAt(t, i) && !InsideSequence(t, i)) return true;
@@ -103,6 +120,8 @@ class LineMatcher {
   std::array<char, 256> fold_table_;
   std::array<char, 3> firsts_{};
   bool anyFirst_ = false;
+  std::array<char, 2> seconds_{};
+  bool pairs_ = false;  // whether Occurs searches for the first two bytes
 };
 
 }  // namespace

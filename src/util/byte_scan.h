@@ -28,6 +28,38 @@ inline size_t FindAnyOf(const char* d, size_t i, size_t n, char a, char b, char 
   return n;
 }
 
+// Index of the first byte in d[i, n) that is a0 or a1 and is followed by
+// b0, b1 or b2; n when none is. Two bytes side by side are far rarer than
+// either alone, so a search for a common first letter stops seldom.
+inline size_t FindPair(const char* d, size_t i, size_t n, char a0, char a1, char b0, char b1, char b2) {
+  if (n == 0) return 0;
+  const size_t last = n - 1;  // the last byte has no byte after it
+#if defined(__SSE2__)
+  const __m128i va0 = _mm_set1_epi8(a0), va1 = _mm_set1_epi8(a1);
+  const __m128i vb0 = _mm_set1_epi8(b0), vb1 = _mm_set1_epi8(b1), vb2 = _mm_set1_epi8(b2);
+  auto pairs = [&](size_t at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at));
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at + 1));
+    const __m128i first = _mm_or_si128(_mm_cmpeq_epi8(v, va0), _mm_cmpeq_epi8(v, va1));
+    const __m128i second =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(w, vb0), _mm_cmpeq_epi8(w, vb1)), _mm_cmpeq_epi8(w, vb2));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(first, second)));
+  };
+  for (; i + 16 <= last; i += 16)
+    if (const unsigned mask = pairs(i)) return i + static_cast<size_t>(__builtin_ctz(mask));
+  // Lines are short: the rest is one more step that overlaps the last,
+  // with the places already searched masked out, rather than a byte loop.
+  if (i < last && last >= 16) {
+    const size_t at = last - 16;
+    const unsigned mask = pairs(at) & (~0u << (i - at));
+    return mask ? at + static_cast<size_t>(__builtin_ctz(mask)) : n;
+  }
+#endif
+  for (; i < last; ++i)
+    if ((d[i] == a0 || d[i] == a1) && (d[i + 1] == b0 || d[i + 1] == b1 || d[i + 1] == b2)) return i;
+  return n;
+}
+
 // Index of the last byte in d[0, n) equal to c; npos when none is.
 inline size_t FindLast(const char* d, size_t n, char c) {
 #if defined(__GLIBC__)
