@@ -265,7 +265,10 @@ TEST(Find, CaseSelectionRangesAndTheNextMatchRightAfter) {
 // columns as searching each line stripped of its sequences.
 TEST(Find, AgreesWithSearchingTheStrippedLines) {
   std::mt19937 rng(9);
-  const std::vector<std::string> parts = {"ab", "A", "b", " ", "\x1b[1m", "\x1b[31m", "\x1b[", "\r\n", "3m"};
+  // The long piece makes lines that are searched sixteen bytes a step, with
+  // matches falling at every place in a step.
+  const std::vector<std::string> parts = {"ab", "A", "b", " ", "\x1b[1m", "\x1b[31m", "\x1b[", "\r\n", "3m",
+                                          "b A ab  bA"};
   for (int round = 0; round < 200; ++round) {
     ViewFixture f({.ansi = true});
     std::string text;
