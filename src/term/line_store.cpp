@@ -19,10 +19,10 @@ char* TextArena::NewBlock(size_t size) {
   return p;
 }
 
-uint32_t TextArena::Adopt(std::string text) {
+uint32_t TextArena::Adopt(FileBytes text) {
   reserved_ += text.capacity();
-  adopted_.push_back(std::make_unique<std::string>(std::move(text)));
-  blocks_.push_back(adopted_.back()->data());
+  adopted_.push_back(std::move(text));
+  blocks_.push_back(adopted_.back().data());
   return static_cast<uint32_t>(blocks_.size() - 1);
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "term/escape.h"
+#include "util/text_file.h"
 
 namespace ombrel {
 
@@ -68,7 +69,7 @@ class TextArena {
   }
   // Keeps `text` as a block of its own, where lines can be stored without
   // a copy; returns the block's number.
-  uint32_t Adopt(std::string text);
+  uint32_t Adopt(FileBytes text);
   void Clear();
   // Bytes held, used or not.
   size_t Reserved() const { return reserved_; }
@@ -89,7 +90,7 @@ class TextArena {
 
   std::vector<char*> blocks_;
   std::vector<std::unique_ptr<char[], Free>> owned_;
-  std::vector<std::unique_ptr<std::string>> adopted_;  // never moved, so their text stays put
+  std::vector<FileBytes> adopted_;  // moving one leaves its text where it is
   size_t fill_ = 0;             // the shared block being filled
   size_t used_ = kBlockSize;    // of the shared block: none yet
   size_t reserved_ = 0;
@@ -151,7 +152,7 @@ class LineStore {
     uint32_t block;
     std::string_view text;
   };
-  Kept Keep(std::string text) {
+  Kept Keep(FileBytes text) {
     const size_t size = text.size();
     const uint32_t block = arena_.Adopt(std::move(text));
     return {block, arena_.Get({block, 0, static_cast<uint32_t>(size)})};

@@ -75,7 +75,7 @@ void TermCore::SaveBuffer(const std::string& fileName) {
 
 void TermCore::LoadLog(const std::string& fileName) {
   // Read before clearing: a file that cannot be read leaves the buffer be.
-  std::string data;
+  FileBytes data;
   const ReadResult read = ReadFileBytes(fileName, data);
   if (!read.ok || !read.existed) {
     ErrorBox(read.existed ? read.error : "cannot open " + fileName + ": " + std::strerror(ENOENT), "File Error");
@@ -85,7 +85,7 @@ void TermCore::LoadLog(const std::string& fileName) {
   // The store keeps the file's text as it was read and its lines where they
   // lie in it, unless the file is too large for a block to address.
   const bool inPlace = data.size() <= UINT32_MAX;
-  const LineStore::Kept kept = inPlace ? store_.Keep(std::move(data)) : LineStore::Kept{0, data};
+  const LineStore::Kept kept = inPlace ? store_.Keep(std::move(data)) : LineStore::Kept{0, data.view()};
   const std::string_view all = kept.text;
   // A line ends at CR LF, CR or LF, as text files are read.
   size_t i = 0;

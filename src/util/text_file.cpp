@@ -1,43 +1,112 @@
 #include "util/text_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <new>
 
 namespace ombrel {
 
-ReadResult ReadFileBytes(const std::string& path, std::string& bytes) {
-  bytes.clear();
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// Reads the whole file into `buffer`, which keeps `Room()` bytes at
+// `Data()` and grows with `Grow(have, want)`, keeping what it has.
+template <typename Buffer>
+ReadResult ReadAll(const std::string& path, Buffer& buffer) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return {true, false, {}};
     return {false, true, "cannot open " + path + ": " + std::strerror(errno)};
   }
   // Read straight into a buffer of the file's size: a log of hundreds of
-  // megabytes is then neither copied twice nor moved as it grows.
+  // megabytes is then neither copied twice nor moved as it grows. The byte
+  // past the end is room for the read that finds the end of the file.
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    buffer.Grow(0, static_cast<size_t>(st.st_size) + 1);
   size_t have = 0;
   for (;;) {
-    if (have == bytes.size()) bytes.resize(have + 65536);  // the file grew, or its size is unknown
-    ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+    if (have == buffer.Room()) buffer.Grow(have, have + 65536);  // the file grew, or its size is unknown
+    ssize_t n = ::read(fd, buffer.Data() + have, buffer.Room() - have);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
       int saved = errno;
       ::close(fd);
-      bytes.clear();
+      buffer.Finish(0);
       return {false, true, "cannot read " + path + ": " + std::strerror(saved)};
     }
     have += static_cast<size_t>(n);
   }
-  bytes.resize(have);
+  buffer.Finish(have);
   ::close(fd);
   return {};
+}
+
+struct StringBuffer {
+  std::string& bytes;
+  size_t Room() const { return bytes.size(); }
+  char* Data() { return bytes.data(); }
+  void Grow(size_t, size_t want) { bytes.resize(want); }
+  void Finish(size_t have) { bytes.resize(have); }
+};
+
+}  // namespace
+
+class FileBytesAccess {
+ public:
+  explicit FileBytesAccess(FileBytes& bytes) : b_(bytes) {}
+  size_t Room() const { return b_.capacity_; }
+  char* Data() { return b_.data_.get(); }
+  void Grow(size_t have, size_t want) {
+    // A file that keeps growing is read in ever larger pieces.
+    size_t capacity = std::max(want, 2 * b_.capacity_);
+    char* p;
+    if (capacity < kHugePage) {
+      p = static_cast<char*>(std::malloc(capacity));
+    } else {
+      capacity = (capacity + kHugePage - 1) & ~(kHugePage - 1);
+      p = static_cast<char*>(std::aligned_alloc(kHugePage, capacity));
+#ifdef MADV_HUGEPAGE
+      // Advice only: without huge pages the buffer still works.
+      if (p) ::madvise(p, capacity, MADV_HUGEPAGE);
+#endif
+    }
+    if (!p) throw std::bad_alloc();
+    if (have) std::memcpy(p, b_.data_.get(), have);
+    b_.data_.reset(p);
+    b_.capacity_ = capacity;
+  }
+  void Finish(size_t have) {
+    b_.size_ = have;
+    if (have == 0) {
+      b_.data_.reset();
+      b_.capacity_ = 0;
+    }
+  }
+
+ private:
+  FileBytes& b_;
+};
+
+ReadResult ReadFileBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  StringBuffer buffer{bytes};
+  return ReadAll(path, buffer);
+}
+
+ReadResult ReadFileBytes(const std::string& path, FileBytes& bytes) {
+  bytes = FileBytes();
+  FileBytesAccess buffer(bytes);
+  return ReadAll(path, buffer);
 }
 
 std::vector<std::string> SplitFileLines(std::string_view bytes) {
