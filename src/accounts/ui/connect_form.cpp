@@ -227,8 +227,9 @@ bool TconnectForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TconnectForm::AddBtnClick() {
   StoreAccount();
-  const std::optional<std::string> name = namePrompt_->Ask("New Account", "Name of new Account", this);
-  if (!name) return;
+  const std::optional<QString> typed = namePrompt_->Ask("New Account", "Name of new Account", this);
+  if (!typed) return;
+  const std::optional<std::string> name = ToBytes(*typed);
   accounts_.Insert(NewAccount(*name));
   showing_ = true;
   accountLB->clear();

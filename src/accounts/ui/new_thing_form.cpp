@@ -43,13 +43,12 @@ void TnewThingForm::okBtnClick() {
   accept();
 }
 
-std::optional<std::string> TnewThingForm::Ask(const QString& caption, const QString& label,
-                                              QWidget* asker) {
+std::optional<QString> TnewThingForm::Ask(const QString& caption, const QString& label, QWidget* asker) {
   OwnDialogBy(this, asker);
   setWindowTitle(caption);
   nameLabel->setText(label);
   if (exec() != QDialog::Accepted) return std::nullopt;
-  return ToBytes(nameEdit->text());
+  return nameEdit->text();
 }
 
 }  // namespace ombrel

@@ -19,7 +19,7 @@ class TnewThingForm : public QDialog {
   // The trimmed name, or none when cancelled. The same prompt asks for
   // trigger and alias names, with the account's message on an empty name.
   // It opens above `asker`.
-  std::optional<std::string> Ask(const QString& caption, const QString& label, QWidget* asker);
+  std::optional<QString> Ask(const QString& caption, const QString& label, QWidget* asker);
 
   QLabel* nameLabel;
   QLineEdit* nameEdit;

@@ -42,7 +42,7 @@ void TaliasTab::ShowAlias(int choose) {
   {
     const QSignalBlocker block(aliasCombo);
     aliasCombo->clear();
-    for (int i = 0; i < count; ++i) aliasCombo->addItem(FromBytes(currentSet_->aliases[i].name));
+    for (int i = 0; i < count; ++i) aliasCombo->addItem(FromBytes(currentSet_->aliases[i].name, shownUtf8_));
     aliasCombo->setCurrentIndex(index);
   }
   aliasShown_ = index;
@@ -73,7 +73,8 @@ void TaliasTab::addaliasBtnClick() {
   const auto name = dialogs_.askName("Add Alias", "Name of new Alias");
   if (!name || !currentSet_) return;
   StoreAlias();
-  ShowAlias(AddAlias(*currentSet_, *name));
+  // Typed in a UTF-8 set, the alias is typed the same way when it is used.
+  ShowAlias(AddAlias(*currentSet_, ToBytes(*name, currentSet_->features.utf8)));
 }
 
 void TaliasTab::delaliasBtnClick() {

@@ -95,13 +95,13 @@ void BindPlatformDialogs(EditorDialogs& d, QWidget* parent, TaddOptionSetForm* a
     return QFileDialog::getOpenFileName(parent, "Select Sound File", QFileInfo(current).absolutePath(),
                                         "Wave File (*.wav)");
   };
-  d.askName = [parent](const QString& caption, const QString& label) -> std::optional<std::string> {
+  d.askName = [parent](const QString& caption, const QString& label) -> std::optional<QString> {
     for (;;) {
       bool ok = false;
       const QString name =
           QInputDialog::getText(parent, caption, label, QLineEdit::Normal, {}, &ok).trimmed();
       if (!ok) return std::nullopt;
-      if (!name.isEmpty()) return ToBytes(name);
+      if (!name.isEmpty()) return name;
     }
   };
   d.askNewSetName = [addForm, parent]() -> std::optional<std::string> {

@@ -24,7 +24,8 @@ struct EditorDialogs {
   std::function<QString(const QString& current)> chooseSoundFile;
   // The name prompt of new triggers and aliases: the trimmed, non-empty
   // name, or nothing when cancelled.
-  std::function<std::optional<std::string>(const QString& caption, const QString& label)> askName;
+  // What was typed: the tab asking holds it in its set's bytes.
+  std::function<std::optional<QString>(const QString& caption, const QString& label)> askName;
   // The new set dialog: the name, or nothing when cancelled.
   std::function<std::optional<std::string>()> askNewSetName;
 };

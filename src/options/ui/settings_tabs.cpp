@@ -100,10 +100,12 @@ void TgeneralTab::ShowFields(const SetFields& f) {
   historyEdit->setText(FromBytes(f.historySize));
   pipeCharEdit->setText(FromBytes(f.pipechar));
   pathCharEdit->setText(FromBytes(f.pathchar));
-  stdPastePrefixEdit->setText(FromBytes(f.stdpasteprefix));
-  stdPasteSuffixEdit->setText(FromBytes(f.stdpastesuffix));
-  altPastePrefixEdit->setText(FromBytes(f.altpasteprefix));
-  altPasteSuffixEdit->setText(FromBytes(f.altpastesuffix));
+  // The affixes go out around pasted text, which a UTF-8 set sends as UTF-8.
+  shown_ = f;
+  stdPastePrefixEdit->setText(FromBytes(f.stdpasteprefix, f.utf8));
+  stdPasteSuffixEdit->setText(FromBytes(f.stdpastesuffix, f.utf8));
+  altPastePrefixEdit->setText(FromBytes(f.altpasteprefix, f.utf8));
+  altPasteSuffixEdit->setText(FromBytes(f.altpastesuffix, f.utf8));
   paramStartEdit->setText(FromBytes(f.paramstart));
   paramEndEdit->setText(FromBytes(f.paramend));
 }
@@ -112,10 +114,10 @@ void TgeneralTab::ReadFields(SetFields& f) const {
   f.historySize = ToBytes(historyEdit->text());
   f.pipechar = ToBytes(pipeCharEdit->text());
   f.pathchar = ToBytes(pathCharEdit->text());
-  f.stdpasteprefix = ToBytes(stdPastePrefixEdit->text());
-  f.stdpastesuffix = ToBytes(stdPasteSuffixEdit->text());
-  f.altpasteprefix = ToBytes(altPastePrefixEdit->text());
-  f.altpastesuffix = ToBytes(altPasteSuffixEdit->text());
+  f.stdpasteprefix = ToBytes(stdPastePrefixEdit->text(), shown_.stdpasteprefix, shown_.utf8);
+  f.stdpastesuffix = ToBytes(stdPasteSuffixEdit->text(), shown_.stdpastesuffix, shown_.utf8);
+  f.altpasteprefix = ToBytes(altPastePrefixEdit->text(), shown_.altpasteprefix, shown_.utf8);
+  f.altpastesuffix = ToBytes(altPasteSuffixEdit->text(), shown_.altpastesuffix, shown_.utf8);
   f.paramstart = ToBytes(paramStartEdit->text());
   f.paramend = ToBytes(paramEndEdit->text());
 }

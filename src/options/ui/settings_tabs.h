@@ -61,6 +61,7 @@ class TgeneralTab : public QWidget {
 
  private:
   void historyEditExit();
+  SetFields shown_;  // as the fields were shown: an unedited one keeps its bytes
 };
 
 }  // namespace ombrel

@@ -55,7 +55,7 @@ void TtriggerTab::ShowTrigger(int choose) {
   {
     const QSignalBlocker block(trigEventCombo);
     trigEventCombo->clear();
-    for (int i = 0; i < count; ++i) trigEventCombo->addItem(FromBytes(currentSet_->triggers[i].name));
+    for (int i = 0; i < count; ++i) trigEventCombo->addItem(FromBytes(currentSet_->triggers[i].name, shownUtf8_));
     trigEventCombo->setCurrentIndex(index);
   }
   triggerShown_ = index;
@@ -99,7 +99,7 @@ void TtriggerTab::trigAddBtnClick() {
   const auto name = dialogs_.askName("Add Trigger", "Name of new Trigger");
   if (!name || !currentSet_) return;
   StoreTrigger();
-  ShowTrigger(AddTrigger(*currentSet_, *name));
+  ShowTrigger(AddTrigger(*currentSet_, ToBytes(*name, currentSet_->features.utf8)));
 }
 
 void TtriggerTab::trigDeleteBtnClick() {

@@ -69,6 +69,27 @@ class OptionFormTest : public QObject {
     QCOMPARE(set.margin + std::to_string(set.historysize), std::string(12, ' ') + "200");
   }
 
+  // A name or paste affix typed for a UTF-8 set is held as UTF-8, as the
+  // command line and pastes send it; otherwise as the bytes shown.
+  void typedNamesAndAffixesTakeTheSetsEncoding() {
+    const QString typed = QString::fromUtf8("\xC3\xA9p\xC3\xA9" "e");
+    form->askName = [&](const QString&, const QString&) { return std::optional<QString>(typed); };
+    for (auto [utf8, bytes] : {std::pair{true, "\xC3\xA9p\xC3\xA9" "e"}, std::pair{false, "\xE9p\xE9" "e"}}) {
+      TOptions& set = Set(0);
+      set.aliases.clear(), set.triggers.clear();
+      set.features.utf8 = utf8;
+      form->hide();
+      form->ShowEditor();
+      form->aliasTab->addaliasBtn->click();
+      form->triggerTab->trigAddBtn->click();
+      form->generalTab->altPasteSuffixEdit->setText(typed);
+      form->applyBtn->click();
+      QCOMPARE(set.aliases.at(0).name + "|" + set.triggers.at(0).name + "|" + set.altpastesuffix,
+               std::string(bytes) + "|" + bytes + "|" + bytes);
+      QCOMPARE(form->aliasTab->aliasCombo->itemText(0), typed);
+    }
+  }
+
   void addSetAppendsADefaultSetAndKeepsTheShownOne() {
     NewTerminal();
     p.Action(ActionId::aOptions)->trigger();
@@ -159,8 +180,8 @@ class OptionFormTest : public QObject {
     form->ShowEditor();
     QStringList names{"hunger", "thirst"};
     form->askName = [&](const QString& caption, const QString& label) {
-      if (caption != "Add Trigger" || label != "Name of new Trigger") return std::optional<std::string>();
-      return std::optional<std::string>(names.takeFirst().toStdString());
+      if (caption != "Add Trigger" || label != "Name of new Trigger") return std::optional<QString>();
+      return std::optional<QString>(names.takeFirst());
     };
     form->triggerTab->trigAddBtn->click();
     form->triggerTab->trigStringEdit->setText("You are hungry");
@@ -181,7 +202,7 @@ class OptionFormTest : public QObject {
   void aliasesAndMacros() {
     form->ShowEditor();
     form->askName = [](const QString& caption, const QString&) {
-      return caption == "Add Alias" ? std::optional<std::string>("Look") : std::nullopt;
+      return caption == "Add Alias" ? std::optional<QString>("Look") : std::nullopt;
     };
     form->aliasTab->addaliasBtn->click();
     TOptions& set = Set(0);
