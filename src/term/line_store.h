@@ -81,7 +81,10 @@ class TextArena {
     if (!head.empty()) std::memcpy(out, head.data(), head.size());
     if (!text.empty()) std::memcpy(out + head.size(), text.data(), text.size());
   }
+  // A block is either malloc'ed or, for the shared ones on Linux, mapped
+  // on its own; the deleter knows which by the size it keeps.
   struct Free {
+    size_t mapped = 0;
     void operator()(char* p) const;
   };
   Span AppendElsewhere(std::string_view head, std::string_view text);
