@@ -166,7 +166,9 @@ class LineStore {
     scan.valid = false;
     return arena_.Get(r.span);
   }
-  void StartCurrent(std::string_view text, AttrState start) {
+  // By reference: the state was mostly just written field by field, and a
+  // copy read back whole would wait for those writes.
+  void StartCurrent(std::string_view text, const AttrState& start) {
     current_.assign(text);
     if (start == currentStart_) return;
     currentStart_ = start;

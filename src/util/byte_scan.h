@@ -63,6 +63,10 @@ inline void ForEachOf(const char* d, size_t n, char a, char b, char c, F&& f) {
 
 // Index of the last byte in d[0, n) equal to c; npos when none is.
 inline size_t FindLast(const char* d, size_t n, char c) {
+  // What is looked for mostly stands near the end, a line's closing colour:
+  // there a call costs more than the search.
+  for (const size_t stop = n > 16 ? n - 16 : 0; n > stop;)
+    if (d[--n] == c) return n;
 #if defined(__GLIBC__)
   if (n == 0) return static_cast<size_t>(-1);  // an empty view's data may be null, which memrchr may not take
   const void* hit = ::memrchr(d, c, n);
