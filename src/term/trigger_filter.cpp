@@ -48,7 +48,7 @@ void TriggerFilter::Update(const std::vector<TTrigger>& triggers) {
     for (size_t i = 1; i < s.size(); ++i)
       if (cost(i) < cost(best)) best = i;
     const auto c = static_cast<unsigned char>(s[best]);
-    Probe probe{static_cast<int>(k), best, 0, 0, 0};
+    Probe probe{static_cast<int>(k), best, s.size(), 0, 0, 0};
     const size_t headSize = std::min<size_t>(8, s.size());
     std::memcpy(&probe.head, s.data(), headSize);
     probe.mask = headSize == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * headSize)) - 1;
@@ -68,22 +68,23 @@ void TriggerFilter::Update(const std::vector<TTrigger>& triggers) {
   marked_ = false;
 }
 
-void TriggerFilter::Check(std::string_view line, size_t at) {
+// Inline in the scan: it runs for every probe byte in every line, and most
+// times finds at once that the line differs.
+inline void TriggerFilter::Check(std::string_view line, size_t at) {
   const std::vector<Probe>& list = byByte_[static_cast<unsigned char>(line[at])];
   for (size_t k = 0; k < list.size(); ++k) {
     const Probe& p = list[k];
-    const std::string& s = strings_[p.trigger];
-    if (matches_[p.trigger] || at < p.offset || at - p.offset + s.size() > line.size()) continue;
+    if (matches_[p.trigger] || at < p.offset || at - p.offset + p.size > line.size()) continue;
     const char* from = line.data() + at - p.offset;
     uint64_t head = 0;
     // Eight bytes at once where the line has them; the mask drops the rest.
     if (from + 8 <= line.data() + line.size()) std::memcpy(&head, from, 8);
-    else std::memcpy(&head, from, std::min<size_t>(8, s.size()));
+    else std::memcpy(&head, from, std::min<size_t>(8, p.size));
     if ((head & p.mask) != p.head) {
       k = p.groupEnd - 1;
       continue;
     }
-    if (s.size() <= 8 || std::memcmp(from + 8, s.data() + 8, s.size() - 8) == 0) {
+    if (p.size <= 8 || std::memcmp(from + 8, strings_[p.trigger].data() + 8, p.size - 8) == 0) {
       matches_[p.trigger] = 1;
       marked_ = true;
     }

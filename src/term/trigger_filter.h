@@ -28,6 +28,7 @@ class TriggerFilter {
   struct Probe {
     int trigger;
     size_t offset;  // of the probe byte in the trigger's string
+    size_t size;    // of the string
     uint64_t head;  // the string's first bytes, up to eight
     uint64_t mask;  // which bytes of `head` count
     // Index in its list just past the probes with the same offset and head:
