@@ -9,17 +9,6 @@
 
 namespace ombrel {
 
-size_t EscapeEnd(std::string_view text, size_t esc) {
-  for (size_t i = esc + 1; i < text.size(); ++i) {
-    const uint8_t stop = kSequenceStop[static_cast<unsigned char>(text[i])];
-    if (stop == kSequenceGoesOn) continue;
-    // A sequence never runs across a line end, else the stored line would
-    // hold the line end and load back as two lines.
-    return stop == kSequenceFinal ? i : i - 1;
-  }
-  return std::string_view::npos;
-}
-
 std::string_view EscapeParams(std::string_view text, size_t esc, size_t final) {
   size_t from = esc + 2;
   if (from >= final) return {};
@@ -208,13 +197,14 @@ void ApplyExtendedSGR(std::string_view params, AttrState& state) {
 namespace {
 
 // Whether the ESC at `esc` starts a sequence rather than lying inside the
-// one before it: something ends that one first.
+// one before it: something ends that one first. Read backwards, since a
+// letter of text just before the ESC mostly decides it at once.
 bool StartsSequence(std::string_view text, size_t esc) {
-  const size_t before = FindLast(text.data(), esc, kEsc);
-  if (before == std::string_view::npos) return true;
-  for (size_t i = before + 1; i < esc; ++i)
-    if (EndsSequence(text[i])) return true;
-  return false;
+  for (size_t i = esc; i > 0; --i) {
+    if (text[i - 1] == kEsc) return false;
+    if (EndsSequence(text[i - 1])) return true;
+  }
+  return true;
 }
 
 }  // namespace
@@ -236,7 +226,8 @@ void CarrySGR(std::string_view text, AttrState& state, bool extended) {
                        (extended && (params.empty() || params.starts_with(';')));
     if (reset && StartsSequence(text, last)) {
       state = AttrState();
-      apply(params, state);
+      // A lone 0 leaves the reset state as it is, by either rule.
+      if (params != "0") apply(params, state);
       return;
     }
   }

@@ -31,7 +31,17 @@ inline bool EndsSequence(char c) { return kSequenceStop[static_cast<unsigned cha
 
 // Index of the final character of the sequence whose ESC is at `esc`, or
 // npos when the text ends first; a CR or LF ends it just before itself.
-size_t EscapeEnd(std::string_view text, size_t esc);
+// Inline: every sequence of every line is passed through it.
+inline size_t EscapeEnd(std::string_view text, size_t esc) {
+  for (size_t i = esc + 1; i < text.size(); ++i) {
+    const uint8_t stop = kSequenceStop[static_cast<unsigned char>(text[i])];
+    if (stop == kSequenceGoesOn) continue;
+    // A sequence never runs across a line end, else the stored line would
+    // hold the line end and load back as two lines.
+    return stop == kSequenceFinal ? i : i - 1;
+  }
+  return std::string_view::npos;
+}
 
 // Parameter text of the complete sequence text[esc..final]: what lies
 // between its second character and its final character.

@@ -135,6 +135,8 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   const size_t from = resume ? work.size() - static_cast<size_t>(saved.pending) : 0;
   work += piece;
   if (!resume) ApplyBackspaces(work, utf8);
+  // Plain text is searched for sequences once here rather than once a line.
+  const bool noSequence = margin.find(kEsc) == std::string::npos && work.find(kEsc) == std::string::npos;
 
   const char* d = work.data();
   // Shown as UTF-8, a character still cut off at the end waits: whether it
@@ -149,7 +151,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   long cells = resume ? saved.cells : 0;
   auto store = [&](size_t to) {
     StoreLine(start == 0 ? std::string_view() : std::string_view(margin), std::string_view(work).substr(start, to - start),
-              checkTriggers);
+              checkTriggers, noSequence);
   };
   size_t i = from;
   while (i < n) {
@@ -235,12 +237,12 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
                  brk, firstBreak, static_cast<int>(cells), static_cast<int>(tail), utf8};
 }
 
-void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers) {
-  Stored(store_.Complete(head, text), checkTriggers);
+void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence) {
+  Stored(store_.Complete(head, text), checkTriggers, noSequence);
 }
 
-void TermCore::Stored(std::string_view stored, bool checkTriggers) {
-  CarrySGR(stored, carry_, options_->features.extendedcolours);
+void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequence) {
+  if (!noSequence) CarrySGR(stored, carry_, options_->features.extendedcolours);
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);

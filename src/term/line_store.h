@@ -82,7 +82,10 @@ class TextArena {
     if (!head.empty()) std::memcpy(out, head.data(), head.size());
     if (!text.empty()) std::memcpy(out + head.size(), text.data(), text.size());
   }
+  // A block is either malloc'ed or, for the shared ones on Linux, mapped
+  // on its own; the deleter knows which by the size it keeps.
   struct Free {
+    size_t mapped = 0;
     void operator()(char* p) const;
   };
   Span AppendElsewhere(std::string_view head, std::string_view text);
@@ -164,7 +167,9 @@ class LineStore {
     scan.valid = false;
     return arena_.Get(r.span);
   }
-  void StartCurrent(std::string_view text, AttrState start) {
+  // By reference: the state was mostly just written field by field, and a
+  // copy read back whole would wait for those writes.
+  void StartCurrent(std::string_view text, const AttrState& start) {
     current_.assign(text);
     if (start == currentStart_) return;
     currentStart_ = start;

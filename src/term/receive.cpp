@@ -4,6 +4,10 @@
 
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "command/iac.h"
 
 namespace ombrel {
@@ -78,12 +82,20 @@ void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   if (checkTriggers) triggerFilter_.Update(options_->triggers);
   // What the program writes itself (echoes, status lines) is text, never
   // commands: a typed byte 255 must neither vanish nor answer the server.
-  std::string text = (checkTriggers && options_->telnet && telnet_) ? RunTelnet(input) : input;
+  const bool telnet = checkTriggers && options_->telnet && telnet_;
+  // Most reads hold no command and follow none cut off: they are the text
+  // as it stands, and are not copied.
+  const bool asIs = !telnet || (telnet_ == &parser_ && !inflate_.Active() && !compressionFailed_ &&
+                                telnetTail_.empty() && input.find(static_cast<char>(telnet::IAC)) == std::string::npos);
+  std::string text;
+  if (!asIs) text = RunTelnet(input);
+  const std::string& received = asIs ? input : text;
   if (checkTriggers && !escapeTail_.empty()) {
-    text.insert(0, escapeTail_);
-    escapeTail_.clear();
+    text = std::exchange(escapeTail_, {}) + received;
+    SplitAtEscapes(text, checkTriggers);
+  } else {
+    SplitAtEscapes(received, checkTriggers);
   }
-  SplitAtEscapes(text, checkTriggers);
   FlushLog();
   // Told after the text inflated before the failure, which is kept.
   if (!compressionError_.empty()) ReportCompressionError();
@@ -93,10 +105,27 @@ void TermCore::WriteText(const std::string& input, bool checkTriggers) {
 namespace {
 
 // Whether `text` may hold a sequence the terminal uses up: those end in
-// 'J', or are ESC x 5 n and ESC x 6 n.
+// 'J', or are ESC x 5 n and ESC x 6 n. Every read is asked this, so it is
+// one pass over the text rather than one for each of the three.
 bool MayConsume(std::string_view text) {
-  return text.find('J') != std::string_view::npos || text.find("5n") != std::string_view::npos ||
-         text.find("6n") != std::string_view::npos;
+  const char* d = text.data();
+  const size_t n = text.size();
+  if (n == 0) return false;
+  if (d[0] == 'J') return true;
+  size_t i = 1;
+#if defined(__SSE2__)
+  const __m128i j = _mm_set1_epi8('J'), en = _mm_set1_epi8('n'), five = _mm_set1_epi8('5'), six = _mm_set1_epi8('6');
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i - 1));
+    const __m128i report = _mm_and_si128(_mm_cmpeq_epi8(v, en),
+                                         _mm_or_si128(_mm_cmpeq_epi8(before, five), _mm_cmpeq_epi8(before, six)));
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, j), report))) return true;
+  }
+#endif
+  for (; i < n; ++i)
+    if (d[i] == 'J' || (d[i] == 'n' && (d[i - 1] == '5' || d[i - 1] == '6'))) return true;
+  return false;
 }
 
 // The first sequence the text ends inside of, or npos: one that neither a

@@ -118,11 +118,12 @@ class TermCore : public CommandTarget {
   void ReportCompressionError();
   void TelnetLog(const std::string& text);
   void SplitAtEscapes(const std::string& text, bool received);
-  // Completes the current line as head + text.
-  void StoreLine(std::string_view head, std::string_view text, bool checkTriggers);
+  // Completes the current line as head + text. `noSequence` tells that
+  // neither holds an ESC, so the line carries no colour on.
+  void StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence = false);
   // What follows a line's completion: the colours it carries on, the next
   // line's start, its log and its triggers.
-  void Stored(std::string_view stored, bool checkTriggers);
+  void Stored(std::string_view stored, bool checkTriggers, bool noSequence = false);
   void LogLine(std::string_view lineText);
   void ErrorBox(const std::string& text, const std::string& caption);
 

@@ -48,7 +48,7 @@ void TriggerFilter::Update(const std::vector<TTrigger>& triggers) {
     for (size_t i = 1; i < s.size(); ++i)
       if (cost(i) < cost(best)) best = i;
     const auto c = static_cast<unsigned char>(s[best]);
-    Probe probe{static_cast<int>(k), best, 0, 0};
+    Probe probe{static_cast<int>(k), best, s.size(), 0, 0, 0};
     const size_t headSize = std::min<size_t>(8, s.size());
     std::memcpy(&probe.head, s.data(), headSize);
     probe.mask = headSize == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * headSize)) - 1;
@@ -58,28 +58,33 @@ void TriggerFilter::Update(const std::vector<TTrigger>& triggers) {
   }
   // Strings that start alike sit together, so a line that differs from
   // their start is told so once for all of them.
-  for (auto& list : byByte_)
-    std::stable_sort(list.begin(), list.end(), [](const Probe& a, const Probe& b) {
-      return std::tie(a.offset, a.head, a.mask) < std::tie(b.offset, b.head, b.mask);
-    });
+  const auto key = [](const Probe& p) { return std::tie(p.offset, p.head, p.mask); };
+  for (auto& list : byByte_) {
+    std::stable_sort(list.begin(), list.end(), [&](const Probe& a, const Probe& b) { return key(a) < key(b); });
+    for (size_t end = list.size(); end > 0; --end)
+      list[end - 1].groupEnd = (end < list.size() && key(list[end]) == key(list[end - 1])) ? list[end].groupEnd : end;
+  }
   matches_.assign(strings_.size(), 0);
   marked_ = false;
 }
 
-void TriggerFilter::Check(std::string_view line, size_t at) {
-  const Probe* failed = nullptr;  // the last probe whose start the line lacks
-  for (const Probe& p : byByte_[static_cast<unsigned char>(line[at])]) {
-    const std::string& s = strings_[p.trigger];
-    if (matches_[p.trigger] || at < p.offset || at - p.offset + s.size() > line.size()) continue;
-    if (failed && failed->offset == p.offset && failed->head == p.head && failed->mask == p.mask) continue;
+// Inline in the scan: it runs for every probe byte in every line, and most
+// times finds at once that the line differs.
+inline void TriggerFilter::Check(std::string_view line, size_t at) {
+  const std::vector<Probe>& list = byByte_[static_cast<unsigned char>(line[at])];
+  for (size_t k = 0; k < list.size(); ++k) {
+    const Probe& p = list[k];
+    if (matches_[p.trigger] || at < p.offset || at - p.offset + p.size > line.size()) continue;
     const char* from = line.data() + at - p.offset;
     uint64_t head = 0;
-    std::memcpy(&head, from, std::min<size_t>(8, s.size()));
+    // Eight bytes at once where the line has them; the mask drops the rest.
+    if (from + 8 <= line.data() + line.size()) std::memcpy(&head, from, 8);
+    else std::memcpy(&head, from, std::min<size_t>(8, p.size));
     if ((head & p.mask) != p.head) {
-      failed = &p;
+      k = p.groupEnd - 1;
       continue;
     }
-    if (s.size() <= 8 || std::memcmp(from + 8, s.data() + 8, s.size() - 8) == 0) {
+    if (p.size <= 8 || std::memcmp(from + 8, strings_[p.trigger].data() + 8, p.size - 8) == 0) {
       matches_[p.trigger] = 1;
       marked_ = true;
     }
@@ -96,7 +101,7 @@ bool TriggerFilter::Scan(std::string_view line) {
     const char a = probeBytes_[0];
     const char b = probeBytes_[std::min<size_t>(1, probeBytes_.size() - 1)];
     const char c = probeBytes_.back();
-    for (size_t i = FindAnyOf(d, 0, n, a, b, c); i < n; i = FindAnyOf(d, i + 1, n, a, b, c)) Check(line, i);
+    ForEachOf(d, n, a, b, c, [&](size_t i) { Check(line, i); });
   } else if (!probeBytes_.empty()) {
     for (size_t i = 0; i < n; ++i)
       if (isProbe_[static_cast<unsigned char>(d[i])]) Check(line, i);

@@ -28,8 +28,12 @@ class TriggerFilter {
   struct Probe {
     int trigger;
     size_t offset;  // of the probe byte in the trigger's string
+    size_t size;    // of the string
     uint64_t head;  // the string's first bytes, up to eight
     uint64_t mask;  // which bytes of `head` count
+    // Index in its list just past the probes with the same offset and head:
+    // where one of them finds the line differs, so do the rest.
+    size_t groupEnd;
   };
   void Check(std::string_view line, size_t at);
 

@@ -60,8 +60,45 @@ inline size_t FindPair(const char* d, size_t i, size_t n, char a0, char a1, char
   return n;
 }
 
+// Calls f(i) for each i in [0, n), in order, where d[i] is a, b or c: a
+// block with several is searched once, not once after each.
+template <typename F>
+inline void ForEachOf(const char* d, size_t n, char a, char b, char c, F&& f) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Spread from a word, not a byte: a compiler that spreads bytes through
+  // the stack stalls on reading them back, once a line.
+  const auto spread = [](char x) { return _mm_set1_epi32(static_cast<int>(0x01010101u * static_cast<unsigned char>(x))); };
+  const __m128i va = spread(a), vb = spread(b), vc = spread(c);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)), _mm_cmpeq_epi8(v, vc));
+    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask != 0; mask &= mask - 1)
+      f(i + static_cast<size_t>(__builtin_ctz(mask)));
+  }
+  // The rest as the last sixteen bytes, less those already searched: most
+  // lines leave a few, and a byte at a time they cost as much as the line.
+  if (i < n && n >= 16) {
+    const size_t last = n - 16;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + last));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)), _mm_cmpeq_epi8(v, vc));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)) >> (i - last) << (i - last);
+    for (; mask != 0; mask &= mask - 1) f(last + static_cast<size_t>(__builtin_ctz(mask)));
+    return;
+  }
+#endif
+  for (; i < n; ++i)
+    if (d[i] == a || d[i] == b || d[i] == c) f(i);
+}
+
 // Index of the last byte in d[0, n) equal to c; npos when none is.
 inline size_t FindLast(const char* d, size_t n, char c) {
+  // What is looked for mostly stands near the end, a line's closing colour:
+  // there a call costs more than the search.
+  for (const size_t stop = n > 16 ? n - 16 : 0; n > stop;)
+    if (d[--n] == c) return n;
 #if defined(__GLIBC__)
   if (n == 0) return static_cast<size_t>(-1);  // an empty view's data may be null, which memrchr may not take
   const void* hit = ::memrchr(d, c, n);
