@@ -5,63 +5,16 @@
 #include <functional>
 #include <new>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
-
 namespace ombrel {
 
-void TextArena::Free::operator()(char* p) const {
-#if defined(__linux__)
-  if (mapped) {
-    ::munmap(p, mapped);
-    return;
-  }
-#endif
-  std::free(p);
-}
-
-namespace {
-
-// A shared block is filled a line at a time, and a flood of text spends
-// more on the page faults of new blocks than on the text: aligned to the
-// huge page size and asked for as one, a block costs one fault, not 512.
-// Null when the system will not map it.
-char* MapAligned(size_t size) {
-#if defined(__linux__)
-  void* raw = ::mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
-  const auto base = reinterpret_cast<uintptr_t>(raw);
-  const uintptr_t aligned = (base + size - 1) & ~(size - 1);
-  const uintptr_t end = base + 2 * size;
-  if (aligned > base) ::munmap(raw, aligned - base);
-  if (end > aligned + size) ::munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
-  ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
-  return reinterpret_cast<char*>(aligned);
-#else
-  (void)size;
-  return nullptr;
-#endif
-}
-
-}  // namespace
-
 char* TextArena::NewBlock(size_t size) {
-  if (size == kBlockSize) {
-    if (char* p = MapAligned(size)) {
-      owned_.emplace_back(p, Free{size});
-      blocks_.push_back(p);
-      reserved_ += size;
-      return p;
-    }
-  }
-  char* p = static_cast<char*>(std::malloc(size));
-  if (!p) throw std::bad_alloc();
-  owned_.emplace_back(p);
-  blocks_.push_back(p);
+  // Not on huge pages, though a flood of text would be stored a third
+  // faster: the kernel may stop to compact memory for one, and growing
+  // then pauses for up to 13 ms instead of half a millisecond.
+  owned_.push_back(AllocateBlock(size));
+  blocks_.push_back(owned_.back().get());
   reserved_ += size;
-  return p;
+  return blocks_.back();
 }
 
 uint32_t TextArena::Adopt(FileBytes text) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "term/escape.h"
+#include "util/huge_block.h"
 #include "util/text_file.h"
 
 namespace ombrel {
@@ -82,17 +83,11 @@ class TextArena {
     if (!head.empty()) std::memcpy(out, head.data(), head.size());
     if (!text.empty()) std::memcpy(out + head.size(), text.data(), text.size());
   }
-  // A block is either malloc'ed or, for the shared ones on Linux, mapped
-  // on its own; the deleter knows which by the size it keeps.
-  struct Free {
-    size_t mapped = 0;
-    void operator()(char* p) const;
-  };
   Span AppendElsewhere(std::string_view head, std::string_view text);
   char* NewBlock(size_t size);
 
   std::vector<char*> blocks_;
-  std::vector<std::unique_ptr<char[], Free>> owned_;
+  std::vector<BlockPtr> owned_;
   std::vector<FileBytes> adopted_;  // moving one leaves its text where it is
   size_t fill_ = 0;             // the shared block being filled
   size_t used_ = kBlockSize;    // of the shared block: none yet

@@ -1,7 +1,6 @@
 #include "util/text_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,8 +13,6 @@
 namespace ombrel {
 
 namespace {
-
-constexpr size_t kHugePage = size_t{2} << 20;
 
 // Reads the whole file into `buffer`, which keeps `Room()` bytes at
 // `Data()` and grows with `Grow(have, want)`, keeping what it has.
@@ -69,20 +66,10 @@ class FileBytesAccess {
   void Grow(size_t have, size_t want) {
     // A file that keeps growing is read in ever larger pieces.
     size_t capacity = std::max(want, 2 * b_.capacity_);
-    char* p;
-    if (capacity < kHugePage) {
-      p = static_cast<char*>(std::malloc(capacity));
-    } else {
-      capacity = (capacity + kHugePage - 1) & ~(kHugePage - 1);
-      p = static_cast<char*>(std::aligned_alloc(kHugePage, capacity));
-#ifdef MADV_HUGEPAGE
-      // Advice only: without huge pages the buffer still works.
-      if (p) ::madvise(p, capacity, MADV_HUGEPAGE);
-#endif
-    }
-    if (!p) throw std::bad_alloc();
-    if (have) std::memcpy(p, b_.data_.get(), have);
-    b_.data_.reset(p);
+    if (capacity >= kHugePage) capacity = (capacity + kHugePage - 1) & ~(kHugePage - 1);
+    BlockPtr p = capacity < kHugePage ? AllocateBlock(capacity) : AllocateHugeBlock(capacity);
+    if (have) std::memcpy(p.get(), b_.data_.get(), have);
+    b_.data_ = std::move(p);
     b_.capacity_ = capacity;
   }
   void Finish(size_t have) {

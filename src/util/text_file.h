@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/huge_block.h"
+
 namespace ombrel {
 
 struct ReadResult {
@@ -33,10 +35,7 @@ class FileBytes {
 
  private:
   friend class FileBytesAccess;
-  struct Free {
-    void operator()(char* p) const { std::free(p); }
-  };
-  std::unique_ptr<char[], Free> data_;
+  BlockPtr data_;
   size_t size_ = 0, capacity_ = 0;
 };
 
