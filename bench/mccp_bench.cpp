@@ -48,7 +48,7 @@ void Feed(benchmark::State& state, const std::string& stream) {
     term.ClearTerminal();
     term.clientsocketConnect();
     state.ResumeTiming();
-    for (size_t i = 0; i < stream.size(); i += kRead) term.clientsocketRead(stream.substr(i, kRead));
+    for (size_t i = 0; i < stream.size(); i += kRead) term.clientsocketRead(std::string_view(stream).substr(i, kRead));
   }
   state.counters["wire_MB"] = static_cast<double>(stream.size()) / (1 << 20);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Plain().size()));

@@ -62,7 +62,7 @@ std::string TermCore::RunTelnet(std::string block) {
   return text;
 }
 
-void TermCore::clientsocketRead(const std::string& bytes) {
+void TermCore::clientsocketRead(std::string_view bytes) {
   if (reading_) {
     laterReads_ += bytes;
     return;
@@ -72,11 +72,11 @@ void TermCore::clientsocketRead(const std::string& bytes) {
     TermCore& t;
     ~Done() { t.reading_ = false; }
   } done{*this};
-  WriteText(bytes, true);
-  while (!laterReads_.empty()) WriteText(std::exchange(laterReads_, {}), true);
+  Receive(bytes, true);
+  while (!laterReads_.empty()) Receive(std::exchange(laterReads_, {}), true);
 }
 
-void TermCore::WriteText(const std::string& input, bool checkTriggers) {
+void TermCore::Receive(std::string_view input, bool checkTriggers) {
   if (!options_) return;
   // Trigger strings may have been edited since the last read.
   if (checkTriggers) triggerFilter_.Update(options_->triggers);
@@ -86,12 +86,12 @@ void TermCore::WriteText(const std::string& input, bool checkTriggers) {
   // Most reads hold no command and follow none cut off: they are the text
   // as it stands, and are not copied.
   const bool asIs = !telnet || (telnet_ == &parser_ && !inflate_.Active() && !compressionFailed_ &&
-                                telnetTail_.empty() && input.find(static_cast<char>(telnet::IAC)) == std::string::npos);
+                                telnetTail_.empty() && input.find(static_cast<char>(telnet::IAC)) == std::string_view::npos);
   std::string text;
-  if (!asIs) text = RunTelnet(input);
-  const std::string& received = asIs ? input : text;
+  if (!asIs) text = RunTelnet(std::string(input));
+  const std::string_view received = asIs ? input : std::string_view(text);
   if (checkTriggers && !escapeTail_.empty()) {
-    text = std::exchange(escapeTail_, {}) + received;
+    text = std::exchange(escapeTail_, {}).append(received);
     SplitAtEscapes(text, checkTriggers);
   } else {
     SplitAtEscapes(received, checkTriggers);
@@ -138,25 +138,24 @@ size_t CutOffSequence(std::string_view text) {
 
 }  // namespace
 
-void TermCore::SplitAtEscapes(const std::string& text, bool received) {
+void TermCore::SplitAtEscapes(std::string_view text, bool received) {
   // Most reads use up no sequence: they are one piece, cut only where a
   // sequence is cut off by the end of the read.
   if (options_->ansi && !MayConsume(text)) {
     const size_t cut = CutOffSequence(text);
-    const std::string_view whole(text);
-    if (cut != 0 && !whole.empty()) AddText(whole.substr(0, cut), received);
+    if (cut != 0 && !text.empty()) AddText(text.substr(0, cut), received);
     if (cut != std::string_view::npos && received && text.size() - cut <= kMaxEscapeTail)
-      escapeTail_ = text.substr(cut);
+      escapeTail_ = std::string(text.substr(cut));
     return;
   }
   size_t pieceStart = 0;
   size_t pos = 0;
-  while ((pos = text.find(kEsc, pos)) != std::string::npos) {
+  while ((pos = text.find(kEsc, pos)) != std::string_view::npos) {
     size_t end = EscapeEnd(text, pos);
-    if (end == std::string::npos) {
+    if (end == std::string_view::npos) {
       // Cut off by the end of the read: wait for the rest in the next one.
-      if (pos > pieceStart) AddText(std::string_view(text).substr(pieceStart, pos - pieceStart), received);
-      if (received && text.size() - pos <= kMaxEscapeTail) escapeTail_ = text.substr(pos);
+      if (pos > pieceStart) AddText(text.substr(pieceStart, pos - pieceStart), received);
+      if (received && text.size() - pos <= kMaxEscapeTail) escapeTail_ = std::string(text.substr(pos));
       return;
     }
     // Kept sequences stay in the piece, so a coloured line is assembled in
@@ -165,12 +164,12 @@ void TermCore::SplitAtEscapes(const std::string& text, bool received) {
       pos = end + 1;
       continue;
     }
-    if (pos > pieceStart) AddText(std::string_view(text).substr(pieceStart, pos - pieceStart), received);
+    if (pos > pieceStart) AddText(text.substr(pieceStart, pos - pieceStart), received);
     if (options_->ansi) ApplyEscape(EscapeParams(text, pos, end), text[end]);
     pieceStart = end + 1;
     pos = end + 1;
   }
-  if (pieceStart < text.size()) AddText(std::string_view(text).substr(pieceStart), received);
+  if (pieceStart < text.size()) AddText(text.substr(pieceStart), received);
 }
 
 bool TermCore::ConsumesEscape(std::string_view params, char final) {

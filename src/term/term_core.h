@@ -59,7 +59,7 @@ class TermCore : public CommandTarget {
   void ClearTerminal();
 
   // --- receive path
-  void WriteText(const std::string& text, bool checkTriggers) override;
+  void WriteText(const std::string& text, bool checkTriggers) override { Receive(text, checkTriggers); }
   // Returns true when the sequence is used up and leaves the text.
   bool ApplyEscape(std::string_view params, char final);
   // Does ApplyEscape use this sequence up?
@@ -81,7 +81,7 @@ class TermCore : public CommandTarget {
   void clientsocketConnect(const std::string& encryption = {});
   // A read that arrives while one is being handled (a TLS socket reads
   // while it sends the reply to a command) waits until that one is done.
-  void clientsocketRead(const std::string& bytes);
+  void clientsocketRead(std::string_view bytes);
   void clientsocketDisconnect();
   void clientsocketError(SocketErrorKind kind);
   // The Disconnect command follows whether the socket is active.
@@ -109,6 +109,8 @@ class TermCore : public CommandTarget {
   void RunTriggers(std::string_view lineText);
 
  private:
+  // A read is handed on as it lies in the socket's buffer: most need no copy.
+  void Receive(std::string_view input, bool checkTriggers);
   std::string RunTelnet(std::string block);
   void BindParser();
   // MCCP2: what arrives compressed is inflated before the parser reads it.
@@ -117,7 +119,7 @@ class TermCore : public CommandTarget {
   void ResetCompression();
   void ReportCompressionError();
   void TelnetLog(const std::string& text);
-  void SplitAtEscapes(const std::string& text, bool received);
+  void SplitAtEscapes(std::string_view text, bool received);
   // Completes the current line as head + text. `noSequence` tells that
   // neither holds an ESC, so the line carries no colour on.
   void StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence = false);

@@ -184,7 +184,7 @@ void QtClientSocket::SslErrors(const QList<QSslError>& errors) {
 void QtClientSocket::ReadyRead() {
   QByteArray data = socket_.readAll();
   if (data.isEmpty()) return;
-  core_.clientsocketRead(std::string(data.constData(), static_cast<size_t>(data.size())));
+  core_.clientsocketRead(std::string_view(data.constData(), static_cast<size_t>(data.size())));
 }
 
 void QtClientSocket::DisconnectedFromPeer() {
