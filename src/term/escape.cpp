@@ -6,8 +6,28 @@
 #include <utility>
 
 #include "util/byte_scan.h"
+#include "util/utf8.h"
 
 namespace ombrel {
+
+int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8) {
+  int cells = 0;
+  char32_t cp;
+  for (size_t i = from; i < to;) {
+    if (s[i] == kEsc) {
+      const size_t end = EscapeEnd(s, i);
+      if (end == std::string_view::npos || end >= to) break;
+      i = end + 1;
+    } else if (utf8) {
+      i += utf8::Decode(s.data(), to, i, cp);
+      cells += utf8::Cells(cp);
+    } else {
+      ++i;
+      ++cells;
+    }
+  }
+  return cells;
+}
 
 std::string_view EscapeParams(std::string_view text, size_t esc, size_t final) {
   size_t from = esc + 2;

@@ -43,6 +43,10 @@ inline size_t EscapeEnd(std::string_view text, size_t esc) {
   return std::string_view::npos;
 }
 
+// Cells taken by s[from, to): sequences take none, and shown as UTF-8
+// (`to` then ends a character) each character takes its own.
+int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8);
+
 // Parameter text of the complete sequence text[esc..final]: what lies
 // between its second character and its final character.
 std::string_view EscapeParams(std::string_view text, size_t esc, size_t final);

@@ -29,21 +29,6 @@ long LastBreak(const char* d, long lo, long hi, long none) {
   return none;
 }
 
-// Cells taken by s[from, to): escape sequences take none.
-int VisibleCells(std::string_view s, size_t from, size_t to) {
-  int cells = 0;
-  for (size_t i = from; i < to; ++i) {
-    if (s[i] == kEsc) {
-      size_t end = EscapeEnd(s, i);
-      if (end == std::string::npos || end >= to) break;
-      i = end;
-    } else {
-      ++cells;
-    }
-  }
-  return cells;
-}
-
 // Bytes of the last character of `out`: one, or shown as UTF-8 a whole
 // character, since half of one would show as two that were never sent.
 size_t LastCharacter(const std::string& out, bool utf8) {
@@ -68,23 +53,6 @@ void ApplyBackspaces(std::string& s, bool utf8) {
     }
   }
   s.swap(out);
-}
-
-// Cells taken by s[from, to) shown as UTF-8; `to` ends a character.
-int VisibleCellsUtf8(std::string_view s, size_t from, size_t to) {
-  int cells = 0;
-  char32_t cp;
-  for (size_t i = from; i < to;) {
-    if (s[i] == kEsc) {
-      size_t end = EscapeEnd(s, i);
-      if (end == std::string::npos || end >= to) break;
-      i = end + 1;
-    } else {
-      i += utf8::Decode(s.data(), to, i, cp);
-      cells += utf8::Cells(cp);
-    }
-  }
-  return cells;
 }
 
 // Where the first character of d[i, end) that no longer fits in `room`
@@ -209,7 +177,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
       i = run;
       continue;
     }
-    auto visible = [&](size_t a, size_t b) { return utf8 ? VisibleCellsUtf8(work, a, b) : VisibleCells(work, a, b); };
+    auto visible = [&](size_t a, size_t b) { return VisibleCells(work, a, b, utf8); };
     brk = LastBreak(d, lo, static_cast<long>(w), brk);
     // A break before every visible character would store a line of
     // sequences alone and leave the next one a cell over the width.

@@ -189,8 +189,10 @@ bool TermCore::ApplyEscape(std::string_view params, char final) {
         return true;
       }
       if (params == "6") {
-        Send("\x1b[" + std::to_string(store_.CurLine() + 1) + ";" +
-             std::to_string(store_.CurrentText().size()) + "R");
+        // Shown as UTF-8 the server asks where the cursor stands: in cells.
+        const std::string_view current = store_.CurrentText();
+        const size_t column = options_->features.utf8 ? VisibleCells(current, 0, current.size(), true) : current.size();
+        Send("\x1b[" + std::to_string(store_.CurLine() + 1) + ";" + std::to_string(column) + "R");
         return true;
       }
       return false;

@@ -61,6 +61,8 @@ const AssemblyCase kAssembly[] = {
     {"utf-8: an invalid byte takes one cell", {.cols = 3, .utf8 = true}, {"a\xff\xc3(bc"}, {"a\xff\xc3", "(bc"}},
     {"utf-8: a character cut by reads counts once it is whole", {.cols = 4, .utf8 = true},
      {"ab\xe6", "\x9d", "\xb1\xe4\xba\xac"}, {"ab東", "京"}},
+    {"utf-8: the cursor report counts cells, not bytes nor sequences", {.ansi = true, .utf8 = true},
+     {"\x1b[1mab東\x1b[6n"}, {"\x1b[1mab東"}, {"\x1b[1;4R"}},
     {"utf-8: a backspace erases a whole character", {.utf8 = true}, {"a東\b", "b"}, {"ab"}},
     {"local text is never read as telnet", {.telnet = true}, {{"x\xff\xfd" "A\xff\r\n", false}},
      {"x\xff\xfd" "A\xff", ""}},
