@@ -10,6 +10,7 @@
 #include "term/escape.h"
 #include "term/term_view.h"
 #include "util/byte_scan.h"
+#include "util/utf8.h"
 
 namespace ombrel {
 
@@ -18,10 +19,12 @@ namespace {
 class LineMatcher {
  public:
   // `pattern` is folded already when the search ignores case.
-  // Shown as UTF-8, a byte is no character of its own: only ASCII letters
-  // fold, and a multi-byte character matches exactly as it came.
-  LineMatcher(const std::string& pattern, bool caseSensitive, bool asciiOnly = false)
+  // Shown as UTF-8, a byte is no character of its own: bytes fold only as
+  // ASCII letters, and other letters whole characters at a time.
+  LineMatcher(const std::string& pattern, bool caseSensitive, bool utf8 = false)
       : pattern_(pattern), fold_(!caseSensitive) {
+    const bool asciiOnly = utf8;
+    wide_ = utf8 && fold_ && std::any_of(pattern.begin(), pattern.end(), [](char c) { return c & 0x80; });
     // Folded as LowerCase folds, in whatever locale the program runs.
     int variants = 0;
     for (int c = 0; c < 256; ++c) {
@@ -30,12 +33,13 @@ class LineMatcher {
     }
     // The bytes a match may start with; a locale folding three or more
     // bytes together has every byte tried.
+    if (wide_ && (pattern[0] & 0x80)) variants = WideFirsts();
     if (variants == 1) firsts_[1] = firsts_[0];
     anyFirst_ = variants > 2;
     // The first letter alone stops at every word that starts like the
     // pattern; with the byte after it as well, only where the pattern may
     // really start: its second byte follows, or a sequence comes between.
-    if (pattern.size() < 2 || anyFirst_ || pattern[0] == kEsc) return;
+    if (pattern.size() < 2 || anyFirst_ || wide_ || pattern[0] == kEsc) return;
     int seconds = 0;
     for (int c = 0; c < 256; ++c)
       if (fold_table_[c] == pattern[1] && seconds < 3) seconds_[seconds++] = static_cast<char>(c);
@@ -99,13 +103,43 @@ class LineMatcher {
     return true;
   }
 
-  bool MatchesAt(std::string_view t, size_t i) const {
+  // The lead bytes of the characters that fold to the pattern's first one
+  // (it folds alike only to others of two bytes); how many there are.
+  int WideFirsts() {
+    char32_t first;
+    utf8::Decode(pattern_.data(), pattern_.size(), 0, first);
+    int variants = 0;
+    for (char32_t cp = 0x80; cp < 0x800; ++cp) {
+      const char lead = static_cast<char>(0xC0 | (cp >> 6));
+      if (utf8::FoldCase(cp) != first || std::find(firsts_.begin(), firsts_.begin() + variants, lead) !=
+                                             firsts_.begin() + variants)
+        continue;
+      if (variants == 3) return 4;
+      firsts_[variants++] = lead;
+    }
+    return std::max(variants, 1);
+  }
+
+  bool MatchesAt(std::string_view t, size_t i) const { return wide_ ? Matches<true>(t, i) : Matches<false>(t, i); }
+
+  template <bool wide>
+  bool Matches(std::string_view t, size_t i) const {
     for (size_t k = 0; k < pattern_.size();) {
       if (i >= t.size()) return false;
       if (t[i] == kEsc) {
         const size_t end = EscapeEnd(t, i);
         if (end == std::string_view::npos) return false;
         i = end + 1;
+        continue;
+      }
+      if (wide && (t[i] & 0x80)) {
+        // Folding keeps a character's length, so both take as many bytes.
+        char32_t a, b;
+        const size_t len = utf8::Decode(t.data(), t.size(), i, a);
+        if (len != utf8::Decode(pattern_.data(), pattern_.size(), k, b)) return false;
+        if (len == 1 ? t[i] != pattern_[k] : utf8::FoldCase(a) != b) return false;
+        i += len;
+        k += len;
         continue;
       }
       if (fold_table_[static_cast<unsigned char>(t[i])] != pattern_[k]) return false;
@@ -122,15 +156,13 @@ class LineMatcher {
   bool anyFirst_ = false;
   std::array<char, 2> seconds_{};
   bool pairs_ = false;  // whether Occurs searches for the first two bytes
+  bool wide_ = false;   // letters beyond ASCII fold, a character at a time
 };
 
 }  // namespace
 
 bool TermView::FindText(const std::string& text, bool caseSensitive, bool inSelection) {
-  findtext = caseSensitive || Utf8() ? text : LowerCase(text);
-  if (!caseSensitive && Utf8())
-    for (char& c : findtext)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  findtext = caseSensitive ? text : Utf8() ? utf8::FoldCase(text) : LowerCase(text);
   findcase = caseSensitive;
   findinsel = inSelection;
   if (inSelection && hasselection) {

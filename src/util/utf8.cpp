@@ -106,6 +106,58 @@ int Cells(char32_t cp) {
   return (cp >= 0x1100 && InRanges(kWide, cp)) ? 2 : 1;
 }
 
+char32_t FoldCase(char32_t cp) {
+  const auto pairs = [&](char32_t first, char32_t last, char32_t capital) {
+    return cp >= first && cp <= last && cp % 2 == capital % 2;
+  };
+  if (cp >= 'A' && cp <= 'Z') return cp + 32;
+  if (cp < 0xC0) return cp;
+  if (cp <= 0xDE) return cp == 0xD7 ? cp : cp + 0x20;
+  // Latin Extended-A: capital and small side by side. Dotted I is left
+  // alone: its small letter is the one-byte i.
+  if (pairs(0x100, 0x12F, 0) || pairs(0x132, 0x137, 0) || pairs(0x139, 0x148, 1) || pairs(0x14A, 0x177, 0) ||
+      pairs(0x179, 0x17E, 1))
+    return cp + 1;
+  if (cp == 0x178) return 0xFF;
+  // Greek, with its accented and archaic capitals.
+  if (pairs(0x370, 0x373, 0) || cp == 0x376) return cp + 1;
+  if (cp == 0x37F) return 0x3F3;
+  if (cp == 0x386) return 0x3AC;
+  if (cp >= 0x388 && cp <= 0x38A) return cp + 37;
+  if (cp == 0x38C) return 0x3CC;
+  if (cp == 0x38E || cp == 0x38F) return cp + 63;
+  if (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2) return cp + 0x20;
+  if (cp == 0x3C2) return 0x3C3;
+  if (cp == 0x3CF) return 0x3D7;
+  // Cyrillic.
+  if (cp >= 0x400 && cp <= 0x40F) return cp + 0x50;
+  if (cp >= 0x410 && cp <= 0x42F) return cp + 0x20;
+  if (pairs(0x460, 0x481, 0) || pairs(0x48A, 0x4BF, 0) || pairs(0x4C1, 0x4CE, 1) || pairs(0x4D0, 0x4FF, 0))
+    return cp + 1;
+  if (cp == 0x4C0) return 0x4CF;
+  return cp;
+}
+
+std::string FoldCase(std::string_view s) {
+  std::string out(s);
+  char32_t cp;
+  for (size_t i = 0; i < s.size();) {
+    const size_t len = Decode(s.data(), s.size(), i, cp);
+    const char32_t folded = FoldCase(cp);
+    if (folded != cp) {
+      // Same length by the rule above.
+      if (len == 1) {
+        out[i] = static_cast<char>(folded);
+      } else {
+        out[i] = static_cast<char>(0xC0 | (folded >> 6));
+        out[i + 1] = static_cast<char>(0x80 | (folded & 0x3F));
+      }
+    }
+    i += len;
+  }
+  return out;
+}
+
 size_t IncompleteTail(const char* d, size_t n) {
   // At most three bytes wait: the lead and continuations short of four.
   size_t k = 0;

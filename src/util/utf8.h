@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace ombrel::utf8 {
 
@@ -54,6 +56,16 @@ inline size_t Decode(const char* d, size_t n, size_t i, char32_t& cp) {
 // characters, one for the rest (control characters included, as a byte
 // took one before).
 int Cells(char32_t cp);
+
+// The small letter for a capital whose two forms take the same number of
+// bytes: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic, final sigma
+// as sigma. Any other character is itself. A search that ignores case
+// then matches as many bytes as the pattern holds, so columns stay true.
+char32_t FoldCase(char32_t cp);
+
+// Every character of `s` folded as above; bytes that are no valid
+// character stay as they are.
+std::string FoldCase(std::string_view s);
 
 // How many bytes at the end of d[0, n) begin a character that more bytes
 // could still complete: they are not shown as U+FFFD until it is known.

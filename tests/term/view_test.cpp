@@ -5,6 +5,7 @@
 
 #include "term/term_view.h"
 #include "term_fakes.h"
+#include "util/utf8.h"
 
 namespace ombrel {
 namespace {
@@ -169,6 +170,31 @@ TEST(Utf8View, RunsSelectionCopyAndFindCountCellsAndGiveTheBytesThatCame) {
   EXPECT_EQ(f.view.BuildPaintPlan(f.measure).inverted, (std::vector<PixelRect>{{24, 0, 24, 16}}));
 }
 
+// Ignoring case, letters beyond ASCII fold too, whichever of their two
+// forms the line or the search holds; the match selects the bytes as shown.
+TEST(Utf8View, FindIgnoringCaseFoldsLettersBeyondAscii) {
+  struct Case {
+    std::string search;
+    bool caseSensitive;
+    std::string found;  // the selected text, empty when none
+  };
+  const std::vector<Case> cases = {
+      {"été", false, "ÉTÉ"},       {"ÉTÉ", false, "ÉTÉ"},      {"été", true, ""},
+      {"москве", false, "Москве"}, {"ΣΟΦΊΑΣ", false, "σοφίας"}, {"ÿves", false, "Ÿves"},
+      {"ÜBER", false, "über"},     {"東京", false, "東京"},     {"\xff", false, "\xff"},
+      {"ss", false, ""},  // ß folds to nothing of another length
+  };
+  for (const Case& c : cases) {
+    ViewFixture f({.ansi = true, .utf8 = true});
+    f.term.WriteText("L'\x1b[1mÉTÉ\x1b[0m à Москве, σοφίας Ÿves über 東京 \xff ß\r\n", true);
+    const bool hit = f.view.FindText(c.search, c.caseSensitive, false);
+    EXPECT_EQ(hit, !c.found.empty()) << c.search;
+    if (hit) {
+      EXPECT_EQ(StripEscapes(f.view.GetSelectedText()), c.found) << c.search;
+    }
+  }
+}
+
 TEST(PointToPos, StaysInsideTheLinesWhereverThePointerIs) {
   ViewFixture f({.ansi = true});
   f.term.WriteText("ab\x1b[31mcd\r\nx\r\n", true);
@@ -267,22 +293,25 @@ TEST(Find, AgreesWithSearchingTheStrippedLines) {
   std::mt19937 rng(9);
   // The long piece makes lines that are searched sixteen bytes a step, with
   // matches falling at every place in a step.
+  // Shown as UTF-8, letters of two bytes fold as well: Σ, σ and ς are one.
   const std::vector<std::string> parts = {"ab", "A", "b", " ", "\x1b[1m", "\x1b[31m", "\x1b[", "\r\n", "3m",
-                                          "b A ab  bA"};
-  for (int round = 0; round < 200; ++round) {
-    ViewFixture f({.ansi = true});
+                                          "b A ab  bA", "Σ", "σς", "É"};
+  for (int round = 0; round < 400; ++round) {
+    const bool utf8 = round % 2;
+    ViewFixture f({.ansi = true, .utf8 = utf8});
     std::string text;
     for (int k = rng() % 60; k > 0; --k) text += parts[rng() % parts.size()];
     f.term.WriteText(text, true);
     // Some patterns also stand inside the sequences, where they must not match.
-    const std::vector<std::string> pieces = {"ab", "A", "b", " ", "3m", "1m", "m"};
+    const std::vector<std::string> pieces = {"ab", "A", "b", " ", "3m", "1m", "m", "σ", "é"};
     const std::string pattern = pieces[rng() % pieces.size()] + pieces[rng() % pieces.size()];
     const bool caseSensitive = rng() % 2;
+    const auto fold = [&](const std::string& s) { return utf8 ? utf8::FoldCase(s) : LowerCase(s); };
     std::vector<std::pair<int, int>> expected, found;  // line, first visible column
     for (int line = 0; line <= f.term.curline(); ++line) {
       std::string plain = StripEscapes(f.term.Store().Line(line).text);
       std::string wanted = pattern;
-      if (!caseSensitive) plain = LowerCase(plain), wanted = LowerCase(pattern);
+      if (!caseSensitive) plain = fold(plain), wanted = fold(pattern);
       for (size_t at = plain.find(wanted); at != std::string::npos; at = plain.find(wanted, at + wanted.size()))
         expected.emplace_back(line, static_cast<int>(at) + 1);
     }
