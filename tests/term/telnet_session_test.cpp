@@ -136,38 +136,44 @@ TEST(TelnetSession, LocalTextNeverPicksUpACutOffCommand) {
 // The terminal type and character set, told only by a set that shows more
 // than the classic client: the MUD type cycle (name, terminal, MTTS bits,
 // the last repeated), UTF-8 accepted when offered, and with both switches
-// off the options refused as ever. Each row: switches, server bytes, replies.
+// off the options refused as ever; with ANSI off no colour is claimed.
+// Each row: switches, server bytes, replies.
 TEST(TelnetSession, TerminalTypeAndCharsetFollowTheSetsSwitches) {
   const std::string send = B({IAC, SB, 24, 1, IAC, SE});
   auto is = [](const std::string& name) { return B({IAC, SB, 24, 0}) + name + B({IAC, SE}); };
   const std::string request = B({IAC, SB, 42, 1}) + ";ISO-8859-1;utf-8" + B({IAC, SE});
   struct Row {
-    bool extended, utf8;
+    bool ansi, extended, utf8;
     std::string server;
     std::string replies;
   };
+  const std::string cycle = B({IAC, DO, 24}) + send + send + send;
   const Row rows[] = {
-      {false, false, B({IAC, DO, 24}) + send + B({IAC, WILL, 42}), B({IAC, WONT, 24, IAC, DONT, 42})},
-      {true, false, B({IAC, DO, 24}) + send + send + send + send + B({IAC, DO, 24}),
+      {true, false, false, B({IAC, DO, 24}) + send + B({IAC, WILL, 42}), B({IAC, WONT, 24, IAC, DONT, 42})},
+      {true, true, false, cycle + send + B({IAC, DO, 24}),
        B({IAC, WILL, 24}) + is("OMBREL") + is("XTERM-256COLOR") + is("MTTS 265") + is("MTTS 265")},
-      {false, true, B({IAC, DO, 24}) + send + send + send + B({IAC, WILL, 42}) + request,
+      {true, false, true, cycle + B({IAC, WILL, 42}) + request,
        B({IAC, WILL, 24}) + is("OMBREL") + is("ANSI") + is("MTTS 5") + B({IAC, DO, 42, IAC, SB, 42, 2}) + "utf-8" +
            B({IAC, SE})},
-      {false, true, B({IAC, DO, 42, IAC, SB, 42, 1}) + ";KOI8-R" + B({IAC, SE, IAC, DONT, 24}),
+      {true, false, true, B({IAC, DO, 42, IAC, SB, 42, 1}) + ";KOI8-R" + B({IAC, SE, IAC, DONT, 24}),
        B({IAC, WILL, 42, IAC, SB, 42, 3, IAC, SE})},
       // Turned off and on again, the cycle starts over.
-      {true, false, B({IAC, DO, 24}) + send + B({IAC, DONT, 24, IAC, DO, 24}) + send,
+      {true, true, false, B({IAC, DO, 24}) + send + B({IAC, DONT, 24, IAC, DO, 24}) + send,
        B({IAC, WILL, 24}) + is("OMBREL") + B({IAC, WONT, 24, IAC, WILL, 24}) + is("OMBREL")},
+      // Nothing is painted in colour: a terminal without colours, whatever
+      // else the set shows.
+      {false, true, false, cycle, B({IAC, WILL, 24}) + is("OMBREL") + is("DUMB") + is("MTTS 0")},
+      {false, true, true, cycle, B({IAC, WILL, 24}) + is("OMBREL") + is("DUMB") + is("MTTS 4")},
   };
   for (const Row& row : rows) {
     TelnetTerm f;
-    f.options.ansi = true, f.options.telnetinit = false;
+    f.options.ansi = row.ansi, f.options.telnetinit = false;
     f.options.features.extendedcolours = row.extended, f.options.features.utf8 = row.utf8;
     f.term.clientsocketConnect();
     for (char c : row.server) f.term.WriteText(std::string(1, c), true);  // byte by byte
     std::string sent;
     for (const std::string& w : f.socket.writes) sent += w;
-    EXPECT_EQ(sent, row.replies) << row.extended << row.utf8;
+    EXPECT_EQ(sent, row.replies) << row.ansi << row.extended << row.utf8;
   }
 }
 
