@@ -65,7 +65,8 @@ void TermCore::StartCompression(std::string& block, size_t pos, size_t& inflated
   }
   // Some servers send every option's empty sub-negotiation and go on in
   // plain text: that start did not happen, and compression is refused.
-  if (!InflateStream::IsStreamHeader(static_cast<unsigned char>(block[pos]), static_cast<unsigned char>(block[pos + 1]))) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(block[i]); };
+  if (!InflateStream::IsStreamHeader(byte(pos), byte(pos + 1))) {
     TelnetLog("MCCP2 start not followed by compressed data: refused");
     std::string refusal;
     parser_.TurnOff(telnet::OPT_MCCP2, true, refusal);

@@ -211,7 +211,8 @@ TEST(FeaturesFile, EachSetKeepsItsOwnSwitchesAndTheFileItsLines) {
   };
   const std::string head = "; switches beyond the classic ones\r\n\r\n";
   TOptionSetList twins = sets({"Default", "Twin", "Twin"});
-  KeptFeatureSets kept = ParseSetFeatures(head + "#optionset\tTwin\r\n#utf8\t1\r\n#optionset\tTwin\r\n#mccp\t1\r\n", twins);
+  KeptFeatureSets kept =
+      ParseSetFeatures(head + "#optionset\tTwin\r\n#utf8\t1\r\n#optionset\tTwin\r\n#mccp\t1\r\n", twins);
   EXPECT_EQ(twins.At(1).features, TSetFeatures{.utf8 = true});
   EXPECT_EQ(twins.At(2).features, TSetFeatures{.mccp = true});
   EXPECT_TRUE(FormatSetFeatures(twins, kept).starts_with(head + "#optionset\tTwin\r\n"));

@@ -196,8 +196,8 @@ TEST(TelnetSession, ADeflateBombStopsAtABoundForTheWholeRead) {
   std::string text;
   for (size_t n = 0; n < kBound / 4 / kLine; ++n) text += std::string(kLine - 2, 'x') + "\r\n";
   const std::string stream = kStartCompressing + Deflate(text);
-  const std::string five = stream + stream + stream + stream + stream;
-  for (const std::vector<std::string>& reads : {std::vector<std::string>{five}, {stream + stream, stream + stream + stream}}) {
+  const std::string two = stream + stream, three = two + stream;
+  for (const Lines& reads : {Lines{two + three}, Lines{two, three}}) {
     TelnetTerm f;
     f.options.telnetinit = false, f.options.features.mccp = true;
     f.term.cols = 10000;
