@@ -4,15 +4,22 @@
 # FUZZ_SECONDS (FUZZ_TARGETS picks some of them). The corpus grows in build-fuzz/corpus/<name>; an input that
 # breaks a property is left in build-fuzz/findings/<name>/. Known findings
 # (faults the core has today) are listed, not fatal, unless
-# OMBREL_FUZZ_STRICT=1.
+# OMBREL_FUZZ_STRICT=1. `tools/fuzz.sh configure` only configures the
+# build folder (FUZZ_BUILD, build-fuzz unless set).
 set -uo pipefail
 seconds="${FUZZ_SECONDS:-60}"
-build=build-fuzz
+build="${FUZZ_BUILD:-build-fuzz}"
 read -r -a targets <<<"${FUZZ_TARGETS:-receive telnet files command view}"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=fuzzer-no-link"
 
+# ccache speeds up a second run where it is installed; the set-up does not
+# install it, and a folder configured with it earlier is set back.
+launcher=""
+if command -v ccache >/dev/null; then launcher=ccache; fi
+
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_FLAGS="$sanitize" >/dev/null || exit 1
+  -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_FLAGS="$sanitize" >/dev/null || exit 1
+[ "${1:-}" = configure ] && exit 0
 cmake --build "$build" -j 2 --target "${targets[@]/#/fuzz_}" || exit 1
 
 found=0

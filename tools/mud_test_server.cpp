@@ -27,6 +27,9 @@
 //                         refused, "COMPRESSION REFUSED"
 //   compress broken       accepted, "kept before the fault" compressed, then
 //                         bytes no zlib stream holds and "never shown"
+//   compress plain        accepted, the start with "NOT COMPRESSED AFTER ALL"
+//                         plain after it, then "COMPRESSION OFF" once the
+//                         client said DONT, else "COMPRESSION STILL ON"
 //
 // and the misbehaviour of hostile servers, each ending with a line saying so:
 //
@@ -573,6 +576,12 @@ class Session {
     }
     const std::string start{static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(MCCP2),
                             static_cast<char>(IAC), static_cast<char>(SE)};
+    if (arg == "plain") {
+      Write(start + "NOT COMPRESSED AFTER ALL\r\n");
+      Listen(200);
+      Write(mccp_ ? "COMPRESSION STILL ON\r\n" : "COMPRESSION OFF\r\n");
+      return;
+    }
     if (arg == "broken") {
       Write("Compressing.\r\n" + start + Deflate("kept before the fault\r\n", false) + "\xff\xff\xff\xff" +
             "never shown\r\n");

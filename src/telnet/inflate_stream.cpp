@@ -34,24 +34,23 @@ void InflateStream::Stop() {
   active_ = false;
 }
 
-InflateStream::Result InflateStream::Inflate(std::string_view in, std::string& out) {
+InflateStream::Result InflateStream::Inflate(std::string_view in, std::string& out, size_t limit) {
   if (!active_) return {0, Status::Ended};
   z_->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
   z_->avail_in = static_cast<uInt>(in.size());
   int rc = Z_OK;
   const size_t before = out.size();
   while (rc == Z_OK) {
-    if (out.size() - before > kMaxOutputPerCall) {
-      error_ = "one read inflated to more than " + std::to_string(kMaxOutputPerCall >> 20) + " MiB";
-      Stop();
-      return {in.size() - z_->avail_in, Status::Failed};
-    }
-    const size_t had = out.size(), room = std::max({kMinRoom, in.size() * 4, had - before});
-    out.resize(had + room);
-    z_->next_out = reinterpret_cast<Bytef*>(out.data() + had);
+    // The room grows with what came out, but never past the limit: what
+    // is asked for is what may be used.
+    const size_t made = out.size() - before;
+    if (made >= limit) break;
+    const size_t room = std::min(limit - made, std::max({kMinRoom, in.size() * 4, made}));
+    out.resize(before + made + room);
+    z_->next_out = reinterpret_cast<Bytef*>(out.data() + before + made);
     z_->avail_out = static_cast<uInt>(room);
     rc = inflate(z_.get(), Z_NO_FLUSH);
-    out.resize(had + room - z_->avail_out);
+    out.resize(before + made + room - z_->avail_out);
     // Room left over means zlib took all it could from this input.
     if (z_->avail_out != 0) break;
   }
@@ -62,6 +61,10 @@ InflateStream::Result InflateStream::Inflate(std::string_view in, std::string& o
   if (rc != Z_STREAM_END) error_ = z_->msg ? z_->msg : zError(rc);
   Stop();
   return {used, rc == Z_STREAM_END ? Status::Ended : Status::Failed};
+}
+
+bool InflateStream::IsStreamHeader(unsigned char cmf, unsigned char flg) {
+  return (cmf & 0x0F) == Z_DEFLATED && (cmf >> 4) <= 7 && ((cmf << 8) | flg) % 31 == 0;
 }
 
 }  // namespace ombrel

@@ -30,15 +30,15 @@ class InflateStream {
   bool Start();
   void Stop();
   bool Active() const { return active_; }
-  // Appends what `in` inflates to. While the stream goes on, all of `in` is
-  // used; once it ends, the bytes after its end are not, and belong to
-  // whatever follows. A failed stream stops, and Error says why.
-  Result Inflate(std::string_view in, std::string& out);
+  // Appends what `in` inflates to, at most `limit` bytes. While the stream
+  // goes on, all of `in` is used unless the limit stopped it first; once it
+  // ends, the bytes after its end are not, and belong to whatever follows.
+  // A failed stream stops, and Error says why.
+  Result Inflate(std::string_view in, std::string& out, size_t limit);
+  // Whether two bytes begin a zlib stream: deflate, a window zlib can
+  // take, and the header's check.
+  static bool IsStreamHeader(unsigned char cmf, unsigned char flg);
 
-  // What one read may inflate to. Deflate packs a thousand bytes into one,
-  // so a hostile server could otherwise make one read fill the memory;
-  // real text stays far below this.
-  static constexpr size_t kMaxOutputPerCall = size_t{32} << 20;
   const std::string& Error() const { return error_; }
 
  private:

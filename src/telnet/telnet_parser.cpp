@@ -48,6 +48,16 @@ bool TTelnetParser::OptionOn(unsigned char code, bool him) const {
   return false;
 }
 
+void TTelnetParser::TurnOff(unsigned char code, bool him, std::string& output) {
+  output.clear();
+  Added* a = Find(code);
+  if (!a || !(him ? a->him : a->us)) return;
+  (him ? a->him : a->us) = false;
+  output = Command(him ? DONT : WONT, code);
+  Log(std::string(him ? "DONT " : "WONT ") + a->option->Name() + " Sent");
+  a->option->Changed(him, false);
+}
+
 // An added option is answered only when its state changes, so a peer that
 // repeats itself gets no answer loop (RFC 1143); a refused one is answered
 // as every unknown option is.

@@ -62,6 +62,9 @@ class TTelnetParser : public TelnetFilter {
   // Accepts `option` as it says; Reset forgets every one added.
   void AddOption(TelnetOption* option);
   bool OptionOn(unsigned char code, bool him) const;
+  // Turns an added option off that is on for the server's side (`him`:
+  // DONT) or ours (WONT), as when what came under it cannot be used.
+  void TurnOff(unsigned char code, bool him, std::string& output);
 
   int Parse(std::string& data, std::string& output) override;
   // The same piece, read at `pos` without erasing; `pos` moves past it. A

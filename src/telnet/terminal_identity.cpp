@@ -21,9 +21,13 @@ std::string Upper(std::string_view s) {
 }  // namespace
 
 TerminalTypeOption::TerminalTypeOption(bool ansi, bool extendedColours, bool utf8) {
-  bits_ = (ansi ? kMttsAnsi : 0) | (utf8 ? kMttsUtf8 : 0) | (extendedColours ? kMtts256 | kMttsTrueColour : 0);
+  // With ANSI off sequences are taken out of the text and nothing is shown
+  // in colour: a server that reads colours into the type would fill the
+  // text with sequences for nothing, so the terminal says it has none.
+  const bool colours = ansi, more = ansi && extendedColours;
+  bits_ = (colours ? kMttsAnsi : 0) | (utf8 ? kMttsUtf8 : 0) | (more ? kMtts256 | kMttsTrueColour : 0);
   names_[0] = "OMBREL";
-  names_[1] = extendedColours ? "XTERM-256COLOR" : "ANSI";
+  names_[1] = !colours ? "DUMB" : more ? "XTERM-256COLOR" : "ANSI";
   names_[2] = "MTTS " + std::to_string(bits_);
 }
 

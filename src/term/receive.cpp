@@ -29,17 +29,25 @@ void TermCore::ErrorBox(const std::string& text, const std::string& caption) {
 std::string TermCore::RunTelnet(std::string block) {
   // Bytes before inflatedEnd came out of a compressed stream.
   size_t inflatedEnd = 0;
-  if (inflate_.Active() || compressionFailed_) block = Decompress(block, inflatedEnd);
+  std::string text, replies, output;
+  inflateRoom_ = kMaxInflatedPerRead;
+  if (awaitingStream_) {
+    // The start of the last read goes on with this one.
+    awaitingStream_ = false;
+    block.insert(0, std::exchange(streamHead_, {}));
+    StartCompression(block, 0, inflatedEnd, replies);
+  } else if (inflate_.Active() || compressionFailed_) {
+    block = Decompress(block, inflatedEnd);
+  }
   // A command cut off by the end of the last read starts this one.
   if (!telnetTail_.empty()) {
     block.insert(0, telnetTail_);
     inflatedEnd += telnetTail_.size();
     telnetTail_.clear();
   }
-  std::string text, replies, output;
   if (telnet_ == &parser_) {
     // Most blocks hold no command at all: they are the text as they stand.
-    if (block.find(static_cast<char>(telnet::IAC)) == std::string::npos) return block;
+    if (replies.empty() && block.find(static_cast<char>(telnet::IAC)) == std::string::npos) return block;
     text.reserve(block.size());
     for (size_t pos = 0; pos < block.size();) {
       const int kind = parser_.ParseAt(block, pos, output);
@@ -48,7 +56,7 @@ std::string TermCore::RunTelnet(std::string block) {
         break;
       }
       (kind == ParseText ? text : replies) += output;
-      if (kind == telnet::SB && mccp_.TakeStart()) StartCompression(block, pos, inflatedEnd);
+      if (kind == telnet::SB && mccp_.TakeStart()) StartCompression(block, pos, inflatedEnd, replies);
     }
   } else {
     while (!block.empty()) {
@@ -85,8 +93,8 @@ void TermCore::Receive(std::string_view input, bool checkTriggers) {
   const bool telnet = checkTriggers && options_->telnet && telnet_;
   // Most reads hold no command and follow none cut off: they are the text
   // as it stands, and are not copied.
-  const bool asIs = !telnet || (telnet_ == &parser_ && !inflate_.Active() && !compressionFailed_ &&
-                                telnetTail_.empty() && input.find(static_cast<char>(telnet::IAC)) == std::string_view::npos);
+  const bool asIs = !telnet || (telnet_ == &parser_ && CompressionIdle() && telnetTail_.empty() &&
+                                input.find(static_cast<char>(telnet::IAC)) == std::string_view::npos);
   std::string text;
   if (!asIs) text = RunTelnet(std::string(input));
   const std::string_view received = asIs ? input : std::string_view(text);

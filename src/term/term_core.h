@@ -26,6 +26,11 @@ class TermCore : public CommandTarget {
   // An escape sequence cut off by the end of a read waits for the next one,
   // up to this many bytes; a longer one is dropped.
   static constexpr size_t kMaxEscapeTail = 1024;
+  // What one read may inflate to under MCCP2, all its streams together.
+  // Deflate packs a thousand bytes into one, so a hostile server could
+  // otherwise fill the memory and hold the window with a few kilobytes;
+  // a read is at most the socket's buffer, and text stays far below this.
+  static constexpr size_t kMaxInflatedPerRead = size_t{32} << 20;
 
   explicit TermCore(TOptions* options = nullptr);
   ~TermCore() override;
@@ -115,8 +120,12 @@ class TermCore : public CommandTarget {
   void BindParser();
   // MCCP2: what arrives compressed is inflated before the parser reads it.
   std::string Decompress(std::string_view raw, size_t& inflatedEnd);
-  void StartCompression(std::string& block, size_t pos, size_t& inflatedEnd);
+  void StartCompression(std::string& block, size_t pos, size_t& inflatedEnd, std::string& replies);
+  void CompressionFailed(const std::string& reason);
   void ResetCompression();
+  // Neither inflating, nor failed, nor waiting for a stream's first bytes:
+  // a read is text and commands as it stands.
+  bool CompressionIdle() const { return !inflate_.Active() && !compressionFailed_ && !awaitingStream_; }
   void ReportCompressionError();
   void TelnetLog(const std::string& text);
   void SplitAtEscapes(std::string_view text, bool received);
@@ -139,6 +148,9 @@ class TermCore : public CommandTarget {
   InflateStream inflate_;
   bool compressionFailed_ = false;  // input is dropped until the next connection
   std::string compressionError_;    // not yet told in the terminal
+  size_t inflateRoom_ = 0;          // what the read being handled may still inflate to
+  bool awaitingStream_ = false;     // a start came with less than the stream's header after it
+  std::string streamHead_;          // and these bytes of it
   std::string telnetTail_;
   ISoundPlayer* player_ = nullptr;
   TermEvents events_;

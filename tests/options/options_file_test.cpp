@@ -179,7 +179,7 @@ TEST(FeaturesFile, SwitchesByNameUnknownsKeptAndOptionsUntouched) {
       "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\tx\r\n#later\t7\r\n"
       "#optionset\tGone\r\n#utf8\t1\r\n";
   const KeptFeatureSets kept = ParseSetFeatures(file, list);
-  EXPECT_EQ(list.At(1).features, (TSetFeatures{true, true, false, {"#later\t7"}}));
+  EXPECT_EQ(list.At(1).features, (TSetFeatures{.extendedcolours = true, .utf8 = true, .unknown = {"#later\t7"}}));
   EXPECT_EQ(list.At(0).features, TSetFeatures());  // not named: every switch off
   EXPECT_EQ(FormatOptionSets(list), optionsBefore);
   EXPECT_EQ(FormatSetFeatures(list, kept),
@@ -198,6 +198,67 @@ TEST(FeaturesFile, SwitchesByNameUnknownsKeptAndOptionsUntouched) {
   KeptFeatureSets keptBack;
   ASSERT_TRUE(LoadSetFeatures(dir / "features.dat", back, keptBack).ok);
   EXPECT_EQ(FormatSetFeatures(back, keptBack), FormatSetFeatures(list, kept));
+}
+
+// What the file holds stays: lines before the first set, the n-th section
+// of a name for the n-th set of that name, and a section of a set the list
+// lacks only while no set of the list has taken its place.
+TEST(FeaturesFile, EachSetKeepsItsOwnSwitchesAndTheFileItsLines) {
+  auto sets = [](std::initializer_list<const char*> names) {
+    TOptionSetList list;
+    for (const char* n : names) list.AddNew(n);
+    return list;
+  };
+  const std::string head = "; switches beyond the classic ones\r\n\r\n";
+  TOptionSetList twins = sets({"Default", "Twin", "Twin"});
+  KeptFeatureSets kept =
+      ParseSetFeatures(head + "#optionset\tTwin\r\n#utf8\t1\r\n#optionset\tTwin\r\n#mccp\t1\r\n", twins);
+  EXPECT_EQ(twins.At(1).features, TSetFeatures{.utf8 = true});
+  EXPECT_EQ(twins.At(2).features, TSetFeatures{.mccp = true});
+  EXPECT_TRUE(FormatSetFeatures(twins, kept).starts_with(head + "#optionset\tTwin\r\n"));
+
+  // Only the second twin has a switch on: the first is named all the same.
+  twins.At(1).features = {};
+  TOptionSetList back = sets({"Default", "Twin", "Twin"});
+  ParseSetFeatures(FormatSetFeatures(twins, kept), back);
+  EXPECT_EQ(back.At(1).features, TSetFeatures());
+  EXPECT_EQ(back.At(2).features, TSetFeatures{.mccp = true});
+
+  // A third Twin the list lacks is kept behind the two; a set made later
+  // under a kept name starts with every switch off.
+  TOptionSetList list = sets({"Default", "Twin", "Twin"});
+  const std::string file = "#optionset\tGone\r\n#utf8\t1\r\n#optionset\tTwin\r\n#optionset\tTwin\r\n"
+                           "#optionset\tTwin\r\n#extendedcolours\t1\r\n";
+  kept = ParseSetFeatures(file, list);
+  TOptionSetList three = sets({"Default", "Twin", "Twin", "Twin"});
+  ParseSetFeatures(FormatSetFeatures(list, kept), three);
+  EXPECT_EQ(three.At(3).features, TSetFeatures{.extendedcolours = true});
+  list.RemoveAt(1);
+  list.AddNew("Gone"), list.AddNew("Twin"), list.AddNew("Twin");
+  const std::string saved = FormatSetFeatures(list, kept);
+  TOptionSetList again = sets({"Default", "Twin", "Gone", "Twin", "Twin"});
+  ParseSetFeatures(saved, again);
+  for (int i = 0; i < again.Count(); ++i) EXPECT_EQ(again.At(i).features, TSetFeatures()) << i << saved;
+}
+
+// A file that could not be read is never written over, and a save that
+// would change it says so; with every switch off there is nothing to lose.
+TEST(FeaturesFile, AnUnreadableFileIsLeftAloneAndTheSaveSaysSo) {
+  test::TempDir dir;
+  const std::string path = dir / "features.dat";
+  std::filesystem::create_directory(path);
+  TOptionSetList list;
+  list.AddNew("Default");
+  KeptFeatureSets kept;
+  EXPECT_FALSE(LoadSetFeatures(path, list, kept).ok);
+  // Whatever made it unreadable has gone: the file is still not replaced.
+  std::filesystem::remove(path);
+  test::WriteBytes(path, "#optionset\tDefault\r\n#utf8\t1\r\n");
+  EXPECT_TRUE(SaveSetFeatures(path, list, kept).ok);
+  list.At(0).features.mccp = true;
+  const WriteResult w = SaveSetFeatures(path, list, kept);
+  EXPECT_TRUE(!w.ok && w.error.find(path + " could not be read") != std::string::npos) << w.error;
+  EXPECT_EQ(test::ReadBytes(path), "#optionset\tDefault\r\n#utf8\t1\r\n");
 }
 
 }  // namespace

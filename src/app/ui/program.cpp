@@ -66,7 +66,8 @@ void Program::Bind() {
       if (!mayOverwriteOptions_) return true;
     }
     WriteResult w = SaveOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets);
-    if (w.ok && mayWriteFeatures_) w = SaveSetFeatures(featuresPath_.toLocal8Bit().toStdString(), optionSets, keptFeatures_);
+    // An unreadable features.dat is not written over; a switch that cannot be saved is said.
+    if (w.ok) w = SaveSetFeatures(featuresPath_.toLocal8Bit().toStdString(), optionSets, keptFeatures_);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -80,9 +81,8 @@ void Program::LoadOptions() {
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error",
                       QString::fromLocal8Bit(loaded.error.c_str()));
   // Unreadable features leave every switch off, and the file is never
-  // written over in this run.
+  // written over in this run (keptFeatures_ remembers it).
   const ReadResult features = LoadSetFeatures(featuresPath_.toLocal8Bit().toStdString(), optionSets, keptFeatures_);
-  mayWriteFeatures_ = features.ok || !features.existed;
   if (!features.ok)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(features.error.c_str()));
   optionForm->SetsLoaded();

@@ -48,7 +48,6 @@ class Program {
   QString optionsPath_;
   QString featuresPath_;
   KeptFeatureSets keptFeatures_;
-  bool mayWriteFeatures_ = true;  // false: it could not be read, so it is left alone
   bool mayOverwriteOptions_ = true;
 };
 

@@ -187,13 +187,16 @@ class LoopbackConnectionTest : public QObject {
     QVERIFY(t.WaitForLine("End of help.", kWait) && t.Lines().size() > 150);
   }
 
-  // MCCP2 from a real server: streams that start in the middle of a write,
-  // end and start again lose no line; a broken one closes the connection
-  // with the text inflated before the fault shown.
+  // MCCP2 from a real server: a start with plain text after it is refused
+  // and the text shown; offered again, streams that start in the middle of
+  // a write, end and start again lose no line; a broken one closes the
+  // connection with the text inflated before the fault shown.
   void compressedStreams() {
     TestServer server;
     HeadlessTerminal t(TOptions{.telnet = true, .features = {.mccp = true}});
     QVERIFY(t.Connect("127.0.0.1", server.port) && WaitForTail(t, {"> "}));
+    t.Type("compress plain");
+    QVERIFY(WaitForTail(t, {"NOT COMPRESSED AFTER ALL", "COMPRESSION OFF", "> "}));
     t.Type("compress 3000");
     QVERIFY(WaitForTail(t, {"END OF STREAM 3000", "PLAIN BETWEEN", "AGAIN COMPRESSED", "END COMPRESS", "> "}));
     QVERIFY(t.Lines().size() > 3000);
