@@ -140,6 +140,37 @@ class ConnectFormTest : public QObject {
     QVERIFY(p.messages.last().contains("tls.dat") && asked.size() == 1 && asked[0].contains("tls.dat could not"));
   }
 
+  // Names need not be unique: the switch is the account's, whatever is
+  // unticked, renamed or deleted beside it.
+  void tlsIsTheAccountsNotTheNames() {
+    auto select = [&](const char* server) {
+      for (int i = 0; i < form->Accounts().Count(); ++i)
+        if (form->Accounts().At(i).server == server) form->accountLB->setCurrentRow(i);
+      return form->Accounts().At(form->accountLB->currentRow()).server == server;
+    };
+    for (auto [name, server] : {std::pair{"Mud", "secure"}, {"Mud", "plain"}, {"Inn", "inn"}}) {
+      Add(name);  // selects the first account of the name
+      QVERIFY(select("Host Server Name"));
+      form->serverEdit->setText(server);
+      Leave(form->serverEdit);
+    }
+    QVERIFY(select("secure"));
+    form->tlsCheck->click();
+    Reopen();
+    QVERIFY(select("plain") && !form->tlsCheck->isChecked());
+    form->tlsCheck->setChecked(false);  // as the user leaves it unticked
+    form->StoreAccount();
+    QVERIFY(select("inn"));
+    form->nameEdit->setText("mud");
+    Leave(form->nameEdit);
+    Reopen();
+    form->confirmDelete = [](const QString&) { return true; };
+    QVERIFY(select("plain"));
+    form->deleteBtn->click();
+    Reopen();
+    QVERIFY(select("inn") && !form->tlsCheck->isChecked() && select("secure") && form->tlsCheck->isChecked());
+  }
+
   // The plan itself is tested in the core; here it reaches the terminal.
   void connectGivesTheTerminalItsSetCaptionAndTarget() {
     TtermForm* t = p.main->NewTerminal();
