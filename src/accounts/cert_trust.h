@@ -1,11 +1,14 @@
 // Whether a TLS connection goes on when the server's certificate does not
 // verify against the system's authorities, as game servers with
 // self-signed certificates are common: the user decides once per host and
-// port, and a certificate they trusted that changes is warned about.
+// port, and a certificate they trusted that changes is warned about. The
+// socket adapter only hands over what it was shown.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ombrel {
 
@@ -33,5 +36,26 @@ struct TrustQuestion {
 
 // The key of a host in trusted_certs.dat.
 std::string TrustKey(const std::string& host, int port);
+// A digest's bytes as the question shows them and the file keeps them:
+// upper-case hex pairs joined by ':'.
+std::string Fingerprint(std::string_view digest);
+
+// A certificate the handshake could not verify.
+struct UnverifiedCertificate {
+  std::string host;  // the host name, or the numeric address
+  int port = 0;
+  std::string sha256;  // the digest's bytes
+  std::string reason;  // why it did not verify
+};
+
+using TrustAsker = std::function<TrustAnswer(const TrustQuestion& question)>;
+using StatusLine = std::function<void(const std::string& line)>;
+
+// True when the handshake may go on: the certificate is the one the user
+// trusts for this host, or the user says so when asked. `trustFile` is
+// trusted_certs.dat (empty: nothing is kept); `say` writes a status line
+// into the terminal.
+bool AcceptCertificate(const UnverifiedCertificate& certificate, const std::string& trustFile, const TrustAsker& ask,
+                       const StatusLine& say);
 
 }  // namespace ombrel

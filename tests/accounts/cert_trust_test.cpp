@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "accounts/cert_trust.h"
+#include "file_fixture.h"
 
 namespace ombrel {
 namespace {
@@ -18,6 +19,39 @@ TEST(CertTrust, TheStepFollowsVerificationAndTheCertificateTrustedBefore) {
   };
   for (const auto& [verified, remembered, trustRead, step, why] : rows)
     EXPECT_EQ(DecideTrust(verified, remembered, "AA", trustRead), step) << why;
+}
+
+// A certificate put to the user, with the questions asked and the status
+// lines said kept for the test; `answer` may open a question of its own.
+struct Connection {
+  std::string file;
+  std::vector<TrustQuestion> asked;
+  std::vector<std::string> said;
+  bool Accept(const std::string& host, int port, const std::string& sha256, std::function<TrustAnswer()> answer) {
+    return AcceptCertificate(
+        {host, port, sha256, "self-signed"}, file, [&](const TrustQuestion& q) { return asked.push_back(q), answer(); },
+        [&](const std::string& line) { said.push_back(line); });
+  }
+  bool Accept(const std::string& host, int port, const std::string& sha256, TrustAnswer answer) {
+    return Accept(host, port, sha256, [answer] { return answer; });
+  }
+};
+
+// The file keeps a certificate under its host and port (the host's letter
+// case ignored) as the SHA-256's hex pairs.
+TEST(CertTrust, ACertificateIsTrustedForItsHostAndPort) {
+  using enum TrustAnswer;
+  test::TempDir dir;
+  Connection c{dir / "trusted_certs.dat"};
+  EXPECT_TRUE(c.Accept("mud.example", 4000, "\xAB\x01\xFF", AlwaysTrust));
+  EXPECT_EQ(test::ReadBytes(c.file), "mud.example:4000\tAB:01:FF\r\n");
+  EXPECT_TRUE(c.Accept("MUD.example", 4000, "\xAB\x01\xFF", Cancel));  // not asked
+  EXPECT_FALSE(c.Accept("mud.example", 4001, "\xAB\x01\xFF", Cancel));
+  EXPECT_FALSE(c.Accept("mud.example", 4000, std::string("\xAB\x01\x00", 3), Cancel));
+  ASSERT_EQ(c.asked.size(), 3u);
+  EXPECT_TRUE(!c.asked[1].changed && c.asked[1].host == "mud.example:4001");
+  EXPECT_TRUE(c.asked[2].changed && c.asked[2].remembered == "AB:01:FF" && c.asked[2].fingerprint == "AB:01:00");
+  EXPECT_TRUE(c.said.empty());
 }
 
 }  // namespace

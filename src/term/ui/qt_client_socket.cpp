@@ -7,7 +7,6 @@
 #include "accounts/address.h"
 #include "term/term_core.h"
 #include "term/ui/trust_dialog.h"
-#include "util/keyed_lines.h"
 
 namespace ombrel {
 
@@ -154,31 +153,13 @@ void QtClientSocket::Encrypted() {
 }
 
 void QtClientSocket::SslErrors(const QList<QSslError>& errors) {
-  const std::string fingerprint =
-      socket_.peerCertificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper().toStdString();
-  const std::string key = TrustKey(host_.empty() ? address_ : host_, port_);
-  KeyedLines trusted;
-  ReadResult read;
-  if (!trustFile_.empty()) read = trusted.Load(trustFile_);
-  if (!read.ok) core_.WriteText("Trusted certificates could not be read: " + read.error + ".\r\n", false);
-  const std::optional<std::string> remembered = trusted.Get(key);
-  const TrustStep step = DecideTrust(false, remembered, fingerprint, read.ok);
-  if (step != TrustStep::Connect) {
-    QStringList reasons;
-    for (const QSslError& e : errors) reasons << e.errorString();
-    const TrustAnswer answer = askTrust({key, reasons.join("; ").toStdString(), fingerprint,
-                                         remembered.value_or(""), step == TrustStep::WarnChanged});
-    // Not ignored, the errors end the handshake: a connect error as ever.
-    if (answer == TrustAnswer::Cancel) return;
-    // A file that could not be read is not saved over: it would keep only
-    // this host's certificate.
-    if (answer == TrustAnswer::AlwaysTrust && !trustFile_.empty() && read.ok) {
-      trusted.Set(key, fingerprint);
-      const WriteResult saved = trusted.Save(trustFile_);
-      if (!saved.ok) core_.WriteText("Trusted certificates could not be saved: " + saved.error + ".\r\n", false);
-    }
-  }
-  socket_.ignoreSslErrors();
+  QStringList reasons;
+  for (const QSslError& e : errors) reasons << e.errorString();
+  const UnverifiedCertificate certificate{host_.empty() ? address_ : host_, port_,
+                                          socket_.peerCertificate().digest(QCryptographicHash::Sha256).toStdString(),
+                                          reasons.join("; ").toStdString()};
+  const StatusLine say = [this](const std::string& line) { core_.WriteText(line, false); };
+  if (AcceptCertificate(certificate, trustFile_, askTrust, say)) socket_.ignoreSslErrors();
 }
 
 void QtClientSocket::ReadyRead() {
