@@ -4,12 +4,11 @@
 
 namespace ombrel {
 
-TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint,
-                      bool trustRead) {
+TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint) {
   // A certificate the authorities vouch for needs no question, even where
   // the user once trusted a self-signed one for the same host.
   if (verified || (remembered && *remembered == fingerprint)) return TrustStep::Connect;
-  return remembered || !trustRead ? TrustStep::WarnChanged : TrustStep::Ask;
+  return remembered ? TrustStep::WarnChanged : TrustStep::Ask;
 }
 
 std::string TrustKey(const std::string& host, int port) { return host + ":" + std::to_string(port); }
@@ -25,28 +24,50 @@ std::string Fingerprint(std::string_view digest) {
   return out;
 }
 
+namespace {
+
+const char kUnreadable[] = "Trusted certificates could not be read: ";
+
+// Read, changed and written in one step when the answer is given: another
+// terminal's question may have been answered while this one was open.
+void Remember(const std::string& trustFile, const std::string& key, const std::string& fingerprint,
+              const StatusLine& say) {
+  KeyedLines trusted;
+  const ReadResult read = trusted.Load(trustFile);
+  // Saved unread, the file would keep only this host's certificate.
+  if (!read.ok) return say(kUnreadable + read.error + "; the certificate is not remembered.\r\n");
+  trusted.Set(key, fingerprint);
+  const WriteResult saved = trusted.Save(trustFile);
+  if (!saved.ok) say("Trusted certificates could not be saved: " + saved.error + ".\r\n");
+}
+
+}  // namespace
+
 bool AcceptCertificate(const UnverifiedCertificate& certificate, const std::string& trustFile, const TrustAsker& ask,
                        const StatusLine& say) {
-  const std::string fingerprint = Fingerprint(certificate.sha256);
-  const std::string key = TrustKey(certificate.host, certificate.port);
+  TrustQuestion question;
+  question.host = TrustKey(certificate.host, certificate.port);
+  question.reason = certificate.reason;
+  question.fingerprint = Fingerprint(certificate.sha256);
   KeyedLines trusted;
   ReadResult read;
   if (!trustFile.empty()) read = trusted.Load(trustFile);
-  if (!read.ok) say("Trusted certificates could not be read: " + read.error + ".\r\n");
-  const std::optional<std::string> remembered = trusted.Get(key);
-  const TrustStep step = DecideTrust(false, remembered, fingerprint, read.ok);
+  // Nothing is known of this host then: not a changed certificate, but
+  // one that cannot be checked, and an answer that cannot be kept.
+  if (!read.ok) {
+    question.unreadable = read.error;
+    say(kUnreadable + read.error + "; an answer cannot be remembered.\r\n");
+  }
+  const std::optional<std::string> remembered = trusted.Get(question.host);
+  const TrustStep step = DecideTrust(false, remembered, question.fingerprint);
   if (step == TrustStep::Connect) return true;
-  const TrustAnswer answer =
-      ask({key, certificate.reason, fingerprint, remembered.value_or(""), step == TrustStep::WarnChanged});
+  question.remembered = remembered.value_or("");
+  question.changed = step == TrustStep::WarnChanged;
+  const TrustAnswer answer = ask(question);
   // Not ignored, the errors end the handshake: a connect error as ever.
   if (answer == TrustAnswer::Cancel) return false;
-  // A file that could not be read is not saved over: it would keep only
-  // this host's certificate.
-  if (answer == TrustAnswer::AlwaysTrust && !trustFile.empty() && read.ok) {
-    trusted.Set(key, fingerprint);
-    const WriteResult saved = trusted.Save(trustFile);
-    if (!saved.ok) say("Trusted certificates could not be saved: " + saved.error + ".\r\n");
-  }
+  if (answer == TrustAnswer::AlwaysTrust && !trustFile.empty() && read.ok)
+    Remember(trustFile, question.host, question.fingerprint, say);
   return true;
 }
 

@@ -18,10 +18,7 @@ enum class TrustStep {
   WarnChanged,  // not the certificate the user trusted for this host
 };
 
-// `trustRead` false: trusted_certs.dat exists but could not be read, so any
-// host may have been trusted with another certificate.
-TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint,
-                      bool trustRead);
+TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint);
 
 enum class TrustAnswer { ConnectOnce, AlwaysTrust, Cancel };
 
@@ -32,6 +29,9 @@ struct TrustQuestion {
   std::string fingerprint;  // SHA-256, hex pairs joined by ':'
   std::string remembered;   // for WarnChanged, the fingerprint trusted before
   bool changed = false;
+  // Why trusted_certs.dat could not be read: whether this certificate was
+  // trusted before is not known, and the answer cannot be remembered.
+  std::string unreadable;
 };
 
 // The key of a host in trusted_certs.dat.

@@ -8,17 +8,16 @@ namespace {
 
 TEST(CertTrust, TheStepFollowsVerificationAndTheCertificateTrustedBefore) {
   using enum TrustStep;
-  const std::tuple<bool, std::optional<std::string>, bool, TrustStep, const char*> rows[] = {
-      {true, std::nullopt, true, Connect, "the authorities vouch for it"},
-      {true, "BB", true, Connect, "vouched for beats a self-signed one trusted before"},
-      {false, std::nullopt, true, Ask, "never seen for this host"},
-      {false, std::nullopt, false, WarnChanged, "an unreadable trust file may have held another"},
-      {false, "AA", true, Connect, "the one the user trusts"},
-      {false, "BB", true, WarnChanged, "another than the one the user trusts"},
-      {false, "", true, WarnChanged, "a damaged entry is no trust"},
+  const std::tuple<bool, std::optional<std::string>, TrustStep, const char*> rows[] = {
+      {true, std::nullopt, Connect, "the authorities vouch for it"},
+      {true, "BB", Connect, "vouched for beats a self-signed one trusted before"},
+      {false, std::nullopt, Ask, "never seen for this host"},
+      {false, "AA", Connect, "the one the user trusts"},
+      {false, "BB", WarnChanged, "another than the one the user trusts"},
+      {false, "", WarnChanged, "a damaged entry is no trust"},
   };
-  for (const auto& [verified, remembered, trustRead, step, why] : rows)
-    EXPECT_EQ(DecideTrust(verified, remembered, "AA", trustRead), step) << why;
+  for (const auto& [verified, remembered, step, why] : rows)
+    EXPECT_EQ(DecideTrust(verified, remembered, "AA"), step) << why;
 }
 
 // A certificate put to the user, with the questions asked and the status
@@ -52,6 +51,42 @@ TEST(CertTrust, ACertificateIsTrustedForItsHostAndPort) {
   EXPECT_TRUE(!c.asked[1].changed && c.asked[1].host == "mud.example:4001");
   EXPECT_TRUE(c.asked[2].changed && c.asked[2].remembered == "AB:01:FF" && c.asked[2].fingerprint == "AB:01:00");
   EXPECT_TRUE(c.said.empty());
+}
+
+// Two terminals connecting at once, each with its question open: every
+// answer is added to the file as the file stands when it is given.
+TEST(CertTrust, AnAnswerGivenWhileAnotherQuestionIsOpenIsKept) {
+  using enum TrustAnswer;
+  test::TempDir dir;
+  Connection c{dir / "trusted_certs.dat"};
+  EXPECT_TRUE(c.Accept("a.example", 23, "\x0A", [&] {
+    EXPECT_TRUE(c.Accept("b.example", 23, "\x0B", AlwaysTrust));
+    return AlwaysTrust;
+  }));
+  EXPECT_EQ(test::ReadBytes(c.file), "b.example:23\t0B\r\na.example:23\t0A\r\n");
+}
+
+// A file that cannot be read: said, and asked about as a certificate not
+// known, not as one that changed; the question offers nothing to remember,
+// and the file is never written over, also when it fails only by the time
+// the answer comes.
+TEST(CertTrust, AnUnreadableFileIsSaidAndNeverWrittenOver) {
+  using enum TrustAnswer;
+  test::TempDir dir;
+  Connection c{dir / "trusted_certs.dat"};
+  std::filesystem::create_directory(c.file);  // opens, but cannot be read
+  EXPECT_TRUE(c.Accept("mud.example", 23, "\x0A", AlwaysTrust));
+  ASSERT_EQ(c.asked.size(), 1u);
+  EXPECT_TRUE(!c.asked[0].changed && c.asked[0].remembered.empty() && !c.asked[0].unreadable.empty());
+  std::filesystem::remove(c.file);
+  EXPECT_TRUE(c.Accept("mud.example", 23, "\x0A", [&] {
+    std::filesystem::create_directory(c.file);
+    return AlwaysTrust;
+  }));
+  EXPECT_TRUE(c.asked[1].unreadable.empty() && std::filesystem::is_directory(c.file));
+  ASSERT_EQ(c.said.size(), 2u);
+  for (const std::string& line : c.said)
+    EXPECT_TRUE(line.starts_with("Trusted certificates could not be read: ") && line.find("remembered") != line.npos);
 }
 
 }  // namespace
