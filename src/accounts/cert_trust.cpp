@@ -4,13 +4,6 @@
 
 namespace ombrel {
 
-TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint) {
-  // A certificate the authorities vouch for needs no question, even where
-  // the user once trusted a self-signed one for the same host.
-  if (verified || (remembered && *remembered == fingerprint)) return TrustStep::Connect;
-  return remembered ? TrustStep::WarnChanged : TrustStep::Ask;
-}
-
 std::string TrustKey(const std::string& host, int port) { return host + ":" + std::to_string(port); }
 
 std::string Fingerprint(std::string_view digest) {
@@ -58,11 +51,11 @@ bool AcceptCertificate(const UnverifiedCertificate& certificate, const std::stri
     question.unreadable = read.error;
     say(kUnreadable + read.error + "; an answer cannot be remembered.\r\n");
   }
+  // A damaged entry is no trust, but a change.
   const std::optional<std::string> remembered = trusted.Get(question.host);
-  const TrustStep step = DecideTrust(false, remembered, question.fingerprint);
-  if (step == TrustStep::Connect) return true;
+  if (remembered == question.fingerprint) return true;
   question.remembered = remembered.value_or("");
-  question.changed = step == TrustStep::WarnChanged;
+  question.changed = remembered.has_value();
   const TrustAnswer answer = ask(question);
   // Not ignored, the errors end the handshake: a connect error as ever.
   if (answer == TrustAnswer::Cancel) return false;

@@ -6,19 +6,10 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace ombrel {
-
-enum class TrustStep {
-  Connect,      // verified, or the certificate the user trusted before
-  Ask,          // a certificate never seen for this host
-  WarnChanged,  // not the certificate the user trusted for this host
-};
-
-TrustStep DecideTrust(bool verified, const std::optional<std::string>& remembered, const std::string& fingerprint);
 
 enum class TrustAnswer { ConnectOnce, AlwaysTrust, Cancel };
 
@@ -27,8 +18,8 @@ struct TrustQuestion {
   std::string host;  // host:port
   std::string reason;
   std::string fingerprint;  // SHA-256, hex pairs joined by ':'
-  std::string remembered;   // for WarnChanged, the fingerprint trusted before
-  bool changed = false;
+  std::string remembered;   // when changed, the fingerprint trusted before
+  bool changed = false;     // not the certificate the user trusted for this host
   // Why trusted_certs.dat could not be read: whether this certificate was
   // trusted before is not known, and the answer cannot be remembered.
   std::string unreadable;
@@ -52,7 +43,9 @@ using TrustAsker = std::function<TrustAnswer(const TrustQuestion& question)>;
 using StatusLine = std::function<void(const std::string& line)>;
 
 // True when the handshake may go on: the certificate is the one the user
-// trusts for this host, or the user says so when asked. `trustFile` is
+// trusts for this host, or the user says so when asked. (One the system's
+// authorities vouch for never comes here: it needs no question, even where
+// the user once trusted a self-signed one for the same host.) `trustFile` is
 // trusted_certs.dat (empty: nothing is kept); `say` writes a status line
 // into the terminal.
 bool AcceptCertificate(const UnverifiedCertificate& certificate, const std::string& trustFile, const TrustAsker& ask,

@@ -37,8 +37,7 @@ void TlsSwitches::Update(const TAccountList& accounts) {
     Group& g = groups.try_emplace(Folded(a.name), Group{a.name, {}}).first->second;
     g.bits += a.tls ? '1' : '0';
   }
-  // A name no account bears any more takes its switches with it: a new
-  // account of that name starts off, as the manager shows it.
+  // A name no account bears any more leaves no line behind.
   for (const std::string& name : applied_)
     if (!groups.contains(Folded(name))) lines_.Erase(name);
   for (const auto& [folded, g] : groups) {

@@ -6,20 +6,6 @@
 namespace ombrel {
 namespace {
 
-TEST(CertTrust, TheStepFollowsVerificationAndTheCertificateTrustedBefore) {
-  using enum TrustStep;
-  const std::tuple<bool, std::optional<std::string>, TrustStep, const char*> rows[] = {
-      {true, std::nullopt, Connect, "the authorities vouch for it"},
-      {true, "BB", Connect, "vouched for beats a self-signed one trusted before"},
-      {false, std::nullopt, Ask, "never seen for this host"},
-      {false, "AA", Connect, "the one the user trusts"},
-      {false, "BB", WarnChanged, "another than the one the user trusts"},
-      {false, "", WarnChanged, "a damaged entry is no trust"},
-  };
-  for (const auto& [verified, remembered, step, why] : rows)
-    EXPECT_EQ(DecideTrust(verified, remembered, "AA"), step) << why;
-}
-
 // A certificate put to the user, with the questions asked and the status
 // lines said kept for the test; `answer` may open a question of its own.
 struct Connection {
@@ -37,7 +23,9 @@ struct Connection {
 };
 
 // The file keeps a certificate under its host and port (the host's letter
-// case ignored) as the SHA-256's hex pairs.
+// case ignored) as the SHA-256's hex pairs; a damaged entry is a change.
+// Two terminals connecting at once, each with its question open: every
+// answer is added to the file as the file stands when it is given.
 TEST(CertTrust, ACertificateIsTrustedForItsHostAndPort) {
   using enum TrustAnswer;
   test::TempDir dir;
@@ -47,23 +35,16 @@ TEST(CertTrust, ACertificateIsTrustedForItsHostAndPort) {
   EXPECT_TRUE(c.Accept("MUD.example", 4000, "\xAB\x01\xFF", Cancel));  // not asked
   EXPECT_FALSE(c.Accept("mud.example", 4001, "\xAB\x01\xFF", Cancel));
   EXPECT_FALSE(c.Accept("mud.example", 4000, std::string("\xAB\x01\x00", 3), Cancel));
-  ASSERT_EQ(c.asked.size(), 3u);
-  EXPECT_TRUE(!c.asked[1].changed && c.asked[1].host == "mud.example:4001");
-  EXPECT_TRUE(c.asked[2].changed && c.asked[2].remembered == "AB:01:FF" && c.asked[2].fingerprint == "AB:01:00");
-  EXPECT_TRUE(c.said.empty());
-}
-
-// Two terminals connecting at once, each with its question open: every
-// answer is added to the file as the file stands when it is given.
-TEST(CertTrust, AnAnswerGivenWhileAnotherQuestionIsOpenIsKept) {
-  using enum TrustAnswer;
-  test::TempDir dir;
-  Connection c{dir / "trusted_certs.dat"};
+  test::WriteBytes(c.file, "a.example:23\t\r\n");
   EXPECT_TRUE(c.Accept("a.example", 23, "\x0A", [&] {
     EXPECT_TRUE(c.Accept("b.example", 23, "\x0B", AlwaysTrust));
     return AlwaysTrust;
   }));
-  EXPECT_EQ(test::ReadBytes(c.file), "b.example:23\t0B\r\na.example:23\t0A\r\n");
+  EXPECT_EQ(test::ReadBytes(c.file), "a.example:23\t0A\r\nb.example:23\t0B\r\n");
+  ASSERT_EQ(c.asked.size(), 5u);
+  EXPECT_TRUE(!c.asked[1].changed && c.asked[1].host == "mud.example:4001");
+  EXPECT_TRUE(c.asked[2].changed && c.asked[2].remembered == "AB:01:FF" && c.asked[2].fingerprint == "AB:01:00");
+  EXPECT_TRUE(c.asked[3].changed && c.asked[4].host == "b.example:23" && c.said.empty());
 }
 
 // A file that cannot be read: said, and asked about as a certificate not
