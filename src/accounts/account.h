@@ -19,6 +19,8 @@ struct TAccount {
   std::string optionset = kDefaultSetName;
   Lines comments;
   Lines autoSend;
+  // Connects with TLS: kept in tls.dat (tls_switches.h), not in accounts.dat.
+  bool tls = false;
   bool operator==(const TAccount&) const = default;
 };
 

@@ -33,6 +33,18 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+// Unlike mkstemp, which makes a file only its owner may read, creates it
+// as any program creates a file: read and write for all, less the umask.
+int CreateTemporary(const std::string& base, std::string& name) {
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    name = base + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes) {
@@ -43,19 +55,21 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
     fs::create_directories(dir, ec);
     if (ec) return {false, "cannot create " + dir.string() + ": " + ec.message()};
   }
-  std::string tmpl = (dir.empty() ? fs::path(".") : dir).string() + "/." +
-                     target.filename().string() + ".XXXXXX";
-  int fd = ::mkstemp(tmpl.data());
+  const std::string base = (dir.empty() ? fs::path(".") : dir).string() + "/." + target.filename().string() + ".";
+  std::string tmpl;
+  const int fd = CreateTemporary(base, tmpl);
   if (fd < 0) return Failure("cannot create a temporary file for " + path);
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  // A file replaced keeps who may read it (accounts.dat holds passwords a
+  // user may have hidden from others); a new one gets the usual mode.
+  struct stat old {};
+  bool ok = (::stat(path.c_str(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0) &&
+            WriteAll(fd, bytes) && ::fsync(fd) == 0;
   int saved = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
     saved = errno;
   }
   if (ok) {
-    // mkstemp creates the file readable by its owner only.
-    ::chmod(tmpl.c_str(), 0644);
     if (::rename(tmpl.c_str(), path.c_str()) == 0) return {};
     saved = errno;
   }

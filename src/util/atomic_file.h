@@ -11,7 +11,9 @@ struct WriteResult {
   std::string error;  // the reason, for the message shown to the user
 };
 
-// Creates the parent directory when it is missing.
+// Creates the parent directory when it is missing. A new file is made as
+// any program makes one (0666 less the umask: 0644 as usually set); a file
+// replaced keeps its mode.
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 }  // namespace ombrel

@@ -18,8 +18,9 @@ bool SameKey(std::string_view a, std::string_view b) {
 void KeyedLines::Parse(std::string_view bytes) {
   lines_.clear();
   for (std::string& text : SplitFileLines(bytes)) {
-    const size_t tab = text.find('\t');
-    if (tab == std::string::npos || tab == 0) {
+    // Values hold no tab, but an account's name may.
+    const size_t tab = text.rfind('\t');
+    if (tab == std::string::npos) {
       lines_.push_back({std::move(text), {}, false});
     } else {
       lines_.push_back({text.substr(0, tab), text.substr(tab + 1), true});
@@ -54,15 +55,6 @@ void KeyedLines::Set(std::string_view key, std::string value) {
 
 void KeyedLines::Erase(std::string_view key) {
   std::erase_if(lines_, [&](const Line& l) { return l.keyed && SameKey(l.key, key); });
-}
-
-void KeyedLines::Rename(std::string_view from, std::string_view to) {
-  if (SameKey(from, to)) return;
-  Line* l = Find(from);
-  if (!l) return;
-  std::string value = std::move(l->value);
-  Erase(from);
-  Set(to, std::move(value));
 }
 
 ReadResult KeyedLines::Load(const std::string& path) {

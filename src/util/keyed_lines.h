@@ -1,5 +1,6 @@
 // A data file of "key TAB value" lines for settings kept beside the classic
-// files (tls.dat, trusted_certs.dat): keys compare without letter case,
+// files (tls.dat, trusted_certs.dat): a line's value follows its last tab,
+// as values hold none and a key may; keys compare without letter case,
 // lines this version cannot read are kept in their place, and a file is
 // written only when its content changed, so a switch never used never
 // creates one.
@@ -23,7 +24,6 @@ class KeyedLines {
   // A new key goes at the end.
   void Set(std::string_view key, std::string value);
   void Erase(std::string_view key);
-  void Rename(std::string_view from, std::string_view to);
 
   ReadResult Load(const std::string& path);
   WriteResult Save(const std::string& path);

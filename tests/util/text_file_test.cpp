@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <tuple>
 
 #include "file_fixture.h"
+#include "util/atomic_file.h"
 
 namespace ombrel {
 namespace {
@@ -41,6 +44,26 @@ TEST(TextFile, BothReadersGiveTheWholeFileAndFailAlike) {
     const ReadResult rs = ReadFileBytes(path, s), rb = ReadFileBytes(path, b);
     EXPECT_EQ(std::tie(rs.ok, rs.existed, rs.error), std::tie(rb.ok, rb.existed, rb.error)) << path;
     EXPECT_TRUE(s.empty() && b.size() == 0);
+  }
+}
+
+// A saved file may be read as any file the user makes (0644 under the
+// usual umask), and a file replaced keeps the mode it had: one the user
+// hid from others stays hidden.
+TEST(AtomicFile, ModeOfANewAndOfAReplacedFile) {
+  test::TempDir dir;
+  const std::tuple<mode_t, int, mode_t> rows[] = {
+      {022, -1, 0644}, {077, -1, 0600}, {022, 0600, 0600}, {022, 0664, 0664}};
+  for (const auto& [mask, before, expected] : rows) {
+    const std::string path = dir / "saved.dat";
+    std::filesystem::remove(path);
+    if (before >= 0) test::WriteBytes(path, "old"), ::chmod(path.c_str(), static_cast<mode_t>(before));
+    const mode_t saved = ::umask(mask);
+    const WriteResult w = WriteFileAtomically(path, "new");
+    ::umask(saved);
+    struct stat st {};
+    ASSERT_TRUE(w.ok && ::stat(path.c_str(), &st) == 0 && test::ReadBytes(path) == "new");
+    EXPECT_EQ(st.st_mode & 07777, expected) << std::oct << mask << " " << before;
   }
 }
 

@@ -127,7 +127,7 @@ void TconnectForm::showEvent(QShowEvent* event) {
   const ReadResult r = LoadAccounts(S(AccountsPath()), accounts_, sets);
   if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(r.error));
   loadFailed_ = !r.ok && r.existed;
-  const ReadResult t = tls_.Load(S(TlsPath()));
+  const ReadResult t = tls_.Load(S(TlsPath()), accounts_);
   if (!t.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(t.error));
   tlsLoadFailed_ = !t.ok && t.existed;
   accountLB->clear();
@@ -153,7 +153,7 @@ void TconnectForm::done(int result) {
     // shown, not those of accounts it named that are not.
     if (w.ok && (!tlsLoadFailed_ || confirmReplace(TlsPath() + " could not be read. Replace it with the TLS "
                                                                  "switches of the accounts shown now?")))
-      w = tls_.Save(S(TlsPath()));
+      w = tls_.Save(S(TlsPath()), accounts_);
     if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(w.error));
   }
   QDialog::done(result);
@@ -178,7 +178,7 @@ void TconnectForm::ShowAccount() {
     for (int i = 0; i < optionsetCombo->count() && combo < 0; ++i)
       if (EqualsNoCase(S(optionsetCombo->itemText(i)), a.optionset)) combo = i;
     optionsetCombo->setCurrentIndex(combo);
-    tlsCheck->setChecked(tls_.Get(a.name).has_value());
+    tlsCheck->setChecked(a.tls);
     SetMemoText(commentMemo, LinesToText(a.comments));
     SetMemoText(autoMemo, LinesToText(a.autoSend));
   } else {
@@ -197,10 +197,8 @@ void TconnectForm::StoreAccount() {
   // The entry keeps its place under the new name until the next showing.
   accountLB->item(row)->setText(nameEdit->text());
   TAccount& a = accounts_.At(row);
-  // The switch follows its account to a new name.
-  tls_.Rename(a.name, S(nameEdit->text()));
   a.name = S(nameEdit->text());
-  tlsCheck->isChecked() ? tls_.Set(a.name, "1") : tls_.Erase(a.name);
+  a.tls = tlsCheck->isChecked();
   a.server = S(serverEdit->text());
   a.port = S(portEdit->text());
   a.optionset = S(optionsetCombo->currentText());
@@ -242,7 +240,6 @@ void TconnectForm::deleteBtnClick() {
   const int row = accountLB->currentRow();
   if (row < 0 || row >= accounts_.Count()) return;
   if (!confirmDelete("Do you really want to delete account " + Q(accounts_.NameAt(row)) + "?")) return;
-  tls_.Erase(accounts_.NameAt(row));
   accounts_.RemoveAt(row);
   showing_ = true;
   delete accountLB->takeItem(row);

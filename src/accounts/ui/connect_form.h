@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "accounts/account.h"
-#include "util/keyed_lines.h"
+#include "accounts/tls_switches.h"
 
 class QCheckBox;
 class QComboBox;
@@ -62,8 +62,8 @@ class TconnectForm : public QDialog {
   TmainForm* main_;
   TnewThingForm* namePrompt_;
   TAccountList accounts_;
-  // tls.dat: the accounts that connect with TLS, by name.
-  KeyedLines tls_;
+  // tls.dat: the accounts that connect with TLS.
+  TlsSwitches tls_;
   bool showing_ = false;  // filling the fields, not the user editing
   bool loadFailed_ = false;
   bool tlsLoadFailed_ = false;

@@ -7,7 +7,6 @@
 #include "accounts/address.h"
 #include "term/term_core.h"
 #include "term/ui/trust_dialog.h"
-#include "util/keyed_lines.h"
 
 namespace ombrel {
 
@@ -23,6 +22,9 @@ QtClientSocket::QtClientSocket(TermCore& core, QObject* parent) : QObject(parent
   connect(&socket_, &QIODevice::readyRead, this, &QtClientSocket::ReadyRead);
   connect(&socket_, &QAbstractSocket::disconnected, this, &QtClientSocket::DisconnectedFromPeer);
   connect(&socket_, &QAbstractSocket::errorOccurred, this, &QtClientSocket::ErrorOccurred);
+  handshakeTimer_.setSingleShot(true);
+  handshakeTimer_.setInterval(kHandshakeLimit);
+  connect(&handshakeTimer_, &QTimer::timeout, this, &QtClientSocket::HandshakeTimedOut);
   askTrust = [](const TrustQuestion& question) { return AskTrust(question); };
 }
 
@@ -59,6 +61,7 @@ bool QtClientSocket::Open() {
   // Reopening drops the old connection now, while the caller's reconnect
   // mark still keeps its disconnect quiet.
   if (socket_.state() != QAbstractSocket::UnconnectedState) socket_.abort();
+  handshakeTimer_.stop();
   connected_ = false;
   connectingReported_ = false;
   lookingUp_ = address_.empty();
@@ -86,6 +89,10 @@ bool QtClientSocket::Open() {
 
 bool QtClientSocket::Active() const { return socket_.state() != QAbstractSocket::UnconnectedState; }
 
+bool QtClientSocket::Handshaking() const {
+  return tls_ && !connected_ && socket_.state() == QAbstractSocket::ConnectedState;
+}
+
 void QtClientSocket::SendText(const std::string& bytes) {
   if (!connected_ || socket_.state() != QAbstractSocket::ConnectedState || bytes.empty()) return;
   // Written through at once, in one piece: what the terminal sends next
@@ -98,14 +105,17 @@ void QtClientSocket::SendText(const std::string& bytes) {
 
 void QtClientSocket::Close() {
   const QAbstractSocket::SocketState state = socket_.state();
+  const bool settingUp =
+      state == QAbstractSocket::HostLookupState || state == QAbstractSocket::ConnectingState || Handshaking();
+  handshakeTimer_.stop();
   // What was sent before closing still goes out.
   if (state == QAbstractSocket::ConnectedState) socket_.flush();
   socket_.abort();
-  // Qt reports no disconnect for a connection that was still being set
-  // up; the terminal must still hear of it, or it keeps its caption and an
-  // enabled Disconnect that does nothing.
-  if (state == QAbstractSocket::HostLookupState || state == QAbstractSocket::ConnectingState)
-    Notify([this] { core_.clientsocketDisconnect(); });
+  // The core hears of no disconnect for a connection that was still being
+  // set up (Qt reports none before it connects, and under TLS the core
+  // knows of none before the handshake is done); it must still hear of it,
+  // or it keeps its caption and an enabled Disconnect that does nothing.
+  if (settingUp) Notify([this] { core_.clientsocketDisconnect(); });
 }
 
 void QtClientSocket::Notify(std::function<void()> notice) {
@@ -142,43 +152,41 @@ void QtClientSocket::StateChanged(QAbstractSocket::SocketState state) {
 
 void QtClientSocket::ConnectedToPeer() {
   // Under TLS nothing is said or sent before the handshake is done.
-  if (tls_) return;
+  if (tls_) {
+    handshakeTimer_.start();
+    return;
+  }
   connected_ = true;
   core_.clientsocketConnect();
 }
 
 void QtClientSocket::Encrypted() {
+  handshakeTimer_.stop();
   connected_ = true;
   const QString protocol = socket_.sessionCipher().protocolString();
   core_.clientsocketConnect(protocol.isEmpty() ? std::string("TLS") : protocol.toStdString());
 }
 
 void QtClientSocket::SslErrors(const QList<QSslError>& errors) {
-  const std::string fingerprint =
-      socket_.peerCertificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper().toStdString();
-  const std::string key = TrustKey(host_.empty() ? address_ : host_, port_);
-  KeyedLines trusted;
-  ReadResult read;
-  if (!trustFile_.empty()) read = trusted.Load(trustFile_);
-  if (!read.ok) core_.WriteText("Trusted certificates could not be read: " + read.error + ".\r\n", false);
-  const std::optional<std::string> remembered = trusted.Get(key);
-  const TrustStep step = DecideTrust(false, remembered, fingerprint, read.ok);
-  if (step != TrustStep::Connect) {
-    QStringList reasons;
-    for (const QSslError& e : errors) reasons << e.errorString();
-    const TrustAnswer answer = askTrust({key, reasons.join("; ").toStdString(), fingerprint,
-                                         remembered.value_or(""), step == TrustStep::WarnChanged});
-    // Not ignored, the errors end the handshake: a connect error as ever.
-    if (answer == TrustAnswer::Cancel) return;
-    // A file that could not be read is not saved over: it would keep only
-    // this host's certificate.
-    if (answer == TrustAnswer::AlwaysTrust && !trustFile_.empty() && read.ok) {
-      trusted.Set(key, fingerprint);
-      const WriteResult saved = trusted.Save(trustFile_);
-      if (!saved.ok) core_.WriteText("Trusted certificates could not be saved: " + saved.error + ".\r\n", false);
-    }
-  }
-  socket_.ignoreSslErrors();
+  QStringList reasons;
+  for (const QSslError& e : errors) reasons << e.errorString();
+  const UnverifiedCertificate certificate{host_.empty() ? address_ : host_, port_,
+                                          socket_.peerCertificate().digest(QCryptographicHash::Sha256).toStdString(),
+                                          reasons.join("; ").toStdString()};
+  const StatusLine say = [this](const std::string& line) { core_.WriteText(line, false); };
+  // The user's time to answer is not the server's.
+  handshakeTimer_.stop();
+  const bool accepted = AcceptCertificate(certificate, trustFile_, askTrust, say);
+  // The connection may have ended while the question was open.
+  if (!Handshaking()) return;
+  handshakeTimer_.start();
+  if (accepted) socket_.ignoreSslErrors();
+}
+
+void QtClientSocket::HandshakeTimedOut() {
+  if (!Handshaking()) return;
+  socket_.abort();
+  core_.clientsocketError(SocketErrorKind::Connect);
 }
 
 void QtClientSocket::ReadyRead() {
@@ -203,6 +211,7 @@ void QtClientSocket::ErrorOccurred(QAbstractSocket::SocketError error) {
     // TLS handshake: the connection was never made, and no disconnect
     // follows that the terminal would hear of.
     kind = SocketErrorKind::Connect;
+    handshakeTimer_.stop();
     socket_.abort();
   } else if (sending_ || socket_.bytesToWrite() > 0) {
     kind = SocketErrorKind::Send;

@@ -7,6 +7,8 @@
 
 #include <QObject>
 #include <QSslSocket>
+#include <QTimer>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -56,7 +58,12 @@ class QtClientSocket : public QObject, public IClientSocket {
   void SetTrustFile(const std::string& path) { trustFile_ = path; }
   // The question about a certificate that does not verify; a dialog unless
   // a test answers.
-  std::function<TrustAnswer(const TrustQuestion& question)> askTrust;
+  TrustAsker askTrust;
+  // How long the TLS handshake may take, the question to the user not
+  // counted: as long as Qt gives a connect attempt. A server that accepts
+  // and says nothing then fails to connect instead of hanging the terminal.
+  static constexpr std::chrono::milliseconds kHandshakeLimit{30000};
+  void SetHandshakeLimit(std::chrono::milliseconds limit) { handshakeTimer_.setInterval(limit); }
 
   static constexpr qint64 kReadBufferSize = 256 * 1024;
 
@@ -68,6 +75,9 @@ class QtClientSocket : public QObject, public IClientSocket {
   void ReadyRead();
   void DisconnectedFromPeer();
   void ErrorOccurred(QAbstractSocket::SocketError error);
+  void HandshakeTimedOut();
+  // Connected to the peer, the TLS handshake not done.
+  bool Handshaking() const;
   // Runs now, or after the send in progress when one is.
   void Notify(std::function<void()> notice);
 
@@ -78,6 +88,7 @@ class QtClientSocket : public QObject, public IClientSocket {
   int port_ = 23;
   bool tls_ = false;
   std::string trustFile_;
+  QTimer handshakeTimer_;
   bool lookingUp_ = false;
   bool connectingReported_ = false;
   bool connected_ = false;

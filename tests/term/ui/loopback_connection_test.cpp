@@ -121,20 +121,25 @@ class LoopbackConnectionTest : public QObject {
     QVERIFY(!t.Core().Connected());
   }
 
-  // After a refusal, or a close during the TLS handshake, no disconnect
-  // follows and Disconnect is not left enabled.
+  // After a refusal, a close during the TLS handshake or a server that
+  // never answers it within the limit, no disconnect follows and Disconnect
+  // is not left enabled.
   void refusedConnection() {
     QTcpServer probe;  // a loopback port nobody listens on
     QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
     const int refused = probe.serverPort();
     probe.close();
-    QTcpServer closer;
-    QVERIFY(closer.listen(QHostAddress::LocalHost, 0));
+    QTcpServer closer, silent;
+    QVERIFY(closer.listen(QHostAddress::LocalHost, 0) && silent.listen(QHostAddress::LocalHost, 0));
     connect(&closer, &QTcpServer::newConnection, [&] { closer.nextPendingConnection()->close(); });
+    std::vector<QTcpSocket*> heard;  // by the silent one, which never answers
+    connect(&silent, &QTcpServer::newConnection, [&] { heard.push_back(silent.nextPendingConnection()); });
     for (auto [target, port, tls] : {std::tuple<std::string, int, bool>{"127.0.0.1", refused, false},
-                                     {"localhost", refused, false}, {"127.0.0.1", closer.serverPort(), true}}) {
+                                     {"localhost", refused, false}, {"127.0.0.1", closer.serverPort(), true},
+                                     {"127.0.0.1", silent.serverPort(), true}}) {
       HeadlessTerminal t(TOptions{.telnet = true});
       t.Socket().SetTls(tls);
+      t.Socket().SetHandshakeLimit(std::chrono::milliseconds(300));
       bool disconnectEnabled = false;
       t.Core().Events().disconnectChanged = [&](ombrel::TermCore& c) { disconnectEnabled = c.Socket()->Active(); };
       QVERIFY(t.Connect(target, port) && t.WaitForLine("Failed to connect.", kWait));
@@ -145,6 +150,17 @@ class LoopbackConnectionTest : public QObject {
       QVERIFY(!disconnectEnabled);
       QVERIFY(t.TelnetLog().empty());  // nothing was negotiated
     }
+    // Disconnect during the handshake is one during the connect.
+    HeadlessTerminal t(TOptions{.telnet = true});
+    t.Socket().SetTls(true);
+    t.Core().caption = "Arena";
+    QVERIFY(t.Connect("127.0.0.1", silent.serverPort()));
+    // Once the client's hello came, it is connected.
+    const size_t before = heard.size();
+    QVERIFY(t.WaitFor([&] { return heard.size() > before && heard.back()->bytesAvailable() > 0; }, kWait));
+    t.Socket().Close();
+    QCOMPARE(Tail(t, 2), (Lines{"Disconnected.", ""}));
+    QCOMPARE(t.Core().caption, std::string("Not Connected"));
   }
 
   // Misbehaving servers neither loop the client nor hide what follows; one
