@@ -6,10 +6,7 @@
 
 namespace {
 
-struct Result {
-  int code = -1;
-  QByteArray out, err;
-};
+struct Result { int code = -1; QByteArray out, err; };
 
 // A tool's exit code and output; one that hangs is stopped after a minute.
 Result Run(const QString& tool, const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
@@ -39,20 +36,19 @@ class InstallTest : public QObject {
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(Program(), args);
-    const auto window = [](const QString& title) {
-      QByteArray id;
-      (void)QTest::qWaitFor([&] {
-        id = Run("xdotool", {"search", "--onlyvisible", "--name", title}).out.split('\n').last();
-        return !id.isEmpty();
-      }, 10000);
-      return QString(id);
-    };
-    const auto keys = [](const QString& window, const QString& key) {
-      Run("xdotool", {"windowactivate", "--sync", window, "key", "--clearmodifiers", key});
-    };
-    keys(window("^Ombrel Warning$"), "Return");
-    keys(window("^Ombrel($| - )"), "alt+F4");
-    const bool ended = program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit;
+    // Each key again until its window is gone: one sent before the window
+    // takes keys is lost. The first search waits for the window to show.
+    for (const auto& [title, key] : {std::pair{"^Ombrel Warning$", "Return"}, {"^Ombrel($| - )", "alt+F4"}}) {
+      for (int i = 0; i < 10; ++i, QTest::qWait(300)) {
+        const QStringList sync = i == 0 ? QStringList{"--sync"} : QStringList{};
+        const QStringList search = QStringList{"10", "xdotool", "search"} + sync + QStringList{"--onlyvisible", "--name", title};
+        const QByteArray id = Run("timeout", search).out.split('\n').last();
+        if (id.isEmpty()) break;
+        Run("xdotool", {"windowactivate", "--sync", id, "key", "--clearmodifiers", key});
+      }
+    }
+    const bool ended = (program.state() == QProcess::NotRunning || program.waitForFinished(10000)) &&
+                       program.exitStatus() == QProcess::NormalExit;
     if (!ended) program.kill(), program.waitForFinished();
     return ended;
   }
@@ -70,14 +66,12 @@ class InstallTest : public QObject {
     wm_.terminate(), wm_.waitForFinished();
   }
 
+  // The menu entry, metadata and manual are read by the validators below.
   void placesWhatADesktopLooksFor() {
-    for (const QString& file : QStringList{"bin/ombrel", "share/applications/" + kId + ".desktop",
-                                "share/metainfo/" + kId + ".metainfo.xml",
-                                "share/icons/hicolor/scalable/apps/" + kId + ".svg",
-                                "share/icons/hicolor/256x256/apps/" + kId + ".png", "share/man/man1/ombrel.1.gz",
-                                "share/doc/ombrel/copyright", "share/doc/ombrel/changelog.gz"})
+    for (const QString& file : {"share/icons/hicolor/scalable/apps/" + kId + ".svg", QString("share/doc/ombrel/copyright"),
+                                QString("share/doc/ombrel/changelog.gz")})
       QVERIFY2(QFile::exists(Prefix(file)), qPrintable(file));
-    QVERIFY(QFileInfo(Prefix("bin/ombrel")).isExecutable());
+    QVERIFY(QFileInfo(Program()).isExecutable());
     QCOMPARE(QImage(Prefix("share/icons/hicolor/256x256/apps/" + kId + ".png")).size(), QSize(256, 256));
     const Result icon = Run(OMBREL_SOURCE_DIR "/tools/icon.sh", {"--check"});
     QVERIFY2(icon.code == 0, icon.err);
@@ -96,24 +90,18 @@ class InstallTest : public QObject {
     QVERIFY2(man.code == 0 && man.err.isEmpty(), man.err);
   }
 
-  // Without a display, for scripts and packagers; the version is the one the metadata release names.
+  // Without a display, for scripts and packagers.
   void answersWithoutADisplay() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
     const Result version = Run(Program(), {"--version"}, env);
-    QCOMPARE(version.code, 0);
-    QCOMPARE(version.out, QByteArray("Ombrel " OMBREL_VERSION));
-    QFile meta(Prefix("share/metainfo/" + kId + ".metainfo.xml"));
-    QVERIFY(meta.open(QIODevice::ReadOnly) && meta.readAll().contains("version=\"" OMBREL_VERSION "\""));
-    const Result help = Run(Program(), {"--data", "/nowhere", "--help"}, env);
-    QVERIFY2(help.code == 0 && help.out.contains("--data DIR") && help.out.contains(".config/ombrel"), help.out);
-    const Result bad = Run(Program(), {"--data"}, env);
-    QVERIFY2(bad.code == 2 && bad.err.contains("--data"), bad.err);
+    QVERIFY2(version.code == 0 && version.out == "Ombrel " OMBREL_VERSION, version.out + version.err);
+    const Result help = Run(Program(), {"--help"}, env);
+    QVERIFY2(help.code == 0 && help.out.contains("--data DIR"), help.out);
   }
 
-  // Its own folder read-only and nothing beside it: the settings go to the
-  // player's configuration folder, made on the first start; --data chooses
-  // another one; nothing is written beside the program.
+  // Its own folder read-only and no data/ in it: the settings go to the
+  // player's folder, made on the first start, or to the one --data names.
   void keepsSettingsInThePlayersFolder() {
     wm_.start("openbox", {"--sm-disable"});
     QVERIFY(QTest::qWaitFor([] { return Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).out.contains("0x"); }, 10000));
@@ -125,7 +113,6 @@ class InstallTest : public QObject {
     env.insert("HOME", home), env.remove("XDG_CONFIG_HOME");
     QVERIFY(StartAndClose(env));
     QCOMPARE(QFileInfo(home + "/.config/ombrel/config.cfg").size(), 280);
-    QCOMPARE(int(QFileInfo(home + "/.config/ombrel").permissions() & 0x0077), 0);  // the player's own
     const QString chosen = dir_.filePath("chosen/zoë");
     QVERIFY(StartAndClose(env, {"--data", chosen}));
     QCOMPARE(QFileInfo(chosen + "/config.cfg").size(), 280);
