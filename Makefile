@@ -1,6 +1,6 @@
 BUILD ?= build
 
-.PHONY: setup build run test demo screenshot coverage fuzz bench-e2e clean
+.PHONY: setup build run test deb demo screenshot coverage fuzz bench-e2e clean
 
 setup:
 	@BUILD=$(BUILD) tools/setup.sh
@@ -14,6 +14,11 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
+
+# The Debian package, $(BUILD)/ombrel_<version>_<arch>.deb, for
+# `sudo apt install ./$(BUILD)/ombrel_*.deb`.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # A copy of the program in $(BUILD)/demo with data/ of its own, and the
 # loopback demo world it connects to with F2 and Enter, stopped with it.

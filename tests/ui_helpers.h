@@ -24,7 +24,7 @@ struct ProgramFixture {
   // Shows the program anew; in a new data folder, unless `sameFolder`, at 800x600.
   bool Start(bool sameFolder = false) {
     program.reset();
-    if (!sameFolder) dataDir = std::make_unique<QTemporaryDir>();
+    if (!sameFolder) dataDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/zoë-XXXXXX");  // as a player's may be
     messages.clear();
     program = std::make_unique<Program>(DataDir());
     // Message boxes are recorded as "caption|text" instead of shown.

@@ -13,6 +13,7 @@ packages=(
   gcovr
   tinymux
   zlib1g-dev stunnel4 openssl
+  dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin man-db
 )
 # `make fuzz` needs clang with libFuzzer; nothing of it is installed otherwise.
 if [ "${FUZZ:-}" = 1 ]; then

@@ -20,6 +20,7 @@
 #include "app/ui/main_form.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/term_form.h"
+#include "util/ui/file_name.h"
 
 namespace ombrel {
 
@@ -124,10 +125,10 @@ void TconnectForm::showEvent(QShowEvent* event) {
   const TOptionSetList& sets = main_->OptionSets();
   for (int i = 0; i < sets.Count(); ++i) optionsetCombo->addItem(Q(sets.NameAt(i)));
   accounts_.Clear();
-  const ReadResult r = LoadAccounts(S(AccountsPath()), accounts_, sets);
+  const ReadResult r = LoadAccounts(FileName(AccountsPath()), accounts_, sets);
   if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(r.error));
   loadFailed_ = !r.ok && r.existed;
-  const ReadResult t = tls_.Load(S(TlsPath()), accounts_);
+  const ReadResult t = tls_.Load(FileName(TlsPath()), accounts_);
   if (!t.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(t.error));
   tlsLoadFailed_ = !t.ok && t.existed;
   accountLB->clear();
@@ -148,12 +149,12 @@ void TconnectForm::done(int result) {
                                                    " could not be read completely. Replace it with "
                                                    "the accounts shown now?");
   if (save) {
-    WriteResult w = SaveAccounts(S(AccountsPath()), accounts_);
+    WriteResult w = SaveAccounts(FileName(AccountsPath()), accounts_);
     // Saved unread, the file would keep only the switches of the accounts
     // shown, not those of accounts it named that are not.
     if (w.ok && (!tlsLoadFailed_ || confirmReplace(TlsPath() + " could not be read. Replace it with the TLS "
                                                                  "switches of the accounts shown now?")))
-      w = tls_.Save(S(TlsPath()), accounts_);
+      w = tls_.Save(FileName(TlsPath()), accounts_);
     if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(w.error));
   }
   QDialog::done(result);
@@ -265,7 +266,7 @@ void TconnectForm::Connect() {
   }
   socket.SetPort(*plan.port);
   socket.SetTls(tlsCheck->isChecked());
-  socket.SetTrustFile(S(main_->DataDir() + "trusted_certs.dat"));
+  socket.SetTrustFile(FileName(main_->DataDir() + "trusted_certs.dat"));
   t->core().reconnecting = 1;
   socket.Open();
   t->core().reconnecting = 0;

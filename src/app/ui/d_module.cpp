@@ -19,6 +19,7 @@
 #include "app/ui/main_form.h"
 #include "app/window_arrangement.h"
 #include "term/ui/term_form.h"
+#include "util/ui/file_name.h"
 
 namespace ombrel {
 
@@ -215,7 +216,7 @@ void TdModule::FileCommand(ActionId id) {
   const QString file = ChooseFile(id);
   if (file.isEmpty()) return;
   lastDir = QFileInfo(file).absolutePath().left(255);
-  const std::string name = file.toLocal8Bit().toStdString();
+  const std::string name = FileName(file);
   try {
     if (id == ActionId::aSaveBuffer) t->core().SaveBuffer(name);
     if (id == ActionId::aLoadLog) t->core().LoadLog(name);

@@ -16,6 +16,7 @@
 #include "app/ui/d_module.h"
 #include "app/ui/sound_player.h"
 #include "term/ui/term_form.h"
+#include "util/ui/file_name.h"
 
 namespace ombrel {
 
@@ -203,10 +204,10 @@ void TmainForm::resizeEvent(QResizeEvent* event) {
 QString TmainForm::ConfigPath() const { return dataDir_ + "config.cfg"; }
 
 void TmainForm::ReadConfig() {
-  PresetConfig(config, dataDir_.toLocal8Bit().toStdString());
-  if (!ReadConfigFile(ConfigPath().toLocal8Bit().toStdString(), config).ok)
+  PresetConfig(config, FileName(dataDir_));
+  if (!ReadConfigFile(FileName(ConfigPath()), config).ok)
     message(MessageKind::Warning, "Ombrel Warning", "Failed to read config file.");
-  if (module_) module_->lastDir = QString::fromLocal8Bit(config.lastDir.c_str());
+  if (module_) module_->lastDir = FromFileName(config.lastDir);
   // The minimum size applies, so a record of zeros gives the smallest
   // window in the top-left corner.
   resize(config.width, config.height);
@@ -230,8 +231,8 @@ void TmainForm::WriteConfig() {
   config.height = height();
   config.toolbarVisible = toolBar_ && toolBar_->isVisibleTo(this) ? 1 : 0;
   config.expertMode = module_ && module_->ExpertMode() ? 1 : 0;
-  if (module_) SetLastDir(config, module_->lastDir.toLocal8Bit().toStdString());
-  if (!WriteConfigFile(ConfigPath().toLocal8Bit().toStdString(), config).ok)
+  if (module_) SetLastDir(config, FileName(module_->lastDir));
+  if (!WriteConfigFile(FileName(ConfigPath()), config).ok)
     message(MessageKind::Error, "Ombrel Error", "Failed to write config file.");
 }
 

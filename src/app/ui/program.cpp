@@ -16,6 +16,7 @@
 #include "options/ui/option_form.h"
 #include "telnet/ui/telnet_form.h"
 #include "term/ui/term_form.h"
+#include "util/ui/file_name.h"
 
 namespace ombrel {
 
@@ -65,9 +66,9 @@ void Program::Bind() {
                                                "option sets shown now?") == QMessageBox::Yes;
       if (!mayOverwriteOptions_) return true;
     }
-    WriteResult w = SaveOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets);
+    WriteResult w = SaveOptionSets(FileName(optionsPath_), optionSets);
     // An unreadable features.dat is not written over; a switch that cannot be saved is said.
-    if (w.ok) w = SaveSetFeatures(featuresPath_.toLocal8Bit().toStdString(), optionSets, keptFeatures_);
+    if (w.ok) w = SaveSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -75,14 +76,14 @@ void Program::Bind() {
 }
 
 void Program::LoadOptions() {
-  const ReadResult loaded = LoadOptionSets(optionsPath_.toLocal8Bit().toStdString(), optionSets);
+  const ReadResult loaded = LoadOptionSets(FileName(optionsPath_), optionSets);
   mayOverwriteOptions_ = loaded.ok || !loaded.existed;
   if (!mayOverwriteOptions_)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error",
                       QString::fromLocal8Bit(loaded.error.c_str()));
   // Unreadable features leave every switch off, and the file is never
   // written over in this run (keptFeatures_ remembers it).
-  const ReadResult features = LoadSetFeatures(featuresPath_.toLocal8Bit().toStdString(), optionSets, keptFeatures_);
+  const ReadResult features = LoadSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
   if (!features.ok)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(features.error.c_str()));
   optionForm->SetsLoaded();

@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <stdexcept>
 
+#include "util/ui/file_name.h"
+
 namespace ombrel {
 
 SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
@@ -24,7 +26,7 @@ void SoundPlayer::EnsurePlayer() {
 }
 
 void SoundPlayer::Play(const std::string& fileName) {
-  const QString name = QString::fromLocal8Bit(fileName.c_str());
+  const QString name = FromFileName(fileName);
   if (!QFileInfo(name).isReadable()) throw std::runtime_error("Cannot open " + fileName);
   EnsurePlayer();
   player_->stop();

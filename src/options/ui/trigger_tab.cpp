@@ -10,6 +10,7 @@
 #include "options/ui/option_pickers.h"
 #include "options/ui/option_widgets.h"
 #include "term/ui/byte_text.h"
+#include "util/ui/file_name.h"
 
 namespace ombrel {
 
@@ -65,7 +66,7 @@ void TtriggerTab::ShowTrigger(int choose) {
   trigPlaysoundCB->setChecked(f.soundenabled);
   trigSendMemo->setPlainText(FromBytes(f.text, shownUtf8_).replace("\r\n", "\n"));
   // A file name, in the encoding the file system uses.
-  trigSoundfileEdit->setText(QString::fromLocal8Bit(f.soundfile.c_str()));
+  trigSoundfileEdit->setText(FromFileName(f.soundfile));
 }
 
 void TtriggerTab::StoreTrigger() {
@@ -80,9 +81,9 @@ void TtriggerTab::StoreTrigger() {
   // Untouched, the name keeps its bytes even where they are not valid in
   // the local encoding.
   const std::string& stored = shown.soundfile;
-  f.soundfile = trigSoundfileEdit->text() == QString::fromLocal8Bit(stored.c_str())
+  f.soundfile = trigSoundfileEdit->text() == FromFileName(stored)
                     ? stored
-                    : trigSoundfileEdit->text().toLocal8Bit().toStdString();
+                    : FileName(trigSoundfileEdit->text());
   StoreTriggerFields(f, currentSet_->triggers[triggerShown_]);
 }
 

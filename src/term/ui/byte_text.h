@@ -1,7 +1,7 @@
 // The program holds texts as bytes, one character each, as the terminal
 // shows them; these convert them for Qt's widgets without changing a byte.
 // A set that shows UTF-8 holds its texts as UTF-8 instead.
-// (File names are different: they go through the local 8-bit encoding.)
+// (File names are different: they go through FileName, util/ui/file_name.h.)
 #pragma once
 
 #include <QString>

@@ -47,7 +47,7 @@ QPoint ClientPosition(const QString& window) {
 class DesktopTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir dir_;
+  QTemporaryDir dir_{QDir::tempPath() + "/zoë-XXXXXX"};  // a player's folder beyond ASCII
   QProcess wm_, program_;
   QTcpServer server_;
   QByteArray received_;
