@@ -126,11 +126,15 @@ void TconnectForm::showEvent(QShowEvent* event) {
   for (int i = 0; i < sets.Count(); ++i) optionsetCombo->addItem(Q(sets.NameAt(i)));
   accounts_.Clear();
   const ReadResult r = LoadAccounts(FileName(AccountsPath()), accounts_, sets);
-  if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(r.error));
+  if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(r.error));
   loadFailed_ = !r.ok && r.existed;
   const ReadResult t = tls_.Load(FileName(TlsPath()), accounts_);
-  if (!t.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(t.error));
+  if (!t.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(t.error));
   tlsLoadFailed_ = !t.ok && t.existed;
+  // Whether an account was encrypted is unknown: it is, until the user
+  // unticks it, so its auto-send never goes out in plain text by mistake.
+  if (tlsLoadFailed_)
+    for (int i = 0; i < accounts_.Count(); ++i) accounts_.At(i).tls = true;
   accountLB->clear();
   for (int i = 0; i < accounts_.Count(); ++i) accountLB->addItem(Q(accounts_.NameAt(i)));
   const int index = main_->config.accountIndex;
@@ -155,7 +159,7 @@ void TconnectForm::done(int result) {
     if (w.ok && (!tlsLoadFailed_ || confirmReplace(TlsPath() + " could not be read. Replace it with the TLS "
                                                                  "switches of the accounts shown now?")))
       w = tls_.Save(FileName(TlsPath()), accounts_);
-    if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", Q(w.error));
+    if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(w.error));
   }
   QDialog::done(result);
 }
