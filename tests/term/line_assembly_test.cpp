@@ -25,6 +25,7 @@ const AssemblyCase kAssembly[] = {
     {"backspaces erase across reads; at the start they are dropped", {}, {"\bab\bc", "\b\b\bx"}, {"x"}},
     {"wrap at a break, which stays on the ended line", {.cols = 10}, {"hello world again"},
      {"hello ", "world ", "again"}},
+    {"a wrap right after a hyphen", {.cols = 6}, {"ab-cdefgh"}, {"ab-", "cdefgh"}},
     {"no break: cut at the width", {.cols = 10}, {"abcdefghijklmnopqrstuvwxy"},
      {"abcdefghij", "klmnopqrst", "uvwxy"}},
     {"the margin starts every line and counts toward the width", {.margin = "  ", .cols = 10},

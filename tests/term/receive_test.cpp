@@ -33,6 +33,15 @@ TEST(ConnectionNotices, StatusAndErrorLinesInTheirOrderAndAQuietReconnect) {
   EXPECT_EQ(f.socket.closes, 1);  // only after the disconnect error
 }
 
+TEST(ReceivePath, ASequenceCutOffWhenAConnectionDroppedDoesNotSwallowTheNextOnesText) {
+  TermFixture f({.ansi = true});
+  f.term.WriteText("a\x1b[1;3", true);
+  f.term.clientsocketDisconnect();
+  f.term.clientsocketConnect();
+  f.term.WriteText("Hi", true);
+  EXPECT_EQ(f.All().back(), "Hi");
+}
+
 TEST(ReceivePath, NothingHappensWithoutAnOptionSet) {
   TermCore term(nullptr);
   int repaints = 0;

@@ -329,7 +329,9 @@ TEST(Links, FoundFromEachOfItsLinesWithoutQuotesOrColourAndOpenedByAClick) {
                             "go \x1b[34mftp://f.ex/y"}));
   const std::string wrapped = "http://mudhost/area/long/path";
   // A link reaching the end of its line goes on in the next, unless that is empty.
-  for (auto [line, index, url] : {std::tuple{1, 3, wrapped}, {2, 2, wrapped}, {2, 12, std::string()},
+  // The first character of a link, its last, and the one past it.
+  for (auto [line, index, url] : {std::tuple{1, 1, wrapped}, {2, 9, wrapped}, {2, 10, std::string()},
+                                  {1, 3, wrapped}, {2, 2, wrapped}, {2, 12, std::string()},
                                   {0, 2, std::string()}, {4, 5, std::string("https://mud.ex/x")},
                                   {6, 12, std::string("ftp://f.ex/y")}}) {
     EXPECT_EQ(f.view.FindLink(line, index), !url.empty()) << line << ":" << index;
