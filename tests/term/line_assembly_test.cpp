@@ -23,6 +23,8 @@ const AssemblyCase kAssembly[] = {
     {"a pair cut by the end of a read still ends one line", {}, {"a\r", "\nb\n", "\rc\r", "\rd"},
      {"a", "b", "c", "", "d"}},
     {"backspaces erase across reads; at the start they are dropped", {}, {"\bab\bc", "\b\b\bx"}, {"x"}},
+    {"a backspace never reaches back over a line end, a wrap or a sequence", {.ansi = true, .cols = 5},
+     {"ab\n\bc\r\nabcdef\b\bx\r\nd\x1b[1m\be"}, {"ab", "c", "abcde", "x", "d\x1b[1me"}},
     {"wrap at a break, which stays on the ended line", {.cols = 10}, {"hello world again"},
      {"hello ", "world ", "again"}},
     {"a wrap right after a hyphen", {.cols = 6}, {"ab-cdefgh"}, {"ab-", "cdefgh"}},
