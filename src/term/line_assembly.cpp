@@ -243,6 +243,11 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
     firstBreak = static_cast<long>(start);
     cells = marginCells + visible(start, after);
     i = after;
+    // Moved back to a break, what is carried over with the character that
+    // did not fit may not fit the new line either (wide characters): it is
+    // read again from the line's start. What came before that character
+    // fitted on the old line beside at least one other, so it fits here.
+    if (cells > width && visible(start, w) > 0) cells = marginCells, i = start;
   }
   store_.assembled += piece.size() + (work.size() - from);
   if (start != 0) {

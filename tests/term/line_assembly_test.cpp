@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "term_fakes.h"
 
 namespace ombrel {
@@ -59,6 +61,8 @@ const AssemblyCase kAssembly[] = {
      {"ab東京x"}, {"ab東", "京x"}},
     {"utf-8: off, the same bytes are a cell each", {.cols = 5}, {"ab東京x"}, {"ab\xe6\x9d\xb1", "\xe4\xba\xacx"}},
     {"utf-8: a break before a wide character", {.cols = 6, .utf8 = true}, {"ab 東京x"}, {"ab ", "東京x"}},
+    {"utf-8: what a wrap carries over to a break is wrapped again", {.cols = 7, .utf8 = true},
+     {" 中中中中中中中中中中"}, {" ", "中中中", "中中中", "中中中", "中"}},
     {"utf-8: combining marks take no cell and stay with their letter", {.cols = 3, .utf8 = true},
      {"ae\xcc\x81" "b\xcc\x81" "cd"}, {"ae\xcc\x81" "b\xcc\x81", "cd"}},
     {"utf-8: an invalid byte takes one cell", {.cols = 3, .utf8 = true}, {"a\xff\xc3(bc"}, {"a\xff\xc3", "(bc"}},
@@ -77,6 +81,31 @@ TEST(LineAssembly, Table) {
     for (const auto& r : c.reads) f.term.WriteText(r.text, r.received);
     EXPECT_EQ(f.All(), c.lines) << c.why;
     EXPECT_EQ(f.socket.writes, c.writes) << c.why;
+  }
+}
+
+// However wide, narrow, marked or break characters mix, no completed line
+// is wider than the view but for a break character that did not fit, and
+// wrapping loses nothing.
+TEST(LineAssembly, NoCompletedLineIsWiderThanTheView) {
+  std::mt19937 rng(7);
+  const std::vector<std::string> parts = {" ", "a", "中", "-", "e\xcc\x81", "\x1b[1m", "\r\n"};
+  for (int round = 0; round < 3000; ++round) {
+    const std::string margin = round % 3 ? "" : " ";
+    const int cols = static_cast<int>(margin.size()) + 2 + static_cast<int>(rng() % 11);
+    TermFixture f({.ansi = true, .margin = margin, .cols = cols, .utf8 = true});
+    std::string text, joined;
+    for (int k = rng() % 40; k > 0; --k) text += parts[rng() % parts.size()];
+    f.term.WriteText(text, true);
+    for (int i = 0; i <= f.term.curline(); ++i) {
+      std::string_view line = f.term.Store().Line(i).text;
+      joined += line.substr(margin.size());
+      if (i == f.term.curline()) break;
+      if (line.ends_with(' ') || line.ends_with('-')) line.remove_suffix(1);
+      ASSERT_LE(VisibleCells(line, 0, line.size(), true), cols) << cols << " [" << text << "]";
+    }
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    ASSERT_EQ(joined, text);
   }
 }
 
