@@ -259,6 +259,10 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
     firstBreak += shift;
     brk = (brk < static_cast<long>(start)) ? -1 : brk + shift;
   }
+  // One very large write leaves a short line in a buffer of its size: it
+  // is given back rather than kept for good. A line that grows read by read
+  // never holds four times its size.
+  if (work.capacity() > kKeptLineCapacity && work.capacity() / 4 > work.size()) work.shrink_to_fit();
   SetCurrentLine(std::move(work));
   store_.scan = {true,       store_.CurrentText().size(), static_cast<int>(width), margin, brk, firstBreak,
                  static_cast<int>(cells), static_cast<int>(tail), utf8};

@@ -168,6 +168,9 @@ class TermCore : public CommandTarget {
     };
     std::vector<Char> chars;
   } erasable_;
+  // A current line in a larger buffer than this, and four times its size,
+  // gets a buffer of its size.
+  static constexpr size_t kKeptLineCapacity = size_t{1} << 20;
 
   std::string logname_;
   std::FILE* logfile_ = nullptr;
