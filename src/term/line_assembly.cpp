@@ -58,6 +58,7 @@ size_t FitCells(const char* d, size_t i, size_t end, long room, long& taken) {
 // then: what is stored does not depend on where reads are cut.
 void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   if (piece.find(kBS) == std::string_view::npos) return Assemble(piece, checkTriggers);
+  const bool strings = options_->features.extendedcolours;
   const char* d = piece.data();
   size_t from = 0;
   for (size_t i = 0;;) {
@@ -65,7 +66,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     if (at == piece.size()) break;
     if (d[at] == kEsc) {
       // A backspace inside a sequence is part of it.
-      const size_t end = EscapeEnd(piece, at);
+      const size_t end = EscapeEnd(piece, at, strings);
       if (end == std::string_view::npos) break;
       i = end + 1;
       continue;
@@ -101,12 +102,12 @@ void TermCore::Backspace() {
     e.pos = static_cast<size_t>(std::clamp(scan.firstBreak, 0L, static_cast<long>(line.size())));
     e.chars.clear();
   }
-  const bool utf8 = options_->features.utf8;
+  const bool utf8 = options_->features.utf8, strings = options_->features.extendedcolours;
   for (size_t k = e.pos; k < line.size();) {
     if (line[k] == kEsc) {
       e.chars.clear();
       e.brk = static_cast<long>(k) - 1;
-      const size_t end = EscapeEnd(line, k);
+      const size_t end = EscapeEnd(line, k, strings);
       k = end == std::string::npos ? line.size() : end + 1;
       continue;
     }
@@ -148,9 +149,9 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
   // The working string is our own: a trigger's local echo may re-enter and
   // change the store while we scan. Taking it costs nothing.
   std::string work = std::move(store_.EditCurrent());
-  const bool utf8 = options_->features.utf8;
+  const bool utf8 = options_->features.utf8, strings = options_->features.extendedcolours;
   const bool resume = saved.valid && saved.size == work.size() && saved.width == width &&
-                      saved.margin == margin && saved.utf8 == utf8;
+                      saved.margin == margin && saved.utf8 == utf8 && saved.strings == strings;
   // The line is scanned again from its start: what a backspace may reach too.
   if (!resume) erasable_.valid = false;
   // A character the last read cut off is counted from its first byte.
@@ -196,7 +197,7 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
     }
     if (c == kEsc) {
       brk = static_cast<long>(i) - 1;
-      const size_t end = EscapeEnd(work, i);
+      const size_t end = EscapeEnd(work, i, strings);
       if (end == std::string::npos) break;
       i = end + 1;
       continue;
@@ -232,7 +233,7 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
       i = run;
       continue;
     }
-    auto visible = [&](size_t a, size_t b) { return VisibleCells(work, a, b, utf8); };
+    auto visible = [&](size_t a, size_t b) { return VisibleCells(work, a, b, utf8, strings); };
     brk = LastBreak(d, lo, static_cast<long>(w), brk);
     // A break before every visible character would store a line of
     // sequences alone and leave the next one a cell over the width.
@@ -265,7 +266,7 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
   if (work.capacity() > kKeptLineCapacity && work.capacity() / 4 > work.size()) work.shrink_to_fit();
   SetCurrentLine(std::move(work));
   store_.scan = {true,       store_.CurrentText().size(), static_cast<int>(width), margin, brk, firstBreak,
-                 static_cast<int>(cells), static_cast<int>(tail), utf8};
+                 static_cast<int>(cells), static_cast<int>(tail), utf8, strings};
 }
 
 void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence) {
@@ -273,7 +274,7 @@ void TermCore::StoreLine(std::string_view head, std::string_view text, bool chec
 }
 
 void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequence) {
-  if (!noSequence) CarrySGR(stored, carry_, options_->features.extendedcolours);
+  if (!noSequence) CarrySGR(stored, carry_, options_->features.extendedcolours, stringsSeen_);
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);

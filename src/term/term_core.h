@@ -124,6 +124,7 @@ class TermCore : public CommandTarget {
   // Line assembly of text without backspaces; a backspace in its place.
   void Assemble(std::string_view piece, bool checkTriggers);
   void Backspace();
+  void KeepEscapeTail(std::string_view tail);
   // Completes the current line as head + text. `noSequence` tells that
   // neither holds an ESC, so the line carries no colour on.
   void StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence = false);
@@ -150,6 +151,9 @@ class TermCore : public CommandTarget {
   LineStore store_;
   AttrState carry_;
   std::string escapeTail_;
+  // A string sequence may have come: stored lines may hold one, which
+  // reading their colours backwards must mind. Until then nothing looks.
+  bool stringsSeen_ = false;
   bool reading_ = false;
   std::string laterReads_;
   char pendingPair_ = 0;  // the LF (or CR) that would pair with a line end

@@ -56,6 +56,22 @@ const AssemblyCase kAssembly[] = {
      {"a\x1b[1;3", {"local\r\n", false}, "2mHi"}, {"alocal", "\x1b[1;32mHi"}},
     {"a CR or LF ends an unterminated sequence", {.ansi = true}, {"a\x1b=\r\nb\x1b[1\nc\x1b\r"},
      {"a\x1b=", "b\x1b[1", "c\x1b", ""}},
+    // With extended colours OSC, DCS, SOS, PM and APC strings are read whole
+    // up to BEL or ESC \, or a bound; off, the classic extent cuts them.
+    {"a string takes no cell, whatever final characters it holds", {.ansi = true, .cols = 1, .extended = true},
+     {"\x1b]0;hi\a\x1bP1$r\x1b\\"}, {"\x1b]0;hi\a\x1bP1$r\x1b\\"}},
+    {"off, a string ends at its first final character", {.ansi = true, .cols = 1}, {"\x1b]0;hi\a"},
+     {"\x1b]0;hi", "\a"}},
+    {"a string waits for its end across reads", {.ansi = true, .cols = 5, .extended = true},
+     {"a\x1b]8;;https://x.y", "/z\alink", "\x1b]8;;\x1b", "\\"}, {"a\x1b]8;;https://x.y/z\alink\x1b]8;;\x1b\\"}},
+    {"a long one too", {.ansi = true, .extended = true}, {"\x1b]0;" + std::string(2000, 'x'), "\aok"},
+     {"\x1b]0;" + std::string(2000, 'x') + "\aok"}},
+    {"a string never ended ends at its bound", {.ansi = true, .cols = 3, .extended = true},
+     {"\x1b]0;" + std::string(kMaxStringSequence - 4, 'x') + "abcd"},
+     {"\x1b]0;" + std::string(kMaxStringSequence - 4, 'x') + "abc", "d"}},
+    {"a string is never used up as a command", {.ansi = true, .rows = 1, .extended = true},
+     {"a\x1b]0;2J\ab\x1b]6n\ac"}, {"a\x1b]0;2J\ab\x1b]6n\ac"}},
+    {"with ansi off a string goes whole", {.extended = true}, {"a\x1b]8;;https://x\ab"}, {"ab"}},
     // Shown as UTF-8, the width counts cells: 東 and 京 take two each.
     {"utf-8: a wide character that would pass the width wraps whole", {.cols = 5, .utf8 = true},
      {"ab東京x"}, {"ab東", "京x"}},
@@ -123,6 +139,14 @@ TEST(CarriedState, ColourAndBoldAtALineEndStartTheNextLine) {
   // ESC [ x m changes nothing: yellow carries on.
   EXPECT_EQ(DumpStore(f.term.Store()),
             "0 0 |plain|\n0 0 |^[[1;32mgreen|\n32 1 |still^[[0m|\n0 0 |^[[33m^[[xmz|\n33 0 ||\n");
+}
+
+// With extended colours a reset inside a string, or the ESC \ ending one,
+// is no reset: red carries on.
+TEST(CarriedState, AStringHidesNoResetFromTheNextLine) {
+  TermFixture f({.ansi = true, .extended = true});
+  f.term.WriteText("\x1b[31ma\x1b]0;hi\x1b[0m\a\r\n\x1b[31mb\x1bPhi\x1b\\m\r\n", true);
+  for (int line : {1, 2}) EXPECT_EQ(f.term.Store().Line(line).start.color, static_cast<int32_t>(kExtBase | 1)) << line;
 }
 
 TEST(LineStore, KeepsEveryLineAndClearingGivesTheMemoryBack) {
