@@ -10,15 +10,33 @@
 
 namespace ombrel {
 
-int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8) {
+size_t StringEnd(std::string_view text, size_t esc) {
+  // Only the bytes within the bound decide, so that where reads are cut
+  // changes nothing: an ESC \ across it is no end.
+  const size_t limit = std::min(text.size(), esc + kMaxStringSequence);
+  for (size_t i = esc + 2; i < limit; ++i) {
+    const char c = text[i];
+    if (c == kBel) return i;
+    // As every sequence, a string never runs across a line end.
+    if (c == '\r' || c == '\n') return i - 1;
+    if (c == kEsc && i + 1 < limit && text[i + 1] == '\\') return i + 1;
+  }
+  return limit == esc + kMaxStringSequence ? limit - 1 : std::string_view::npos;
+}
+
+namespace {
+
+// One loop for each way of reading: the wrap counts every line's cells.
+template <bool kUtf8, bool kStrings>
+int CellsOf(std::string_view s, size_t from, size_t to) {
   int cells = 0;
   char32_t cp;
   for (size_t i = from; i < to;) {
     if (s[i] == kEsc) {
-      const size_t end = EscapeEnd(s, i);
+      const size_t end = EscapeEnd(s, i, kStrings);
       if (end == std::string_view::npos || end >= to) break;
       i = end + 1;
-    } else if (utf8) {
+    } else if (kUtf8) {
       i += utf8::Decode(s.data(), to, i, cp);
       cells += utf8::Cells(cp);
     } else {
@@ -27,6 +45,13 @@ int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8) {
     }
   }
   return cells;
+}
+
+}  // namespace
+
+int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8, bool strings) {
+  if (strings) return utf8 ? CellsOf<true, true>(s, from, to) : CellsOf<false, true>(s, from, to);
+  return utf8 ? CellsOf<true, false>(s, from, to) : CellsOf<false, false>(s, from, to);
 }
 
 std::string_view EscapeParams(std::string_view text, size_t esc, size_t final) {
@@ -229,14 +254,15 @@ bool StartsSequence(std::string_view text, size_t esc) {
 
 }  // namespace
 
-void CarrySGR(std::string_view text, AttrState& state, bool extended) {
+void CarrySGR(std::string_view text, AttrState& state, bool extended, bool mayHoldString) {
   const auto apply = [extended](std::string_view params, AttrState& s) {
     extended ? ApplyExtendedSGR(params, s) : ApplySGR(params, s);
   };
   // Most coloured lines end in a reset, which decides the state alone:
   // then the sequences before it need not be read. A first value of 0
   // resets every attribute by either rule; with extended colours so does
-  // an empty one.
+  // an empty one. Read backwards, a reset may lie inside a string, or be
+  // the ESC that ends one: a line holding strings is read from its start.
   const size_t last = FindLast(text.data(), text.size(), kEsc);
   if (last == std::string_view::npos) return;
   const size_t end = EscapeEnd(text, last);
@@ -244,7 +270,7 @@ void CarrySGR(std::string_view text, AttrState& state, bool extended) {
     const std::string_view params = EscapeParams(text, last, end);
     const bool reset = params == "0" || params.starts_with("0;") ||
                        (extended && (params.empty() || params.starts_with(';')));
-    if (reset && StartsSequence(text, last)) {
+    if (reset && StartsSequence(text, last) && !(extended && mayHoldString && MayHoldString(text))) {
       state = AttrState();
       // A lone 0 leaves the reset state as it is, by either rule.
       if (params != "0") apply(params, state);
@@ -252,9 +278,9 @@ void CarrySGR(std::string_view text, AttrState& state, bool extended) {
     }
   }
   for (size_t i = text.find(kEsc); i != std::string_view::npos; i = text.find(kEsc, i + 1)) {
-    const size_t stop = EscapeEnd(text, i);
+    const size_t stop = EscapeEnd(text, i, extended);
     if (stop == std::string_view::npos) return;
-    if (text[stop] == 'm') apply(EscapeParams(text, i, stop), state);
+    if (text[stop] == 'm' && !(extended && StartsString(text, i))) apply(EscapeParams(text, i, stop), state);
     i = stop;
   }
 }
@@ -306,7 +332,7 @@ ExtendedStyle StyleOf(const AttrState& state, const TOptions& options) {
   return style;
 }
 
-std::string StripEscapes(std::string_view text) {
+std::string StripEscapes(std::string_view text, bool strings) {
   std::string out;
   out.reserve(text.size());
   size_t i = 0;
@@ -315,7 +341,7 @@ std::string StripEscapes(std::string_view text) {
       out += text[i++];
       continue;
     }
-    size_t end = EscapeEnd(text, i);
+    size_t end = EscapeEnd(text, i, strings);
     if (end == std::string_view::npos) break;
     i = end + 1;
   }

@@ -11,6 +11,7 @@
 #include <array>
 
 #include "options/options.h"
+#include "util/byte_scan.h"
 
 namespace ombrel {
 
@@ -29,10 +30,46 @@ inline constexpr std::array<uint8_t, 256> kSequenceStop = [] {
 
 inline bool EndsSequence(char c) { return kSequenceStop[static_cast<unsigned char>(c)] != kSequenceGoesOn; }
 
+// With extended colours on, a set also reads the string sequences xterm
+// knows whole: ESC and one of these (OSC, DCS, SOS, PM, APC), then anything
+// up to BEL or ESC \. A link's address or a window title is full of final
+// characters, which would otherwise end it early and show the rest.
+inline constexpr std::string_view kStringIntroducers = "]PX^_";
+// A string with no end within this many bytes ends there, so that one
+// never ended cannot hide the text after it.
+inline constexpr size_t kMaxStringSequence = 4 * 1024;
+inline constexpr char kBel = 7;
+
+inline constexpr std::array<bool, 256> kIntroducesString = [] {
+  std::array<bool, 256> table{};
+  for (char c : kStringIntroducers) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
+// Asked of every sequence with extended colours on: a table.
+inline bool StartsString(std::string_view text, size_t esc) {
+  return esc + 1 < text.size() && kIntroducesString[static_cast<unsigned char>(text[esc + 1])];
+}
+
+// Whether `text` may hold a string sequence: an ESC before an introducer,
+// inside another sequence or not. Two passes sixteen bytes a step: once a
+// server has sent a string, every coloured line is asked.
+inline bool MayHoldString(std::string_view text) {
+  const char* d = text.data();
+  const size_t n = text.size();
+  return FindPair(d, 0, n, kEsc, kEsc, ']', 'P', 'X') < n || FindPair(d, 0, n, kEsc, kEsc, '^', '_', '_') < n;
+}
+
+// Index of the last byte of the string sequence whose ESC is at `esc`, or
+// npos when the text ends first.
+size_t StringEnd(std::string_view text, size_t esc);
+
 // Index of the final character of the sequence whose ESC is at `esc`, or
 // npos when the text ends first; a CR or LF ends it just before itself.
+// `strings`: string sequences are read whole.
 // Inline: every sequence of every line is passed through it.
-inline size_t EscapeEnd(std::string_view text, size_t esc) {
+inline size_t EscapeEnd(std::string_view text, size_t esc, bool strings = false) {
+  if (strings && StartsString(text, esc)) return StringEnd(text, esc);
   for (size_t i = esc + 1; i < text.size(); ++i) {
     const uint8_t stop = kSequenceStop[static_cast<unsigned char>(text[i])];
     if (stop == kSequenceGoesOn) continue;
@@ -45,7 +82,7 @@ inline size_t EscapeEnd(std::string_view text, size_t esc) {
 
 // Cells taken by s[from, to): sequences take none, and shown as UTF-8
 // (`to` then ends a character) each character takes its own.
-int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8);
+int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8, bool strings = false);
 
 // Parameter text of the complete sequence text[esc..final]: what lies
 // between its second character and its final character.
@@ -82,8 +119,9 @@ void ApplySGR(std::string_view params, AttrState& state);
 void ApplyExtendedSGR(std::string_view params, AttrState& state);
 
 // Applies every complete SGR sequence of `text` in order: the state a line
-// leaves for the next one.
-void CarrySGR(std::string_view text, AttrState& state, bool extended = false);
+// leaves for the next one. Extended colours read string sequences whole;
+// `mayHoldString` false tells that the text holds none.
+void CarrySGR(std::string_view text, AttrState& state, bool extended = false, bool mayHoldString = true);
 
 // The font colour for text painted in `state`; codes without a colour of
 // their own leave `current` as it is.
@@ -105,6 +143,6 @@ struct ExtendedStyle {
 };
 ExtendedStyle StyleOf(const AttrState& state, const TOptions& options);
 
-std::string StripEscapes(std::string_view text);
+std::string StripEscapes(std::string_view text, bool strings = false);
 
 }  // namespace ombrel

@@ -21,8 +21,9 @@ class LineMatcher {
   // `pattern` is folded already when the search ignores case.
   // Shown as UTF-8, a byte is no character of its own: bytes fold only as
   // ASCII letters, and other letters whole characters at a time.
-  LineMatcher(const std::string& pattern, bool caseSensitive, bool utf8 = false)
-      : pattern_(pattern), fold_(!caseSensitive) {
+  // `strings`: string sequences are read whole, and nothing in them matches.
+  LineMatcher(const std::string& pattern, bool caseSensitive, bool utf8 = false, bool strings = false)
+      : pattern_(pattern), fold_(!caseSensitive), strings_(strings) {
     const bool asciiOnly = utf8;
     wide_ = utf8 && fold_ && std::any_of(pattern.begin(), pattern.end(), [](char c) { return c & 0x80; });
     // Folded as LowerCase folds, in whatever locale the program runs.
@@ -81,7 +82,7 @@ class LineMatcher {
       visible += static_cast<int>(hit - i);
       if (hit == n || visible + 1 > last) return 0;
       if (d[hit] == kEsc) {
-        const size_t end = EscapeEnd(t, hit);
+        const size_t end = EscapeEnd(t, hit, strings_);
         if (end == std::string_view::npos) return 0;
         i = end + 1;
         continue;
@@ -95,7 +96,16 @@ class LineMatcher {
  private:
   // A byte lies inside a sequence when nothing ends the one begun by the
   // nearest ESC before it; one ESC inside another's sequence changes nothing.
-  static bool InsideSequence(std::string_view t, size_t i) {
+  // A string holds final characters and ends in an ESC of its own: a line
+  // with one is read from its start.
+  bool InsideSequence(std::string_view t, size_t i) const {
+    if (strings_) {
+      for (size_t esc = t.find(kEsc); esc < i; esc = t.find(kEsc, esc + 1)) {
+        esc = EscapeEnd(t, esc, true);
+        if (esc >= i) return true;  // npos included: a sequence cut off
+      }
+      return false;
+    }
     const size_t esc = FindLast(t.data(), i, kEsc);
     if (esc == std::string_view::npos) return false;
     for (size_t k = esc + 1; k < i; ++k)
@@ -127,7 +137,7 @@ class LineMatcher {
     for (size_t k = 0; k < pattern_.size();) {
       if (i >= t.size()) return false;
       if (t[i] == kEsc) {
-        const size_t end = EscapeEnd(t, i);
+        const size_t end = EscapeEnd(t, i, strings_);
         if (end == std::string_view::npos) return false;
         i = end + 1;
         continue;
@@ -151,6 +161,7 @@ class LineMatcher {
 
   const std::string& pattern_;
   bool fold_;
+  bool strings_;
   std::array<char, 256> fold_table_;
   std::array<char, 3> firsts_{};
   bool anyFirst_ = false;
@@ -171,14 +182,16 @@ bool TermView::FindText(const std::string& text, bool caseSensitive, bool inSele
     findline = selstartline;
     // A selection made with the pointer starts on a character's last byte.
     const std::string_view first = LineText(selstartline);
-    findcol = std::max(1, VisibleUpTo(first, Utf8() ? ClusterAt(first, selstartcol).first : selstartcol));
+    const bool strings = Strings();
+    const int firstByte = Utf8() ? ClusterAt(first, selstartcol, strings).first : selstartcol;
+    findcol = std::max(1, VisibleUpTo(first, firstByte, strings));
     findendline = std::min(selendline, curline());
-    findendcol = VisibleUpTo(LineText(findendline), selendcol);
+    findendcol = VisibleUpTo(LineText(findendline), selendcol, strings);
   } else {
     findline = 0;
     findcol = 1;
     findendline = curline();
-    findendcol = static_cast<int>(StripEscapes(LineText(curline())).size());
+    findendcol = static_cast<int>(StripEscapes(LineText(curline()), Strings()).size());
   }
   findactive = true;
   return FindNext();
@@ -187,7 +200,7 @@ bool TermView::FindText(const std::string& text, bool caseSensitive, bool inSele
 bool TermView::FindNext() {
   // An empty search text would match everywhere without moving on.
   if (!findactive || findtext.empty() || findline > findendline) return false;
-  const LineMatcher matcher(findtext, findcase, Utf8());
+  const LineMatcher matcher(findtext, findcase, Utf8(), Strings());
   for (int line = findline; line <= findendline && line <= curline(); ++line) {
     const std::string_view stored = LineText(line);
     const int from = (line == findline) ? findcol : 1;
@@ -201,8 +214,8 @@ bool TermView::FindNext() {
     findline = line;
     findcol = lastCol + 1;
     selstartline = selendline = line;
-    selstartcol = PositionOfVisible(stored, first);
-    selendcol = PositionOfVisible(stored, lastCol);
+    selstartcol = PositionOfVisible(stored, first, Strings());
+    selendcol = PositionOfVisible(stored, lastCol, Strings());
     hasselection = true;
     ShowLineCentred(line);
     return true;

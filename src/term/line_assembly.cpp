@@ -29,32 +29,6 @@ long LastBreak(const char* d, long lo, long hi, long none) {
   return none;
 }
 
-// Bytes of the last character of `out`: one, or shown as UTF-8 a whole
-// character, since half of one would show as two that were never sent.
-size_t LastCharacter(const std::string& out, bool utf8) {
-  if (!utf8) return 1;
-  char32_t cp;
-  for (size_t len = std::min<size_t>(4, out.size()); len > 1; --len)
-    if (utf8::Decode(out.data(), out.size(), out.size() - len, cp) == len) return len;
-  return 1;
-}
-
-// A backspace erases the character before it, which may have arrived in an
-// earlier read; one at the very start is dropped alone.
-void ApplyBackspaces(std::string& s, bool utf8) {
-  if (s.find(kBS) == std::string::npos) return;
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    if (c != kBS) {
-      out += c;
-    } else if (!out.empty()) {
-      out.resize(out.size() - LastCharacter(out, utf8));
-    }
-  }
-  s.swap(out);
-}
-
 // Where the first character of d[i, end) that no longer fits in `room`
 // cells starts, or end when all fit; `taken` gets the cells of those that
 // fit. Combining marks fit after their character, so no wrap parts them.
@@ -80,10 +54,90 @@ size_t FitCells(const char* d, size_t i, size_t end, long room, long& taken) {
 
 }  // namespace
 
+// A backspace acts where it stands in the stream, on the line as it is by
+// then: what is stored does not depend on where reads are cut.
+void TermCore::AddText(std::string_view piece, bool checkTriggers) {
+  if (piece.find(kBS) == std::string_view::npos) return Assemble(piece, checkTriggers);
+  const bool strings = options_->features.extendedcolours;
+  const char* d = piece.data();
+  size_t from = 0;
+  for (size_t i = 0;;) {
+    const size_t at = FindAnyOf(d, i, piece.size(), kBS, kEsc, kEsc);
+    if (at == piece.size()) break;
+    if (d[at] == kEsc) {
+      // A backspace inside a sequence is part of it.
+      const size_t end = EscapeEnd(piece, at, strings);
+      if (end == std::string_view::npos) break;
+      i = end + 1;
+      continue;
+    }
+    Assemble(piece.substr(from, at - from), checkTriggers);
+    Backspace();
+    from = i = at + 1;
+  }
+  Assemble(piece.substr(from), checkTriggers);
+}
+
+// Erases the last character of the line being assembled when it is one of
+// its text: never the margin, a sequence, or what a line end or a wrap has
+// completed. Each character a backspace may still reach is listed with the
+// break position before it, so that a run of them costs no rescan.
+void TermCore::Backspace() {
+  pendingPair_ = 0;  // a CR and an LF parted by a backspace end two lines
+  AssemblyScan& scan = store_.scan;
+  const bool valid = scan.valid;
+  std::string& line = store_.EditCurrent();
+  if (!valid || line.size() != scan.size) return;
+  scan.valid = true;
+  if (scan.pending > 0) {
+    // A character still cut off is ended by the backspace, and erased.
+    line.resize(line.size() - static_cast<size_t>(scan.pending));
+    scan.pending = 0;
+    scan.size = line.size();
+    return;
+  }
+  Erasable& e = erasable_;
+  if (!e.valid || e.line != store_.CurLine() || e.pos > line.size()) {
+    e.valid = true, e.line = store_.CurLine(), e.brk = -1;
+    e.pos = static_cast<size_t>(std::clamp(scan.firstBreak, 0L, static_cast<long>(line.size())));
+    e.chars.clear();
+  }
+  const bool utf8 = options_->features.utf8, strings = options_->features.extendedcolours;
+  for (size_t k = e.pos; k < line.size();) {
+    if (line[k] == kEsc) {
+      e.chars.clear();
+      e.brk = static_cast<long>(k) - 1;
+      const size_t end = EscapeEnd(line, k, strings);
+      k = end == std::string::npos ? line.size() : end + 1;
+      continue;
+    }
+    size_t len = 1;
+    int cells = 1;
+    if (utf8 && static_cast<unsigned char>(line[k]) >= 0x80) {
+      char32_t cp;
+      len = utf8::Decode(line.data(), line.size(), k, cp);
+      cells = utf8::Cells(cp);
+    }
+    e.chars.push_back({k, cells, e.brk});
+    if (IsBreakChar(line[k])) e.brk = static_cast<long>(k);
+    k += len;
+  }
+  e.pos = line.size();
+  if (e.chars.empty()) return;
+  const Erasable::Char last = e.chars.back();
+  e.chars.pop_back();
+  line.resize(last.pos);
+  e.pos = last.pos;
+  e.brk = last.brk;
+  scan.size = line.size();
+  scan.cells -= last.cells;
+  scan.brk = last.brk;
+}
+
 // Lines are cut from one working string in a single pass: runs of ordinary
 // bytes are skipped sixteen at a time, and a line that ends within the
 // width is never searched for break points.
-void TermCore::AddText(std::string_view piece, bool checkTriggers) {
+void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
   // A CR LF cut in two by the end of a read still ends one line.
   const char skip = pendingPair_;
   pendingPair_ = 0;
@@ -95,21 +149,23 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   // The working string is our own: a trigger's local echo may re-enter and
   // change the store while we scan. Taking it costs nothing.
   std::string work = std::move(store_.EditCurrent());
-  // A backspace may reach back into what was scanned: then all of it again.
-  const bool utf8 = options_->features.utf8;
+  const bool utf8 = options_->features.utf8, strings = options_->features.extendedcolours;
   const bool resume = saved.valid && saved.size == work.size() && saved.width == width &&
-                      saved.margin == margin && saved.utf8 == utf8 && piece.find(kBS) == std::string_view::npos;
+                      saved.margin == margin && saved.utf8 == utf8 && saved.strings == strings;
+  // The line is scanned again from its start: what a backspace may reach too.
+  if (!resume) erasable_.valid = false;
   // A character the last read cut off is counted from its first byte.
   const size_t from = resume ? work.size() - static_cast<size_t>(saved.pending) : 0;
   work += piece;
-  if (!resume) ApplyBackspaces(work, utf8);
   // Plain text is searched for sequences once here rather than once a line.
   const bool noSequence = margin.find(kEsc) == std::string::npos && work.find(kEsc) == std::string::npos;
 
   const char* d = work.data();
   // Shown as UTF-8, a character still cut off at the end waits: whether it
   // fits is known once it is complete.
-  const size_t n = utf8 ? work.size() - utf8::IncompleteTail(d, work.size()) : work.size();
+  // A lead byte that a backspace left at the end was counted already, as
+  // the character it was before the byte after it went.
+  const size_t n = utf8 ? std::max(from, work.size() - utf8::IncompleteTail(d, work.size())) : work.size();
   const size_t tail = work.size() - n;
   size_t start = 0;
   long brk = resume ? saved.brk : -1;  // last break position, inclusive end of a wrapped line
@@ -141,7 +197,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     }
     if (c == kEsc) {
       brk = static_cast<long>(i) - 1;
-      const size_t end = EscapeEnd(work, i);
+      const size_t end = EscapeEnd(work, i, strings);
       if (end == std::string::npos) break;
       i = end + 1;
       continue;
@@ -177,7 +233,7 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
       i = run;
       continue;
     }
-    auto visible = [&](size_t a, size_t b) { return VisibleCells(work, a, b, utf8); };
+    auto visible = [&](size_t a, size_t b) { return VisibleCells(work, a, b, utf8, strings); };
     brk = LastBreak(d, lo, static_cast<long>(w), brk);
     // A break before every visible character would store a line of
     // sequences alone and leave the next one a cell over the width.
@@ -188,6 +244,11 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     firstBreak = static_cast<long>(start);
     cells = marginCells + visible(start, after);
     i = after;
+    // Moved back to a break, what is carried over with the character that
+    // did not fit may not fit the new line either (wide characters): it is
+    // read again from the line's start. What came before that character
+    // fitted on the old line beside at least one other, so it fits here.
+    if (cells > width && visible(start, w) > 0) cells = marginCells, i = start;
   }
   store_.assembled += piece.size() + (work.size() - from);
   if (start != 0) {
@@ -199,10 +260,13 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
     firstBreak += shift;
     brk = (brk < static_cast<long>(start)) ? -1 : brk + shift;
   }
+  // One very large write leaves a short line in a buffer of its size: it
+  // is given back rather than kept for good. A line that grows read by read
+  // never holds four times its size.
+  if (work.capacity() > kKeptLineCapacity && work.capacity() / 4 > work.size()) work.shrink_to_fit();
   SetCurrentLine(std::move(work));
-  // A margin with a backspace in it would be erased by the next read.
-  store_.scan = {margin.find(kBS) == std::string::npos, store_.CurrentText().size(), static_cast<int>(width), margin,
-                 brk, firstBreak, static_cast<int>(cells), static_cast<int>(tail), utf8};
+  store_.scan = {true,       store_.CurrentText().size(), static_cast<int>(width), margin, brk, firstBreak,
+                 static_cast<int>(cells), static_cast<int>(tail), utf8, strings};
 }
 
 void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence) {
@@ -210,7 +274,7 @@ void TermCore::StoreLine(std::string_view head, std::string_view text, bool chec
 }
 
 void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequence) {
-  if (!noSequence) CarrySGR(stored, carry_, options_->features.extendedcolours);
+  if (!noSequence) CarrySGR(stored, carry_, options_->features.extendedcolours, stringsSeen_);
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);

@@ -107,6 +107,7 @@ struct AssemblyScan {
   // next read completes it; with UTF-8 off, always none.
   int pending = 0;
   bool utf8 = false;
+  bool strings = false;  // string sequences read whole
 };
 
 struct StoredLine {

@@ -7,12 +7,12 @@
 
 namespace ombrel {
 
-int VisibleUpTo(std::string_view text, int p) {
+int VisibleUpTo(std::string_view text, int p, bool strings) {
   if (p > static_cast<int>(text.size())) return 0;
   int visible = 0;
   for (int i = 0; i < p; ++i) {
     if (text[i] == kEsc) {
-      size_t end = EscapeEnd(text, i);
+      size_t end = EscapeEnd(text, i, strings);
       if (end == std::string::npos) break;
       i = static_cast<int>(end);
       continue;
@@ -22,12 +22,12 @@ int VisibleUpTo(std::string_view text, int p) {
   return visible;
 }
 
-int PositionOfVisible(std::string_view text, int n) {
+int PositionOfVisible(std::string_view text, int n, bool strings) {
   if (n <= 0) return 0;
   int visible = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == kEsc) {
-      size_t end = EscapeEnd(text, i);
+      size_t end = EscapeEnd(text, i, strings);
       if (end == std::string::npos) break;
       i = end;
       continue;
@@ -52,7 +52,7 @@ size_t SkipMarks(std::string_view t, size_t i, size_t end) {
 
 }  // namespace
 
-Cluster ClusterAt(std::string_view text, int p) {
+Cluster ClusterAt(std::string_view text, int p, bool strings) {
   if (p <= 0) return {0, 0, p, p};
   const size_t target = static_cast<size_t>(p - 1);
   const size_t n = text.size();
@@ -62,7 +62,7 @@ Cluster ClusterAt(std::string_view text, int p) {
   char32_t cp;
   for (size_t i = 0; i < n;) {
     if (text[i] == kEsc) {
-      const size_t end = EscapeEnd(text, i);
+      const size_t end = EscapeEnd(text, i, strings);
       if (end == std::string_view::npos || target <= end) break;
       i = end + 1;
       open = false;
@@ -78,13 +78,13 @@ Cluster ClusterAt(std::string_view text, int p) {
   return {cells, cells, p, p};
 }
 
-int PositionOfCell(std::string_view text, int n) {
+int PositionOfCell(std::string_view text, int n, bool strings) {
   if (n <= 0) return 0;
   int cells = 0;
   char32_t cp;
   for (size_t i = 0; i < text.size();) {
     if (text[i] == kEsc) {
-      const size_t end = EscapeEnd(text, i);
+      const size_t end = EscapeEnd(text, i, strings);
       if (end == std::string_view::npos) break;
       i = end + 1;
       continue;
@@ -115,6 +115,7 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   const bool utf8 = o->features.utf8;
   plan.utf8 = utf8;
   const bool extended = o->ansi && o->features.extendedcolours;
+  const bool strings = o->features.extendedcolours;
   const int y0 = imageHeight - rows() * lineheight;
   for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
     const StoredLine line = store().Line(topline + k);
@@ -169,13 +170,15 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
         x += run.width;
       }
       if (esc == std::string::npos) break;
-      const size_t fin = EscapeEnd(t, esc);
+      const size_t fin = EscapeEnd(t, esc, strings);
       if (fin == std::string::npos) break;
-      if (extended && t[fin] == 'm') {
+      // A string is not painted and colours nothing, whatever it ends in.
+      const bool sgr = t[fin] == 'm' && !(strings && StartsString(t, esc));
+      if (extended && sgr) {
         ApplyExtendedSGR(EscapeParams(t, esc, fin), state);
         style = StyleOf(state, *o);
         color = style.foreground;
-      } else if (o->ansi && t[fin] == 'm') {
+      } else if (o->ansi && sgr) {
         ApplySGR(EscapeParams(t, esc, fin), state,
                  [&](const AttrState& s) { color = ApplyColor(s, *o, color); });
       }
@@ -194,11 +197,11 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
     const std::string_view t = LineText(line);
     int x1 = 0, x2 = fullWidth;
     if (utf8) {
-      if (line == a.line) x1 = ClusterAt(t, a.index).before * charwidth;
-      if (line == b.line) x2 = ClusterAt(t, b.index).through * charwidth;
+      if (line == a.line) x1 = ClusterAt(t, a.index, strings).before * charwidth;
+      if (line == b.line) x2 = ClusterAt(t, b.index, strings).through * charwidth;
     } else {
-      if (line == a.line) x1 = (VisibleUpTo(t, a.index) - 1) * charwidth;
-      if (line == b.line) x2 = VisibleUpTo(t, b.index) * charwidth;
+      if (line == a.line) x1 = (VisibleUpTo(t, a.index, strings) - 1) * charwidth;
+      if (line == b.line) x2 = VisibleUpTo(t, b.index, strings) * charwidth;
     }
     if (line == a.line && line != b.line) x2 = x1 + fullWidth;
     if (x2 > x1) plan.inverted.push_back({x1, y, x2 - x1, lineheight});

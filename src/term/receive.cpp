@@ -114,8 +114,11 @@ namespace {
 
 // Whether `text` may hold a sequence the terminal uses up: those end in
 // 'J', or are ESC x 5 n and ESC x 6 n. Every read is asked this, so it is
-// one pass over the text rather than one for each of the three.
-bool MayConsume(std::string_view text) {
+// one pass over the text rather than one for each of the three. With
+// kLook, the same pass tells whether an ESC comes before a string's
+// introducer.
+template <bool kLook>
+bool MayConsume(std::string_view text, bool& string) {
   const char* d = text.data();
   const size_t n = text.size();
   if (n == 0) return false;
@@ -123,52 +126,89 @@ bool MayConsume(std::string_view text) {
   size_t i = 1;
 #if defined(__SSE2__)
   const __m128i j = _mm_set1_epi8('J'), en = _mm_set1_epi8('n'), five = _mm_set1_epi8('5'), six = _mm_set1_epi8('6');
+  // Nearly every sequence a server sends starts ESC [: only an ESC before
+  // anything else is looked at closely.
+  const __m128i esc = _mm_set1_epi8(kEsc), csi = _mm_set1_epi8('[');
   for (; i + 16 <= n; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i - 1));
     const __m128i report = _mm_and_si128(_mm_cmpeq_epi8(v, en),
                                          _mm_or_si128(_mm_cmpeq_epi8(before, five), _mm_cmpeq_epi8(before, six)));
-    if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, j), report))) return true;
+    const __m128i consumed = _mm_or_si128(_mm_cmpeq_epi8(v, j), report);
+    if constexpr (kLook) {
+      const __m128i other = _mm_andnot_si128(_mm_cmpeq_epi8(v, csi), _mm_cmpeq_epi8(before, esc));
+      if (!_mm_movemask_epi8(_mm_or_si128(consumed, other))) continue;
+      for (auto m = static_cast<unsigned>(_mm_movemask_epi8(other)); m; m &= m - 1)
+        string = string || StartsString(text, i - 1 + static_cast<size_t>(__builtin_ctz(m)));
+    }
+    if (_mm_movemask_epi8(consumed)) return true;
   }
 #endif
-  for (; i < n; ++i)
+  for (; i < n; ++i) {
+    if (kLook && d[i - 1] == kEsc) string = string || StartsString(text, i - 1);
     if (d[i] == 'J' || (d[i] == 'n' && (d[i - 1] == '5' || d[i - 1] == '6'))) return true;
+  }
   return false;
 }
 
 // The first sequence the text ends inside of, or npos: one that neither a
 // final character nor a line end follows.
-size_t CutOffSequence(std::string_view text) {
+size_t CutOffSequence(std::string_view text, bool strings) {
   size_t i = text.size();
+  if (strings) {
+    // A string holds final characters: one begun after the last line end,
+    // which no sequence runs across, is read from there.
+    while (i > 0 && text[i - 1] != '\r' && text[i - 1] != '\n') --i;
+    if (MayHoldString(text.substr(i))) {
+      for (size_t esc = text.find(kEsc, i); esc != std::string_view::npos;) {
+        const size_t end = EscapeEnd(text, esc, true);
+        if (end == std::string_view::npos) return esc;
+        esc = text.find(kEsc, end + 1);
+      }
+      return std::string_view::npos;
+    }
+    i = text.size();
+  }
   while (i > 0 && !EndsSequence(text[i - 1])) --i;
   return text.find(kEsc, i);
 }
 
 }  // namespace
 
+void TermCore::KeepEscapeTail(std::string_view tail) {
+  // A string waits for its end up to its own bound; past it, it has one.
+  const bool string = options_->features.extendedcolours && StartsString(tail, 0);
+  if (tail.size() <= (string ? kMaxStringSequence : kMaxEscapeTail)) escapeTail_ = std::string(tail);
+}
+
 void TermCore::SplitAtEscapes(std::string_view text, bool received) {
+  const bool strings = options_->features.extendedcolours;
   // Most reads use up no sequence: they are one piece, cut only where a
-  // sequence is cut off by the end of the read.
-  if (options_->ansi && !MayConsume(text)) {
-    const size_t cut = CutOffSequence(text);
+  // sequence is cut off by the end of the read. Until a string has come,
+  // none is looked for but in the pass that is made anyway.
+  const bool consume = !options_->ansi || (strings && !stringsSeen_ ? MayConsume<true>(text, stringsSeen_)
+                                                                      : MayConsume<false>(text, stringsSeen_));
+  if (!consume) {
+    const size_t cut = CutOffSequence(text, strings && stringsSeen_);
     if (cut != 0 && !text.empty()) AddText(text.substr(0, cut), received);
-    if (cut != std::string_view::npos && received && text.size() - cut <= kMaxEscapeTail)
-      escapeTail_ = std::string(text.substr(cut));
+    if (cut != std::string_view::npos && received) KeepEscapeTail(text.substr(cut));
     return;
   }
   size_t pieceStart = 0;
   size_t pos = 0;
   while ((pos = text.find(kEsc, pos)) != std::string_view::npos) {
-    size_t end = EscapeEnd(text, pos);
+    size_t end = EscapeEnd(text, pos, strings);
     if (end == std::string_view::npos) {
       // Cut off by the end of the read: wait for the rest in the next one.
       if (pos > pieceStart) AddText(text.substr(pieceStart, pos - pieceStart), received);
-      if (received && text.size() - pos <= kMaxEscapeTail) escapeTail_ = std::string(text.substr(pos));
+      if (received) KeepEscapeTail(text.substr(pos));
       return;
     }
     // Kept sequences stay in the piece, so a coloured line is assembled in
-    // one go rather than once per colour change.
-    if (options_->ansi && !ConsumesEscape(EscapeParams(text, pos, end), text[end])) {
+    // one go rather than once per colour change. A string acts on nothing.
+    const bool string = strings && StartsString(text, pos);
+    stringsSeen_ = stringsSeen_ || string;
+    if (options_->ansi && (string || !ConsumesEscape(EscapeParams(text, pos, end), text[end]))) {
       pos = end + 1;
       continue;
     }
@@ -199,7 +239,9 @@ bool TermCore::ApplyEscape(std::string_view params, char final) {
       if (params == "6") {
         // Shown as UTF-8 the server asks where the cursor stands: in cells.
         const std::string_view current = store_.CurrentText();
-        const size_t column = options_->features.utf8 ? VisibleCells(current, 0, current.size(), true) : current.size();
+        const size_t column = options_->features.utf8
+                                  ? VisibleCells(current, 0, current.size(), true, options_->features.extendedcolours)
+                                  : current.size();
         Send("\x1b[" + std::to_string(store_.CurLine() + 1) + ";" + std::to_string(column) + "R");
         return true;
       }

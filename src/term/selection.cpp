@@ -21,7 +21,7 @@ std::string_view TermView::Part(std::string_view text, int from, int to) const {
   to = std::min(to, static_cast<int>(text.size()));
   if (to < from) return {};
   // A position may stand on any byte of a character, or on a mark after it.
-  if (Utf8()) from = ClusterAt(text, from).first, to = ClusterAt(text, to).last;
+  if (Utf8()) from = ClusterAt(text, from, Strings()).first, to = ClusterAt(text, to, Strings()).last;
   return text.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1));
 }
 
@@ -30,7 +30,8 @@ TextPos TermView::PointToPos(int x, int y) const {
   line = std::max(line, 0);
   const int column = std::max(Div(x, charwidth) + 1, 0);
   if (line > curline()) return {curline(), static_cast<int>(LineText(curline()).size())};
-  return {line, Utf8() ? PositionOfCell(LineText(line), column) : PositionOfVisible(LineText(line), column)};
+  const std::string_view t = LineText(line);
+  return {line, Utf8() ? PositionOfCell(t, column, Strings()) : PositionOfVisible(t, column, Strings())};
 }
 
 void TermView::ClearSelection() {
@@ -109,19 +110,20 @@ void TermView::DblClick() {
   const std::string_view t = LineText(p.line);
   // Words are found in what is shown: a ';' inside a colour code is no
   // delimiter.
-  const std::string plain = StripEscapes(t);
+  const bool strings = Strings();
+  const std::string plain = StripEscapes(t, strings);
   const int len = static_cast<int>(plain.size());
   if (len == 0) return;
   auto isDelimiter = [&](int pos) { return kWordDelimiters.find(plain[pos - 1]) != std::string_view::npos; };
-  int left = std::clamp(VisibleUpTo(t, p.index), 1, len);
+  int left = std::clamp(VisibleUpTo(t, p.index, strings), 1, len);
   int right = left;
   while (left >= 1 && !isDelimiter(left)) --left;
   while (right <= len && !isDelimiter(right)) ++right;
   // left and right now stand on the delimiters (or just outside the line).
   if (left + 1 > right - 1) return;  // on a delimiter: no word
   selstartline = selendline = p.line;
-  selstartcol = PositionOfVisible(t, left + 1);
-  selendcol = PositionOfVisible(t, right - 1);
+  selstartcol = PositionOfVisible(t, left + 1, strings);
+  selendcol = PositionOfVisible(t, right - 1, strings);
   suppressmouse = true;
   if (events.startDragTimer) events.startDragTimer();
   hasselection = true;
@@ -150,11 +152,12 @@ std::string TermView::GetSelectedText() {
   const int last = std::min(selendline, curline());
   // Each part loses its escape sequences on its own, so a sequence cut by
   // the selection cannot swallow the line break after it.
+  const bool strings = Strings();
   if (selstartline == last)
-    return StripEscapes(Part(LineText(selstartline), selstartcol, selendcol));
-  std::string out = StripEscapes(Part(LineText(selstartline), selstartcol, INT32_MAX)) + "\r\n";
-  for (int line = selstartline + 1; line < last; ++line) out += StripEscapes(LineText(line)) + "\r\n";
-  out += StripEscapes(Part(LineText(last), 1, selendcol)) + "\r\n";
+    return StripEscapes(Part(LineText(selstartline), selstartcol, selendcol), strings);
+  std::string out = StripEscapes(Part(LineText(selstartline), selstartcol, INT32_MAX), strings) + "\r\n";
+  for (int line = selstartline + 1; line < last; ++line) out += StripEscapes(LineText(line), strings) + "\r\n";
+  out += StripEscapes(Part(LineText(last), 1, selendcol), strings) + "\r\n";
   return out;
 }
 
@@ -164,7 +167,7 @@ std::string TermView::JoinedText(int fromLine, int fromIndex, int toLine, int to
     const int from = (line == fromLine) ? fromIndex : 1;
     const int to = (line == toLine) ? toIndex : INT32_MAX;
     if (line > fromLine) out += ' ';
-    out += TrimControls(StripEscapes(Part(LineText(line), from, to)));
+    out += TrimControls(StripEscapes(Part(LineText(line), from, to), Strings()));
   }
   return out;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "command/command_target.h"
 #include "options/options.h"
@@ -129,6 +130,10 @@ class TermCore : public CommandTarget {
   void ReportCompressionError();
   void TelnetLog(const std::string& text);
   void SplitAtEscapes(std::string_view text, bool received);
+  // Line assembly of text without backspaces; a backspace in its place.
+  void Assemble(std::string_view piece, bool checkTriggers);
+  void Backspace();
+  void KeepEscapeTail(std::string_view tail);
   // Completes the current line as head + text. `noSequence` tells that
   // neither holds an ESC, so the line carries no colour on.
   void StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence = false);
@@ -158,9 +163,30 @@ class TermCore : public CommandTarget {
   LineStore store_;
   AttrState carry_;
   std::string escapeTail_;
+  // A string sequence may have come: stored lines may hold one, which
+  // reading their colours backwards must mind. Until then nothing looks.
+  bool stringsSeen_ = false;
   bool reading_ = false;
   std::string laterReads_;
   char pendingPair_ = 0;  // the LF (or CR) that would pair with a line end
+  // The characters a backspace may still erase, from the current line's
+  // start or its last sequence up to `pos`, each with the break position
+  // before it; valid while `line` is the current line as last assembled.
+  struct Erasable {
+    bool valid = false;
+    int32_t line = 0;
+    size_t pos = 0;
+    long brk = -1;
+    struct Char {
+      size_t pos;
+      int cells;
+      long brk;
+    };
+    std::vector<Char> chars;
+  } erasable_;
+  // A current line in a larger buffer than this, and four times its size,
+  // gets a buffer of its size.
+  static constexpr size_t kKeptLineCapacity = size_t{1} << 20;
 
   std::string logname_;
   std::FILE* logfile_ = nullptr;

@@ -82,6 +82,7 @@ void TermCore::LoadLog(const std::string& fileName) {
     return;
   }
   ClearTerminal();
+  stringsSeen_ = true;  // a log may hold any sequence
   // The store keeps the file's text as it was read and its lines where they
   // lie in it, unless the file is too large for a block to address.
   const bool inPlace = data.size() <= UINT32_MAX;

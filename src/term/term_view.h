@@ -138,6 +138,9 @@ class TermView {
 
   // ---- links
   bool FindLink(int line, int index);
+  // The address of the link a server marked around 1-based `index` of
+  // `line`, or empty.
+  std::string MarkedLinkAt(int line, int index) const;
 
  private:
   const LineStore& store() const { return core_.Store(); }
@@ -145,6 +148,8 @@ class TermView {
   int rows() const { return core_.rows; }
   std::string_view LineText(int line) const { return store().Line(line).text; }
   bool Utf8() const { return core_.Options() && core_.Options()->features.utf8; }
+  // String sequences are read whole (a link's address, a title).
+  bool Strings() const { return core_.Options() && core_.Options()->features.extendedcolours; }
   // text[from..to], 1-based and inclusive, clamped to the text; shown as
   // UTF-8, widened to whole characters with their combining marks.
   std::string_view Part(std::string_view text, int from, int to) const;
@@ -160,10 +165,11 @@ class TermView {
 };
 
 // Visible characters of `text` up to and including 1-based position p.
-int VisibleUpTo(std::string_view text, int p);
+// `strings`: string sequences are read whole, as extended colours have it.
+int VisibleUpTo(std::string_view text, int p, bool strings = false);
 // 1-based position of the n-th visible character, or the text's length
 // when it has fewer; 0 for n <= 0.
-int PositionOfVisible(std::string_view text, int n);
+int PositionOfVisible(std::string_view text, int n, bool strings = false);
 
 // Shown as UTF-8, positions still count bytes, so that copy gives what
 // came; these place them on cells. A cluster is a character with the
@@ -174,9 +180,9 @@ struct Cluster {
 };
 // The cluster holding 1-based byte p; inside a sequence or past the text,
 // p itself with no cells.
-Cluster ClusterAt(std::string_view text, int p);
+Cluster ClusterAt(std::string_view text, int p, bool strings = false);
 // 1-based last byte of the cluster covering cell n, or the text's length
 // when it has fewer cells; 0 for n <= 0.
-int PositionOfCell(std::string_view text, int n);
+int PositionOfCell(std::string_view text, int n, bool strings = false);
 
 }  // namespace ombrel

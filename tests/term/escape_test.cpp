@@ -74,6 +74,13 @@ TEST(SGR, CarriedStateIsEverySequenceAppliedInTurn) {
   }
 }
 
+TEST(ExtendedSGR, PaletteEntriesAtTheEdgesOfTheCubeAndTheGreys) {
+  TOptions o;
+  for (auto [n, rgb] : {std::pair{15, o.ansimap[15]}, {16, Color{0}}, {17, Color{0x5F0000}}, {231, Color{0xFFFFFF}},
+                        {232, Color{0x080808}}, {255, Color{0xEEEEEE}}})
+    EXPECT_EQ(PaletteColor(n, o), rgb) << n;
+}
+
 constexpr int32_t Fg(ExtColor c) { return static_cast<int32_t>(c); }
 
 TEST(ExtendedSGR, XtermRules) {

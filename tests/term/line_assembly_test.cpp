@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "term_fakes.h"
 
 namespace ombrel {
@@ -23,8 +25,11 @@ const AssemblyCase kAssembly[] = {
     {"a pair cut by the end of a read still ends one line", {}, {"a\r", "\nb\n", "\rc\r", "\rd"},
      {"a", "b", "c", "", "d"}},
     {"backspaces erase across reads; at the start they are dropped", {}, {"\bab\bc", "\b\b\bx"}, {"x"}},
+    {"a backspace never reaches back over a line end, a wrap or a sequence", {.ansi = true, .cols = 5},
+     {"ab\n\bc\r\nabcdef\b\bx\r\nd\x1b[1m\be"}, {"ab", "c", "abcde", "x", "d\x1b[1me"}},
     {"wrap at a break, which stays on the ended line", {.cols = 10}, {"hello world again"},
      {"hello ", "world ", "again"}},
+    {"a wrap right after a hyphen", {.cols = 6}, {"ab-cdefgh"}, {"ab-", "cdefgh"}},
     {"no break: cut at the width", {.cols = 10}, {"abcdefghijklmnopqrstuvwxy"},
      {"abcdefghij", "klmnopqrst", "uvwxy"}},
     {"the margin starts every line and counts toward the width", {.margin = "  ", .cols = 10},
@@ -51,11 +56,29 @@ const AssemblyCase kAssembly[] = {
      {"a\x1b[1;3", {"local\r\n", false}, "2mHi"}, {"alocal", "\x1b[1;32mHi"}},
     {"a CR or LF ends an unterminated sequence", {.ansi = true}, {"a\x1b=\r\nb\x1b[1\nc\x1b\r"},
      {"a\x1b=", "b\x1b[1", "c\x1b", ""}},
+    // With extended colours OSC, DCS, SOS, PM and APC strings are read whole
+    // up to BEL or ESC \, or a bound; off, the classic extent cuts them.
+    {"a string takes no cell, whatever final characters it holds", {.ansi = true, .cols = 1, .extended = true},
+     {"\x1b]0;hi\a\x1bP1$r\x1b\\"}, {"\x1b]0;hi\a\x1bP1$r\x1b\\"}},
+    {"off, a string ends at its first final character", {.ansi = true, .cols = 1}, {"\x1b]0;hi\a"},
+     {"\x1b]0;hi", "\a"}},
+    {"a string waits for its end across reads", {.ansi = true, .cols = 5, .extended = true},
+     {"a\x1b]8;;https://x.y", "/z\alink", "\x1b]8;;\x1b", "\\"}, {"a\x1b]8;;https://x.y/z\alink\x1b]8;;\x1b\\"}},
+    {"a long one too", {.ansi = true, .extended = true}, {"\x1b]0;" + std::string(2000, 'x'), "\aok"},
+     {"\x1b]0;" + std::string(2000, 'x') + "\aok"}},
+    {"a string never ended ends at its bound", {.ansi = true, .cols = 3, .extended = true},
+     {"\x1b]0;" + std::string(kMaxStringSequence - 4, 'x') + "abcd"},
+     {"\x1b]0;" + std::string(kMaxStringSequence - 4, 'x') + "abc", "d"}},
+    {"a string is never used up as a command", {.ansi = true, .rows = 1, .extended = true},
+     {"a\x1b]0;2J\ab\x1b]6n\ac"}, {"a\x1b]0;2J\ab\x1b]6n\ac"}},
+    {"with ansi off a string goes whole", {.extended = true}, {"a\x1b]8;;https://x\ab"}, {"ab"}},
     // Shown as UTF-8, the width counts cells: 東 and 京 take two each.
     {"utf-8: a wide character that would pass the width wraps whole", {.cols = 5, .utf8 = true},
      {"ab東京x"}, {"ab東", "京x"}},
     {"utf-8: off, the same bytes are a cell each", {.cols = 5}, {"ab東京x"}, {"ab\xe6\x9d\xb1", "\xe4\xba\xacx"}},
     {"utf-8: a break before a wide character", {.cols = 6, .utf8 = true}, {"ab 東京x"}, {"ab ", "東京x"}},
+    {"utf-8: what a wrap carries over to a break is wrapped again", {.cols = 7, .utf8 = true},
+     {" 中中中中中中中中中中"}, {" ", "中中中", "中中中", "中中中", "中"}},
     {"utf-8: combining marks take no cell and stay with their letter", {.cols = 3, .utf8 = true},
      {"ae\xcc\x81" "b\xcc\x81" "cd"}, {"ae\xcc\x81" "b\xcc\x81", "cd"}},
     {"utf-8: an invalid byte takes one cell", {.cols = 3, .utf8 = true}, {"a\xff\xc3(bc"}, {"a\xff\xc3", "(bc"}},
@@ -77,6 +100,31 @@ TEST(LineAssembly, Table) {
   }
 }
 
+// However wide, narrow, marked or break characters mix, no completed line
+// is wider than the view but for a break character that did not fit, and
+// wrapping loses nothing.
+TEST(LineAssembly, NoCompletedLineIsWiderThanTheView) {
+  std::mt19937 rng(7);
+  const std::vector<std::string> parts = {" ", "a", "中", "-", "e\xcc\x81", "\x1b[1m", "\r\n"};
+  for (int round = 0; round < 3000; ++round) {
+    const std::string margin = round % 3 ? "" : " ";
+    const int cols = static_cast<int>(margin.size()) + 2 + static_cast<int>(rng() % 11);
+    TermFixture f({.ansi = true, .margin = margin, .cols = cols, .utf8 = true});
+    std::string text, joined;
+    for (int k = rng() % 40; k > 0; --k) text += parts[rng() % parts.size()];
+    f.term.WriteText(text, true);
+    for (int i = 0; i <= f.term.curline(); ++i) {
+      std::string_view line = f.term.Store().Line(i).text;
+      joined += line.substr(margin.size());
+      if (i == f.term.curline()) break;
+      if (line.ends_with(' ') || line.ends_with('-')) line.remove_suffix(1);
+      ASSERT_LE(VisibleCells(line, 0, line.size(), true), cols) << cols << " [" << text << "]";
+    }
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    ASSERT_EQ(joined, text);
+  }
+}
+
 TEST(LineAssembly, AReadCostsWhatItAddsEvenToALineOfSequencesAlone) {
   TermFixture f({.ansi = true});
   std::string line;
@@ -93,6 +141,14 @@ TEST(CarriedState, ColourAndBoldAtALineEndStartTheNextLine) {
             "0 0 |plain|\n0 0 |^[[1;32mgreen|\n32 1 |still^[[0m|\n0 0 |^[[33m^[[xmz|\n33 0 ||\n");
 }
 
+// With extended colours a reset inside a string, or the ESC \ ending one,
+// is no reset: red carries on.
+TEST(CarriedState, AStringHidesNoResetFromTheNextLine) {
+  TermFixture f({.ansi = true, .extended = true});
+  f.term.WriteText("\x1b[31ma\x1b]0;hi\x1b[0m\a\r\n\x1b[31mb\x1bPhi\x1b\\m\r\n", true);
+  for (int line : {1, 2}) EXPECT_EQ(f.term.Store().Line(line).start.color, static_cast<int32_t>(kExtBase | 1)) << line;
+}
+
 TEST(LineStore, KeepsEveryLineAndClearingGivesTheMemoryBack) {
   TermFixture f({.ansi = true, .margin = " "});
   int cleared = 0;
@@ -103,6 +159,7 @@ TEST(LineStore, KeepsEveryLineAndClearingGivesTheMemoryBack) {
   f.term.cols = 1 << 20;
   f.term.WriteText(block, true);
   ASSERT_EQ(f.term.curline(), 9000);
+  EXPECT_LT(f.term.Store().CurrentText().capacity(), block.size() / 2);  // the write's buffer is not kept
   for (int i = 1; i < 9000; ++i)
     ASSERT_EQ(f.term.Store().Line(i).text, " " + std::string(i % 1000 == 7 ? 300000 : i % 50, 'x') + std::to_string(i));
   EXPECT_GT(f.term.Store().Reserved(), 9u * 300000);

@@ -33,6 +33,15 @@ TEST(ConnectionNotices, StatusAndErrorLinesInTheirOrderAndAQuietReconnect) {
   EXPECT_EQ(f.socket.closes, 1);  // only after the disconnect error
 }
 
+TEST(ReceivePath, ASequenceCutOffWhenAConnectionDroppedDoesNotSwallowTheNextOnesText) {
+  TermFixture f({.ansi = true});
+  f.term.WriteText("a\x1b[1;3", true);
+  f.term.clientsocketDisconnect();
+  f.term.clientsocketConnect();
+  f.term.WriteText("Hi", true);
+  EXPECT_EQ(f.All().back(), "Hi");
+}
+
 TEST(ReceivePath, NothingHappensWithoutAnOptionSet) {
   TermCore term(nullptr);
   int repaints = 0;
@@ -84,6 +93,10 @@ TEST(ReceivePath, SplitAnywhereGivesTheSameStoreAsWhole) {
       {"\x1b[1;31m東京\x1b[0m café, nai\xcc\x88ve \xf0\x9f\x99\x82 \xe6\x9d \xc3\r\n"
        "A long line of 漢字 and \xff invalid \xed\xa0\x80 bytes that wraps.\r\nab東\b\bx prompt> \xe4\xba",
        {.ansi = true, .margin = " ", .cols = 11, .utf8 = true}},
+      // Backspaces after line ends, wraps and sequences; strings read whole.
+      {"ab\n\bc\r\n\x1b[1m\bbold \x1b]8;;https://x.y/z\aa link\x1b]8;;\x1b\\ that wraps\b\b\b here\r\n"
+       " 中中中中 \b中\xe4\b\xb8\r\x1bP1$r\x1b\x1b\\\b\r\n",
+       {.ansi = true, .cols = 9, .utf8 = true, .extended = true}},
   };
   for (const auto& [stream, setup] : cases) {
     TermFixture whole(setup);

@@ -44,6 +44,7 @@ struct TermSetup {
   int rows = 24;
   bool telnet = false, localecho = false;
   bool utf8 = false;
+  bool extended = false;  // 256 colours and true colour: string sequences read whole
 };
 
 // One read of a table's case: received (escape tails wait, triggers run)
@@ -68,6 +69,7 @@ struct TermFixture {
     options.telnet = setup.telnet;
     options.localecho = setup.localecho;
     options.features.utf8 = setup.utf8;
+    options.features.extendedcolours = setup.extended;
     term.ClearTerminal();
     term.cols = setup.cols;
     term.rows = setup.rows;

@@ -294,11 +294,12 @@ TEST(Find, AgreesWithSearchingTheStrippedLines) {
   // The long piece makes lines that are searched sixteen bytes a step, with
   // matches falling at every place in a step.
   // Shown as UTF-8, letters of two bytes fold as well: Σ, σ and ς are one.
+  // With extended colours strings are read whole, and nothing in them matches.
   const std::vector<std::string> parts = {"ab", "A", "b", " ", "\x1b[1m", "\x1b[31m", "\x1b[", "\r\n", "3m",
-                                          "b A ab  bA", "Σ", "σς", "É"};
+                                          "b A ab  bA", "Σ", "σς", "É", "\x1b]0;b A\a", "\x1bPab\x1b\\"};
   for (int round = 0; round < 400; ++round) {
-    const bool utf8 = round % 2;
-    ViewFixture f({.ansi = true, .utf8 = utf8});
+    const bool utf8 = round % 2, strings = round % 4 > 1;
+    ViewFixture f({.ansi = true, .utf8 = utf8, .extended = strings});
     std::string text;
     for (int k = rng() % 60; k > 0; --k) text += parts[rng() % parts.size()];
     f.term.WriteText(text, true);
@@ -309,14 +310,15 @@ TEST(Find, AgreesWithSearchingTheStrippedLines) {
     const auto fold = [&](const std::string& s) { return utf8 ? utf8::FoldCase(s) : LowerCase(s); };
     std::vector<std::pair<int, int>> expected, found;  // line, first visible column
     for (int line = 0; line <= f.term.curline(); ++line) {
-      std::string plain = StripEscapes(f.term.Store().Line(line).text);
+      std::string plain = StripEscapes(f.term.Store().Line(line).text, strings);
       std::string wanted = pattern;
       if (!caseSensitive) plain = fold(plain), wanted = fold(pattern);
       for (size_t at = plain.find(wanted); at != std::string::npos; at = plain.find(wanted, at + wanted.size()))
         expected.emplace_back(line, static_cast<int>(at) + 1);
     }
     for (bool hit = f.view.FindText(pattern, caseSensitive, false); hit; hit = f.view.FindNext())
-      found.emplace_back(f.view.selstartline, VisibleUpTo(f.term.Store().Line(f.view.selstartline).text, f.view.selstartcol));
+      found.emplace_back(f.view.selstartline,
+                         VisibleUpTo(f.term.Store().Line(f.view.selstartline).text, f.view.selstartcol, strings));
     ASSERT_EQ(found, expected) << "[" << pattern << "] in [" << text << "]";
   }
 }
@@ -329,7 +331,9 @@ TEST(Links, FoundFromEachOfItsLinesWithoutQuotesOrColourAndOpenedByAClick) {
                             "go \x1b[34mftp://f.ex/y"}));
   const std::string wrapped = "http://mudhost/area/long/path";
   // A link reaching the end of its line goes on in the next, unless that is empty.
-  for (auto [line, index, url] : {std::tuple{1, 3, wrapped}, {2, 2, wrapped}, {2, 12, std::string()},
+  // The first character of a link, its last, and the one past it.
+  for (auto [line, index, url] : {std::tuple{1, 1, wrapped}, {2, 9, wrapped}, {2, 10, std::string()},
+                                  {1, 3, wrapped}, {2, 2, wrapped}, {2, 12, std::string()},
                                   {0, 2, std::string()}, {4, 5, std::string("https://mud.ex/x")},
                                   {6, 12, std::string("ftp://f.ex/y")}}) {
     EXPECT_EQ(f.view.FindLink(line, index), !url.empty()) << line << ":" << index;
@@ -341,6 +345,30 @@ TEST(Links, FoundFromEachOfItsLinesWithoutQuotesOrColourAndOpenedByAClick) {
   f.view.MouseUp(MouseButton::Left, 8 * 5, 16 * 6 + 2);
   EXPECT_EQ(f.opened, Lines{"ftp://f.ex/y"});
   EXPECT_FALSE(f.view.HasSelection());
+}
+
+// With extended colours, a link a server marks (OSC 8) shows its text
+// alone, wrapped or not, and opens its address; copy and find see the text.
+TEST(Links, AMarkedLinkShowsItsTextAndOpensItsAddress) {
+  ViewFixture f({.ansi = true, .extended = true});
+  f.term.cols = 8;
+  f.term.WriteText("a \x1b]8;id=1;https://x.y/z\aclick here\x1b]8;;\x1b\\ b", true);
+  std::vector<std::string> shown(2);
+  for (const auto& r : f.view.BuildPaintPlan(f.measure).runs) shown.at(static_cast<size_t>(r.y / 16)) += r.text;
+  EXPECT_EQ(shown, (std::vector<std::string>{"a click ", "here b"}));
+  const char* url = "https://x.y/z";
+  for (auto [line, column, link] : {std::tuple{0, 1, ""}, {0, 3, url}, {1, 4, url}, {1, 6, ""}}) {
+    f.view.MouseMove(8 * (column - 1) + 1, 16 * line + 1);
+    EXPECT_EQ(f.view.linkurl, link) << line << ":" << column;
+  }
+  f.view.MouseMove(8 * 3 + 1, 1);
+  f.view.MouseDown(MouseButton::Left, 8 * 3 + 1, 1);
+  f.view.MouseUp(MouseButton::Left, 8 * 3 + 1, 1);
+  EXPECT_EQ(f.opened, Lines{url});
+  f.view.SelectAll();
+  EXPECT_EQ(f.view.GetSelectedText(), "a click \r\nhere b\r\n");
+  EXPECT_FALSE(f.view.FindText("x.y", false, false));
+  EXPECT_TRUE(f.view.FindText("here", false, false));
 }
 
 }  // namespace
