@@ -18,7 +18,7 @@ std::vector<std::string> DefaultGmcpModules() { return {"Char 1", "Char.Vitals 1
 std::string GmcpMessageBytes(std::string_view name, const Json& value) {
   if (name.empty() || name.find_first_of(kSpaces) != std::string_view::npos) return {};
   std::string text(name);
-  if (!value.is_null()) text += " " + JsonText(value);
+  if (!value.is_null()) text.append(" ").append(JsonText(value));
   return SubnegotiationBytes(telnet::OPT_GMCP, text);
 }
 
