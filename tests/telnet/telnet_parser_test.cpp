@@ -3,7 +3,6 @@
 #include <random>
 
 #include "telnet/telnet_parser.h"
-#include "telnet_reads.h"
 
 namespace ombrel {
 namespace {
@@ -68,7 +67,7 @@ TEST(TelnetScan, PiecesAnswersAndLogLines) {
   };
   for (const Row& r : rows) {
     ParserFixture f;
-    SCOPED_TRACE(::testing::PrintToString(r.in));
+    SCOPED_TRACE(testing::PrintToString(r.in));
     EXPECT_EQ(f.ParseAll(r.in), r.steps);
     EXPECT_EQ(std::make_tuple(f.logs, f.sizes, f.parser.linemode.us), std::make_tuple(r.logs, r.sizes, uint16_t{NO}));
   }
@@ -84,54 +83,6 @@ TEST(TelnetScan, ACutOffSequenceIsReportedAndKept) {
   // One without IAC SE within the limit is dropped there; what follows is read again.
   std::string held = B({IAC, SB, 24}) + std::string(TTelnetParser::kMaxKeptSubnegotiation - 4, 'a');
   EXPECT_EQ(f.ParseAll(held + B({IAC}) + "b"), (Steps{{250, ""}, {-1, "b"}}));
-}
-
-// An option that greets when the server switches it on and keeps the
-// sub-negotiations it is handed, within a bound of its own.
-struct GreetingOption : TelnetOption {
-  size_t bound = kDefaultSubnegotiationBound;
-  std::vector<std::string> values;
-  unsigned char Code() const override { return 201; }
-  std::string Name() const override { return "GREET"; }
-  bool AcceptsWill() const override { return true; }
-  void Subnegotiation(std::string_view v, std::string&, const Log&) override { values.emplace_back(v); }
-  void Changed(bool him, bool on, std::string& output, const Log& log) override {
-    output = on ? SubnegotiationBytes(201, him ? "hello" : "we") : "";
-    log(on ? "greeted" : "quiet");
-  }
-  size_t SubnegotiationBound() const override { return bound; }
-};
-
-TEST(TelnetOptions, AnOptionSpeaksAfterTheAnswerThatSwitchesItOn) {
-  ParserFixture f;
-  GreetingOption o;
-  f.parser.AddOption(&o);
-  EXPECT_EQ(f.ParseAll(B({IAC, WILL, 201, IAC, WILL, 201, IAC, WONT, 201})),
-            (Steps{{251, B({IAC, DO, 201, IAC, SB, 201}) + "hello" + B({IAC, SE})}, {251, ""}, {252, B({IAC, DONT, 201})}}));
-  EXPECT_EQ(f.logs, (Logs{"WILL GREET Received", "DO GREET Sent", "greeted", "WILL GREET Received",
-                          "WONT GREET Received", "DONT GREET Sent", "quiet"}));
-}
-
-// A sub-negotiation longer than the 4 KiB every option gets waits across
-// reads for an option that allows it; for one that does not, its first 4
-// KiB are dropped and the rest is read again as text.
-TEST(TelnetOptions, EachOptionBoundsItsOwnSubnegotiations) {
-  const std::string value(100 * 1024, 'v');
-  const std::string stream = B({IAC, WILL, 201, IAC, SB, 201}) + value + B({IAC, SE}) + "after";
-  for (size_t bound : {size_t{1} << 20, kDefaultSubnegotiationBound}) {
-    TTelnetParser parser;
-    std::string log;
-    parser.SetLogHandler([&](TTelnetParser&, const std::string& t) { log += t + "|"; });
-    GreetingOption o;
-    o.bound = bound;
-    parser.AddOption(&o);
-    const testing::Parsed parsed = testing::ParseReads(parser, testing::Reads(stream, 1500));
-    const bool kept = bound > value.size();
-    SCOPED_TRACE(bound);
-    EXPECT_EQ(parsed.text, kept ? "after" : value.substr(TTelnetParser::kMaxKeptSubnegotiation - 3) + "after");
-    EXPECT_EQ(o.values, kept ? std::vector<std::string>{value} : std::vector<std::string>{});
-    EXPECT_EQ(log.find("SB GREET dropped unfinished (over 4096 bytes)") != std::string::npos, !kept);
-  }
 }
 
 TEST(NAWSNegotiation, TransitionTable) {
