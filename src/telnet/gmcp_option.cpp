@@ -43,7 +43,8 @@ void GmcpOption::Subnegotiation(std::string_view value, std::string& output, con
     return;
   }
   const size_t gap = std::min(value.find_first_of(kSpaces, start), value.size());
-  const std::string name(value.substr(start, gap - start));
+  // The tree holds UTF-8 only, names too: a script or a pane takes it as text.
+  const std::string name = ToUtf8(value.substr(start, gap - start));
   log("SB GMCP " + Shown(name) + " Received (" + std::to_string(value.size()) + " bytes)");
   const std::string_view text = value.substr(gap);
   Json parsed;

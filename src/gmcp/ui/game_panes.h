@@ -23,6 +23,7 @@ class TgamePanes : public QWidget, public GamePanesView {
   ~TgamePanes() override;
 
   // Follows `data` (one terminal's tree) from now on; nullptr follows none.
+  // A tree that goes before the panes is unbound from them first.
   void Bind(GameData* data, std::vector<GaugeMapping> gauges = DefaultGauges());
 
   void ShowGauges(const std::vector<std::optional<GaugeReading>>& gauges) override;
