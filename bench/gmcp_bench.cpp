@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gmcp/game_views.h"
@@ -63,7 +64,32 @@ void Vitals(benchmark::State& state, bool panes) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * reads.size()));
 }
 
+// The largest message taken (1 MiB) in reads of one TCP segment each, the
+// cut-off part put in front of the next read as the receive path does: each
+// read copies and searches what waited before it.
+void LargestMessageInSegments(benchmark::State& state) {
+  const std::string stream =
+      SubnegotiationBytes(telnet::OPT_GMCP, "Big.Data \"" + std::string(kMaxGmcpMessage - 11, 'x') + "\"");
+  constexpr size_t kSegment = 1448;
+  for (auto _ : state) {
+    GameData data;
+    GmcpOption gmcp(data);
+    TTelnetParser parser;
+    parser.AddOption(&gmcp);
+    std::string output, tail;
+    size_t pos = 0;
+    parser.ParseAt("\xff\xfb\xc9", pos, output);
+    for (size_t at = 0; at < stream.size(); at += kSegment) {
+      const std::string block = std::exchange(tail, {}) + stream.substr(at, kSegment);
+      for (pos = 0; pos < block.size();)
+        if (parser.ParseAt(block, pos, output) == ParseIncomplete) tail = parser.Incomplete();
+    }
+    benchmark::DoNotOptimize(data.Find("Big.Data"));
+  }
+}
+
 BENCHMARK_CAPTURE(Vitals, parser_and_tree, false)->Unit(benchmark::kMillisecond);
+BENCHMARK(LargestMessageInSegments)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Vitals, with_gauges_and_room, true)->Unit(benchmark::kMillisecond);
 
 }  // namespace
