@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-multimedia-dev libgl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
@@ -13,7 +13,6 @@ packages=(
   gcovr
   tinymux
   zlib1g-dev stunnel4 openssl
-  nlohmann-json3-dev
 )
 # `make fuzz` needs clang with libFuzzer; nothing of it is installed otherwise.
 if [ "${FUZZ:-}" = 1 ]; then
