@@ -9,7 +9,7 @@
 set -uo pipefail
 seconds="${FUZZ_SECONDS:-60}"
 build="${FUZZ_BUILD:-build-fuzz}"
-read -r -a targets <<<"${FUZZ_TARGETS:-receive telnet files command view}"
+read -r -a targets <<<"${FUZZ_TARGETS:-receive telnet files command view game_data}"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=fuzzer-no-link"
 
 # ccache speeds up a second run where it is installed; the set-up does not

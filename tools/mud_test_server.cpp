@@ -30,6 +30,21 @@
 //   compress plain        accepted, the start with "NOT COMPRESSED AFTER ALL"
 //                         plain after it, then "COMPRESSION OFF" once the
 //                         client said DONT, else "COMPRESSION STILL ON"
+//   gmcp [ire|aard|mume]  offers GMCP (WILL 201); accepted, "GMCP ON", a line
+//                         "GMCP GOT <name> <json>" for each message the
+//                         client sent (Core.Hello first), then that game's
+//                         messages and "END GMCP"; refused, "GMCP REFUSED".
+//                         From then on every GMCP message of the client is
+//                         told as such a line.
+//   gmcp vitals N         N Char.Vitals, one a write, then "END GMCP VITALS"
+//   gmcp bad              Char.Vitals, then one that is not JSON, "END GMCP BAD"
+//   gmcp big N            one message of N bytes, then "END GMCP BIG"
+//   msdp                  offers MSDP (WILL 69); accepted, "MSDP ON", the
+//                         client's LIST and REPORT as "MSDP GOT <var> <values>",
+//                         the list of variables, their values and "END MSDP";
+//                         refused, "MSDP REFUSED"
+//   mssp                  offers MSSP (WILL 70); accepted, the server's
+//                         variables and "END MSSP"; refused, "MSSP REFUSED"
 //
 // and the misbehaviour of hostile servers, each ending with a line saying so:
 //
@@ -71,16 +86,19 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <zlib.h>
+
+#include "mud_game_data.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr unsigned char IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250,
-                        SE = 240, AYT = 246, NAWS = 31, MCCP2 = 86;
+                        SE = 240, AYT = 246, NAWS = 31, MCCP2 = 86, GMCP = 201, MSDP = 69, MSSP = 70;
 
 struct Settings {
   int port = 0;
@@ -400,6 +418,11 @@ class Session {
       mccp_ = verb == DO;
       return;
     }
+    bool* dataOption = option == GMCP ? &gmcp_ : option == MSDP ? &msdp_ : option == MSSP ? &mssp_ : nullptr;
+    if (dataOption && (verb == DO || verb == DONT)) {
+      *dataOption = verb == DO;
+      return;
+    }
     if (option != NAWS) {
       if (verb == WILL) Write(Command(DONT, option));
       if (verb == DO) Write(Command(WONT, option));
@@ -417,6 +440,22 @@ class Session {
   }
 
   void SubNegotiation() {
+    if (!sb_.empty() && static_cast<unsigned char>(sb_[0]) == GMCP) {
+      // Told as it comes once GMCP is on; what came before, after "GMCP ON".
+      const std::string line = "GMCP GOT " + sb_.substr(1) + "\r\n";
+      if (gmcpOffered_) Write(line);
+      else gmcpGot_ += line;
+      return;
+    }
+    if (!sb_.empty() && static_cast<unsigned char>(sb_[0]) == MSDP) {
+      std::string line = "MSDP GOT";
+      for (size_t i = 1; i < sb_.size(); ++i) {
+        const char c = sb_[i];
+        line += c == mud_game_data::kVar || c == mud_game_data::kVal ? ' ' : c;
+      }
+      msdpGot_ += line + "\r\n";
+      return;
+    }
     if (sb_.size() != 5 || static_cast<unsigned char>(sb_[0]) != NAWS) return;
     auto byte = [&](int i) { return static_cast<unsigned char>(sb_[static_cast<size_t>(i)]); };
     width_ = byte(1) << 8 | byte(2);
@@ -473,6 +512,10 @@ class Session {
       Split(line.substr(6));
     } else if (line.rfind("compress ", 0) == 0) {
       Compress(line.substr(9));
+    } else if (line == "gmcp" || line.rfind("gmcp ", 0) == 0) {
+      GameData(line.size() > 5 ? line.substr(5) : "ire");
+    } else if (line == "msdp" || line == "mssp") {
+      ServerData(line == "msdp");
     } else if (line.rfind("stream ", 0) == 0) {
       Stream(std::atol(line.c_str() + 7));
     } else {
@@ -595,6 +638,66 @@ class Session {
           Deflate("AGAIN COMPRESSED\r\n", true) + "END COMPRESS\r\n");
   }
 
+  std::string Sb(unsigned char option, const std::string& value) {
+    std::string out{static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(option)};
+    for (char c : value) {
+      out += c;
+      if (c == static_cast<char>(IAC)) out += c;
+    }
+    return out + std::string{static_cast<char>(IAC), static_cast<char>(SE)};
+  }
+
+  std::string Gmcp(const mud_game_data::Message& m) {
+    return Sb(GMCP, m.first + (m.second.empty() ? "" : " " + m.second));
+  }
+
+  // Offers `option` unless it is on; whether the client has it on then.
+  bool Offer(unsigned char option, bool& on) {
+    if (on) return true;
+    Write(Command(WILL, option));
+    Listen(200);
+    return on;
+  }
+
+  void GameData(const std::string& what) {
+    if (!Offer(GMCP, gmcp_)) {
+      Write("GMCP REFUSED\r\n");
+      return;
+    }
+    if (!gmcpOffered_) {
+      gmcpOffered_ = true;
+      Write("GMCP ON\r\n" + std::exchange(gmcpGot_, {}));
+    }
+    const size_t space = what.find(' ');
+    const std::string verb = what.substr(0, space);
+    const long n = space == std::string::npos ? 0 : std::atol(what.c_str() + space + 1);
+    if (verb == "vitals") {
+      for (long i = 0; i < n && alive_; ++i) Write(Gmcp(mud_game_data::Vitals(i)));
+      Write("END GMCP VITALS\r\n");
+    } else if (verb == "bad") {
+      Write(Gmcp(mud_game_data::Vitals(0)) + Gmcp({"Char.Vitals", R"({"hp":"12",)"}) + "END GMCP BAD\r\n");
+    } else if (verb == "big") {
+      Write(Gmcp({"Big.Data", "\"" + std::string(static_cast<size_t>(std::max(0L, n - 11)), 'x') + "\""}) +
+            "END GMCP BIG\r\n");
+    } else {
+      std::string all;
+      for (const auto& m : mud_game_data::Gmcp(verb)) all += Gmcp(m);
+      Write(all + "END GMCP\r\n");
+    }
+  }
+
+  void ServerData(bool msdp) {
+    if (!Offer(msdp ? MSDP : MSSP, msdp ? msdp_ : mssp_)) {
+      Write(msdp ? "MSDP REFUSED\r\n" : "MSSP REFUSED\r\n");
+      return;
+    }
+    if (msdp)
+      Write("MSDP ON\r\n" + std::exchange(msdpGot_, {}) + Sb(MSDP, mud_game_data::MsdpList()) +
+            Sb(MSDP, mud_game_data::MsdpValues()) + "END MSDP\r\n");
+    else
+      Write(Sb(MSSP, mud_game_data::Mssp()) + "END MSSP\r\n");
+  }
+
   // Takes in what the client sends for a while, as a server busy elsewhere.
   void Listen(int ms) {
     const auto until = Clock::now() + std::chrono::milliseconds(ms);
@@ -653,6 +756,9 @@ class Session {
   unsigned char lastEnd_ = 0;
   bool pingpong_ = false;
   bool mccp_ = false;
+  bool gmcp_ = false, msdp_ = false, mssp_ = false;  // the client said DO
+  bool gmcpOffered_ = false;  // "GMCP ON" written: the client's messages are told as they come
+  std::string gmcpGot_, msdpGot_;  // what the client sent, not told yet
   std::string* capture_ = nullptr;  // where Write puts what is compressed later
   long refusals_ = 0;
 };

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-multimedia-dev libgl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

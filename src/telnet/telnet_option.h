@@ -4,11 +4,16 @@
 // refused as ever.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace ombrel {
+
+// How long a sub-negotiation may grow while its IAC SE has not come, unless
+// its option says otherwise.
+inline constexpr size_t kDefaultSubnegotiationBound = 4 * 1024;
 
 class TelnetOption {
  public:
@@ -21,8 +26,12 @@ class TelnetOption {
   virtual bool AcceptsDo() const { return false; }    // we use it when asked
   // A sub-negotiation's value, IAC IAC undone; answers go into `output`.
   virtual void Subnegotiation(std::string_view value, std::string& output, const Log& log) = 0;
-  // The option went on or off for the server's side (`him`) or ours.
-  virtual void Changed(bool /*him*/, bool /*on*/) {}
+  // The option went on or off for the server's side (`him`) or ours; what it
+  // sends then goes into `output`, after the answer that switched it.
+  virtual void Changed(bool /*him*/, bool /*on*/, std::string& /*output*/, const Log& /*log*/) {}
+  // The longest sub-negotiation kept across reads while the option is on;
+  // one without IAC SE within it is dropped.
+  virtual size_t SubnegotiationBound() const { return kDefaultSubnegotiationBound; }
 };
 
 // The bytes of IAC SB option value IAC SE, a value byte 255 doubled.

@@ -1,5 +1,7 @@
 #include "telnet/telnet_parser.h"
 
+#include <algorithm>
+
 namespace ombrel {
 
 using namespace telnet;
@@ -55,7 +57,9 @@ void TTelnetParser::TurnOff(unsigned char code, bool him, std::string& output) {
   (him ? a->him : a->us) = false;
   output = Command(him ? DONT : WONT, code);
   Log(std::string(him ? "DONT " : "WONT ") + a->option->Name() + " Sent");
-  a->option->Changed(him, false);
+  std::string more;
+  a->option->Changed(him, false, more, OptionLog());
+  output += more;
 }
 
 // An added option is answered only when its state changes, so a peer that
@@ -77,7 +81,9 @@ bool TTelnetParser::AnswerAdded(unsigned char command, unsigned char code, std::
   const unsigned char answer = him ? (on ? DO : DONT) : (on ? WILL : WONT);
   output = Command(answer, code);
   Log(std::string(kNames[answer - WILL]) + " " + name + " Sent");
-  a->option->Changed(him, on);
+  std::string more;
+  a->option->Changed(him, on, more, OptionLog());
+  output += more;
   return true;
 }
 
@@ -145,22 +151,30 @@ int TTelnetParser::ParseAt(std::string_view all, size_t& pos, std::string& outpu
 }
 
 int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::string& output) {
-  const std::string_view data = all.substr(pos), window = data.substr(0, kMaxKeptSubnegotiation);
+  const std::string_view data = all.substr(pos);
+  const unsigned char option = static_cast<unsigned char>(data[2]);
+  Added* added = Find(option);
+  const bool on = added && (added->him || added->us);
+  const size_t bound = on ? added->option->SubnegotiationBound() : kMaxKeptSubnegotiation;
+  const std::string_view window = data.substr(0, bound);
   // IAC IAC is a value byte 255 (RFC 855): an IAC pair is stepped over whole.
   size_t se = 3;
   while ((se = window.find(static_cast<char>(IAC), se)) != std::string_view::npos &&
          se + 1 < window.size() && window[se + 1] != static_cast<char>(SE))
     se += 2;
   const bool ended = se != std::string_view::npos && se + 1 < window.size();
-  if (!ended && data.size() < kMaxKeptSubnegotiation)
-    return Incomplete(data, pos, all.size(), output);
-  const unsigned char option = static_cast<unsigned char>(data[2]);
+  if (!ended && data.size() < bound) return Incomplete(data, pos, all.size(), output);
+  // The value with IAC IAC undone, copied a run at a time: some run to a MiB.
   std::string value;
-  for (size_t i = 3; ended && i < se; ++i) {
-    value += data[i];
-    if (data[i] == static_cast<char>(IAC)) ++i;
+  for (size_t i = 3; ended && i < se;) {
+    const size_t iac = std::min(data.find(static_cast<char>(IAC), i), se);
+    value.append(data.substr(i, iac - i));
+    if (iac < se) value += data[iac];
+    i = iac + 2;
   }
-  if (!ended) {
+  if (!ended && on) {
+    Log("SB " + added->option->Name() + " dropped unfinished (over " + std::to_string(bound) + " bytes)");
+  } else if (!ended) {
     Log("SB (option=" + std::to_string(option) + ") dropped unfinished");
   } else if (option == OPT_NAWS && value.size() >= 4) {
     auto byte = [&](size_t n) { return static_cast<unsigned char>(value[n]); };
@@ -168,8 +182,8 @@ int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::s
                  static_cast<uint16_t>(byte(2) * 256 + byte(3)));
   } else if (option == OPT_NAWS) {
     Log("SB NAWS Received");
-  } else if (Added* a = Find(option); a && (a->him || a->us)) {
-    a->option->Subnegotiation(value, output, [this](const std::string& text) { Log(text); });
+  } else if (on) {
+    added->option->Subnegotiation(value, output, OptionLog());
     pos += se + 2;
     return SB;
   }

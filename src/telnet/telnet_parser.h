@@ -34,10 +34,10 @@ struct TOptionState {
 class TTelnetParser : public TelnetFilter {
  public:
   // A sub-negotiation cut off by the end of a read is kept for the next
-  // read while shorter than this; one without IAC SE within it is dropped
-  // there and what follows is read again, so a peer that never ends one
-  // cannot hide the text behind it.
-  static constexpr size_t kMaxKeptSubnegotiation = 4 * 1024;
+  // read while shorter than this (or the bound of its option, when that is
+  // on); one without IAC SE within it is dropped there and what follows is
+  // read again, so a peer that never ends one cannot hide the text behind it.
+  static constexpr size_t kMaxKeptSubnegotiation = kDefaultSubnegotiationBound;
 
   using Event = std::function<void(TTelnetParser&)>;
   using NAWSEvent = std::function<void(TTelnetParser&, uint16_t width, uint16_t height)>;
@@ -92,6 +92,9 @@ class TTelnetParser : public TelnetFilter {
  private:
   void Log(const std::string& text) {
     if (OnLog) OnLog(*this, text);
+  }
+  TelnetOption::Log OptionLog() {
+    return [this](const std::string& text) { Log(text); };
   }
   void Raise(const Event& e) {
     if (e) e(*this);

@@ -43,7 +43,7 @@ void TerminalTypeOption::Subnegotiation(std::string_view value, std::string& out
   log("SB TTYPE IS " + name + " Sent");
 }
 
-void TerminalTypeOption::Changed(bool him, bool on) {
+void TerminalTypeOption::Changed(bool him, bool on, std::string&, const Log&) {
   // A server that turns the option on again starts the cycle again.
   if (!him && on) next_ = 0;
 }

@@ -19,7 +19,7 @@ class TerminalTypeOption : public TelnetOption {
   std::string Name() const override { return "TTYPE"; }
   bool AcceptsDo() const override { return true; }
   void Subnegotiation(std::string_view value, std::string& output, const Log& log) override;
-  void Changed(bool him, bool on) override;
+  void Changed(bool him, bool on, std::string& output, const Log& log) override;
   // The MTTS bits of what is on.
   int Bits() const { return bits_; }
 

@@ -1,0 +1,98 @@
+// What GMCP costs the client: one Char.Vitals a read, as a game sends one
+// with each prompt, through the telnet parser into the data tree, then with
+// the panes' reading of gauges and room as well. One iteration is 1,000
+// messages: its CPU time in milliseconds is the share of one core, in
+// thousandths, that 1,000 messages a second take.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gmcp/game_views.h"
+#include "telnet/gmcp_option.h"
+#include "telnet/telnet_parser.h"
+
+namespace ombrel {
+namespace {
+
+// Iron Realms' shape: every value a string.
+std::vector<std::string> Reads(size_t count) {
+  std::vector<std::string> reads;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string hp = std::to_string(4000 + i % 800);
+    reads.push_back(SubnegotiationBytes(telnet::OPT_GMCP,
+                                        "Char.Vitals {\"hp\":\"" + hp + "\",\"maxhp\":\"4800\",\"mp\":\"3000\","
+                                        "\"maxmp\":\"3200\",\"ep\":\"15000\",\"maxep\":\"15000\",\"wp\":\"12000\","
+                                        "\"maxwp\":\"12000\",\"nl\":\"31\",\"bal\":\"1\",\"eq\":\"1\",\"string\":"
+                                        "\"H:" + hp + "/4800 M:3000/3200\"}") +
+                    hp + "h, 3000m ex-\r\n");
+  }
+  return reads;
+}
+
+struct NoView : GamePanesView {
+  size_t shown = 0;
+  void ShowGauges(const std::vector<std::optional<GaugeReading>>&) override { ++shown; }
+  void ShowRoom(const std::optional<RoomInfo>&) override { ++shown; }
+  void AddChannelMessage(const ChannelMessage&) override { ++shown; }
+};
+
+void Vitals(benchmark::State& state, bool panes) {
+  const std::vector<std::string> reads = Reads(1000);
+  GameData data;
+  GmcpOption gmcp(data);
+  TTelnetParser parser;
+  parser.SetLogHandler([](TTelnetParser&, const std::string&) {});
+  parser.AddOption(&gmcp);
+  std::string output;
+  size_t pos = 0;
+  const std::string offer = "\xff\xfb\xc9";
+  parser.ParseAt(offer, pos, output);
+  NoView view;
+  std::unique_ptr<GamePanes> bound;
+  if (panes) bound = std::make_unique<GamePanes>(data, view);
+  size_t text = 0;
+  for (auto _ : state) {
+    for (const std::string& read : reads) {
+      for (pos = 0; pos < read.size();)
+        if (parser.ParseAt(read, pos, output) == ParseText) text += output.size();
+    }
+  }
+  benchmark::DoNotOptimize(text);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * reads.size()));
+}
+
+// The largest message taken (1 MiB) in reads of one TCP segment each, the
+// cut-off part put in front of the next read as the receive path does: each
+// read copies and searches what waited before it.
+void LargestMessageInSegments(benchmark::State& state) {
+  const std::string stream =
+      SubnegotiationBytes(telnet::OPT_GMCP, "Big.Data \"" + std::string(kMaxGmcpMessage - 11, 'x') + "\"");
+  constexpr size_t kSegment = 1448;
+  for (auto _ : state) {
+    GameData data;
+    GmcpOption gmcp(data);
+    TTelnetParser parser;
+    parser.AddOption(&gmcp);
+    std::string output, tail;
+    size_t pos = 0;
+    parser.ParseAt("\xff\xfb\xc9", pos, output);
+    for (size_t at = 0; at < stream.size(); at += kSegment) {
+      const std::string block = std::exchange(tail, {}) + stream.substr(at, kSegment);
+      for (pos = 0; pos < block.size();)
+        if (parser.ParseAt(block, pos, output) == ParseIncomplete) tail = parser.Incomplete();
+    }
+    benchmark::DoNotOptimize(data.Find("Big.Data"));
+  }
+}
+
+BENCHMARK_CAPTURE(Vitals, parser_and_tree, false)->Unit(benchmark::kMillisecond);
+BENCHMARK(LargestMessageInSegments)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Vitals, with_gauges_and_room, true)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ombrel
+
+BENCHMARK_MAIN();
