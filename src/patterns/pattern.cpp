@@ -50,8 +50,8 @@ std::unique_ptr<PcreCode> PcreCode::Compile(const Pattern& pattern, bool utf8, b
     return nullptr;
   }
   // Without the JIT (a platform lacking it) the interpreter matches alike.
-  if (jit) pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE);
-  return std::unique_ptr<PcreCode>(new PcreCode(compiled, utf8));
+  const bool jitted = jit && pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE) == 0;
+  return std::unique_ptr<PcreCode>(new PcreCode(compiled, utf8, jitted));
 }
 
 PcreCode::~PcreCode() { pcre2_code_free(code_); }

@@ -51,14 +51,18 @@ class PcreCode {
 
   pcre2_real_code_8* get() const { return code_; }
   bool utf() const { return utf_; }
+  // Compiled by the JIT: matched through its own entry, which skips the
+  // checks pcre2_match makes first.
+  bool jitted() const { return jitted_; }
   // The fewest bytes a match can take: 0 for a pattern that may match
   // an empty span.
   uint32_t MinLength() const;
 
  private:
-  PcreCode(pcre2_real_code_8* code, bool utf) : code_(code), utf_(utf) {}
+  PcreCode(pcre2_real_code_8* code, bool utf, bool jitted) : code_(code), utf_(utf), jitted_(jitted) {}
   pcre2_real_code_8* code_;
   bool utf_;
+  bool jitted_;
 };
 
 }  // namespace ombrel

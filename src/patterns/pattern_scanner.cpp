@@ -217,7 +217,9 @@ MatchOutcome PatternScanner::MatchPcre(const CompiledPatternSet& set, uint32_t p
   const size_t before = out.size();
   size_t start = 0;
   while (out.size() - before < max) {
-    const int rc = pcre2_match(e.code->get(), subject, line.size(), start, 0, matchData_, matchContext_);
+    const int rc = e.code->jitted()
+                       ? pcre2_jit_match(e.code->get(), subject, line.size(), start, 0, matchData_, matchContext_)
+                       : pcre2_match(e.code->get(), subject, line.size(), start, 0, matchData_, matchContext_);
     if (rc < 0) {
       if (!IsLimit(rc)) break;
       ++strikes_[p];

@@ -32,7 +32,15 @@ void SwitchGroup(Lines& groupsoff, const std::string& group, bool on) {
 
 }  // namespace
 
-void LineEffects::Clear() { *this = LineEffects(); }
+// Keeps the vectors' memory: a line's effects are cleared for every line.
+void LineEffects::Clear() {
+  gag = gaglog = groupsChanged = false;
+  highlights.clear();
+  substitutions.clear();
+  fired.clear();
+  switchedOff.clear();
+  limitHits.clear();
+}
 
 std::string FillCaptures(std::string_view text, std::string_view line, const Captures& match) {
   std::string out;
@@ -70,7 +78,10 @@ void EvaluateLine(const CompiledPatternSet& set, PatternScanner& scanner, std::s
     if (k >= triggers.size() || k >= set.Size()) break;
     TTrigger& t = triggers[k];
     TPatternTrigger& x = t.pattern;
-    if (!x.enabled || GroupIsOff(groupsoff, x.group) || PatternOf(t) != set.At(k)) continue;
+    const Pattern& compiled = set.At(k);
+    if (!x.enabled || GroupIsOff(groupsoff, x.group) || t.string != compiled.text || x.kind != compiled.kind ||
+        x.ignorecase != compiled.ignorecase)
+      continue;
     // Highlights and substitutions act on every match; the rest needs the first.
     const bool every = x.highlight == HighlightScope::match || x.substitute;
     matches.clear();
