@@ -185,6 +185,12 @@ void BM_PatternCompile(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(spec));
 }
 
+// Ten thousand regular expressions of the shapes above, none a plain literal.
+void BM_PatternCompileRegexes(benchmark::State& state) {
+  const PatternSetSpec spec = SpecOf(MixedRegexes(state.range(0)), false);
+  for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(spec));
+}
+
 // The same set again, from memory (a second terminal, Apply without
 // changes) or from the disk cache (the next start).
 void BM_PatternCompileCached(benchmark::State& state) {
@@ -208,6 +214,7 @@ void BM_PatternCompileCached(benchmark::State& state) {
 BENCHMARK(BM_PatternEngine)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PatternScan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PatternCompile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PatternCompileRegexes)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PatternCompileCached)
     ->ArgNames({"n", "disk"})
     ->ArgsProduct({{1000, 10000}, {0, 1}})

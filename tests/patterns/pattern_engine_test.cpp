@@ -6,6 +6,7 @@
 #include <pcre2.h>
 
 #include <map>
+#include <set>
 #include <random>
 
 #include "file_fixture.h"
@@ -75,6 +76,7 @@ TEST(PatternKinds, EachKindMatchesWhereItShould) {
       {{K::substring, "kiss", true}, true, "\xe2\x84\xaaI\xc5\xbfS", "0-7", "Kelvin sign and long s fold too"},
       {{K::substring, "kiss", true}, false, "\xe2\x84\xaaI\xc5\xbfS", "", "but not without UTF-8"},
       {{K::regex, "b.c"}, true, "a\xff" "b\xff" "c b-c", "6-9", "invalid UTF-8 matches no character"},
+      {{K::regex, "\\bb"}, true, "\xc3" "b", "1-2", "a cut character before a letter is no letter"},
   };
   for (const Row& r : rows) EXPECT_EQ(Spans(r.pattern, r.utf8, r.line), r.spans) << r.why;
 }
@@ -420,6 +422,15 @@ TEST(PatternCompile, CachedDatabasesAreUsedAndDamagedOnesCompiledAnew) {
   auto rebuilt = CompilePatternSet(spec, &damaged);
   EXPECT_FALSE(rebuilt->FromCache());
   check(*rebuilt);
+  // Another set's database, whatever its file is named, is never taken.
+  const PatternSetSpec other{{{K::substring, "silver"}, {K::regex, "^\\d+ coins?$"}}, false};
+  std::set<std::filesystem::path> before;
+  for (const auto& f : std::filesystem::directory_iterator(dir.path)) before.insert(f.path());
+  CompilePatternSet(other, &damaged);
+  for (const auto& f : std::filesystem::directory_iterator(dir.path))
+    if (!before.count(f.path())) test::WriteBytes(f.path().string(), test::ReadBytes(before.begin()->string()));
+  PatternDbCache swapped(dir.path.string());
+  EXPECT_FALSE(CompilePatternSet(other, &swapped)->FromCache());
 }
 
 TEST(PatternCompile, CompilesOffTheCallingThread) {
