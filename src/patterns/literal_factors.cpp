@@ -114,7 +114,6 @@ class Reader {
         continue;
       }
       if (!quantified && atom.exact) {
-        if (seq.exact) seq.caseless |= atom.caseless && !atom.text.empty();
         extend(atom);
         continue;
       }
@@ -132,7 +131,10 @@ class Reader {
       flush();
       if (atom.best) consider(*atom.best);
     }
-    if (seq.exact) seq.text = run;
+    if (seq.exact) {
+      seq.text = run;
+      seq.caseless = runCaseless;
+    }
     flush();
     return seq;
   }
@@ -274,13 +276,13 @@ class Reader {
       return true;
     };
     switch (e) {
-      case 'Q':
-        pos_ += 1;
+      case 'Q':  // the quoted characters come as atoms of their own
         quoted_ = true;
-        return Atom(out, caseless) || (!failed_ && (out = Node(), true));
+        [[fallthrough]];
       case 'E':
         ++pos_;
-        return Atom(out, caseless) || (!failed_ && (out = Node(), true));
+        out = Node();
+        return true;
       case 't': return control('\t');
       case 'n': return control('\n');
       case 'r': return control('\r');
