@@ -60,7 +60,83 @@ std::string Fill(size_t bytes, Pick pick) {
   return out;
 }
 
+std::vector<std::string> Names(uint32_t seed, size_t n, bool capital) {
+  static const char* syllables[] = {"al", "dric", "bri", "an", "na", "kor", "vek", "mi", "ra", "thel",
+                                    "dor", "el", "sa", "gor", "im", "ul", "fen", "ta", "lo", "quin"};
+  std::mt19937 rng(seed);
+  std::vector<std::string> out;
+  while (out.size() < n) {
+    std::string name;
+    for (int i = 0, k = 2 + rng() % 2; i < k; ++i) name += syllables[rng() % 20];
+    if (capital) name[0] = static_cast<char>(name[0] - 'a' + 'A');
+    out.push_back(name);
+  }
+  return out;
+}
+
 }  // namespace
+
+const std::vector<std::string>& BusyPlayers() {
+  static const std::vector<std::string> names = Names(11, 40, true);
+  return names;
+}
+
+const std::vector<std::string>& BusyMobs() {
+  static const std::vector<std::string> mobs = [] {
+    std::vector<std::string> m = {"goblin", "orc", "troll", "kobold", "grey wolf", "cave bear", "skeleton", "bandit"};
+    for (const std::string& n : Names(12, 52, false)) m.push_back(n + " warrior");
+    return m;
+  }();
+  return mobs;
+}
+
+const std::vector<std::string>& BusyItems() {
+  static const std::vector<std::string> items = [] {
+    std::vector<std::string> i = {"a rusty dagger", "a gold ring", "some bread", "a torn map"};
+    for (const std::string& n : Names(13, 46, false)) i.push_back("a " + n + " amulet");
+    return i;
+  }();
+  return items;
+}
+
+std::string BusyColouredText(size_t bytes) {
+  static const char* dirs[] = {"north", "east", "south", "west", "up", "down"};
+  static const char* chat[] = {"meet me at the gate in five minutes", "need a healer at the crypt",
+                               "selling a gold ring, cheap", "anyone up for the crypt run tonight?"};
+  return Fill(bytes, [](std::mt19937& rng) {
+    auto any = [&rng](const auto& v) -> std::string { return v[rng() % std::size(v)]; };
+    auto number = [&rng](int max) { return std::to_string(1 + rng() % max); };
+    std::string line;
+    if (rng() % 3 == 0)
+      line += "\x1b[32m<\x1b[1;32m" + number(500) + "hp \x1b[0;36m" + number(300) + "m \x1b[33m" + number(100) +
+              "mv\x1b[32m>\x1b[0m ";
+    switch (rng() % 40) {
+      case 0: case 1:
+        return line + "\x1b[1;35m" + any(BusyPlayers()) + " tells you '" + any(chat) + "'\x1b[0m\r\n";
+      case 2:
+        return line + "\x1b[1;37m[OOC] " + any(BusyPlayers()) + ": " + any(chat) + "\x1b[0m\r\n";
+      case 3:
+        return line + "You get " + any(BusyItems()) + " from the corpse of the " + any(BusyMobs()) + ".\r\n";
+      case 4:
+        return line + "You receive \x1b[1;33m" + number(900) + "\x1b[0m experience points.\r\n";
+      case 5:
+        return line + "\x1b[31mThe " + any(BusyMobs()) + "\x1b[0m hits you for \x1b[1;31m" + number(60) +
+               "\x1b[0m damage.\r\n";
+      case 6: case 7: case 8:
+        return line + "\x1b[1;36mThe Market Square\x1b[0m\r\n\x1b[0;32m[Exits: " + any(dirs) + " " + any(dirs) +
+               "]\x1b[0m\r\n";
+      case 9: case 10: case 11: case 12:
+        return line + "\x1b[1;33mA " + any(BusyMobs()) + "\x1b[0m is here, looking for trouble.\r\n";
+      case 13: case 14:
+        return line + any(BusyPlayers()) + (rng() % 2 ? " arrives from the " : " leaves ") + any(dirs) + ".\r\n";
+      case 15: case 16: case 17: case 18: case 19: case 20: case 21: case 22: case 23: case 24:
+        return line + "Your slash \x1b[1;32mmauls\x1b[0m the " + any(BusyMobs()) + "! [\x1b[35m" + number(40) +
+               "\x1b[0m]\r\n";
+      default:
+        return line + any(kProse) + "\r\n";
+    }
+  });
+}
 
 std::string PlainText(size_t bytes) {
   return Fill(bytes, [](std::mt19937& rng) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace ombrel::bench {
 
@@ -19,5 +20,14 @@ std::string NegotiationText(size_t bytes);
 // Coloured text in UTF-8: accented letters, dashes and quotes, a Japanese
 // tell, an emoji, and a long line that wraps.
 std::string Utf8Text(size_t bytes);
+
+// A busy fight in a crowded town, coloured: rooms, exits, the prompt before
+// most lines, mobs hitting and being hit for varying damage, tells and
+// channel talk, arrivals, loot and experience, from the names below. About
+// one line in ten is a tell, a hit taken, loot, experience or channel talk.
+std::string BusyColouredText(size_t bytes);
+const std::vector<std::string>& BusyPlayers();
+const std::vector<std::string>& BusyMobs();
+const std::vector<std::string>& BusyItems();
 
 }  // namespace ombrel::bench

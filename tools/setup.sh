@@ -14,7 +14,21 @@ packages=(
   tinymux
   zlib1g-dev stunnel4 openssl
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin man-db
+  libpcre2-dev
 )
+# Pattern triggers are scanned with Hyperscan where Debian builds it (amd64)
+# and with Vectorscan, its portable fork, elsewhere: Debian 12's Vectorscan
+# (5.4.9) misses matches of short literals on amd64. The two conflict, so
+# Vectorscan goes when Hyperscan comes.
+also=()
+if [ "$(dpkg --print-architecture)" = amd64 ]; then
+  packages+=(libhyperscan-dev)
+  if dpkg-query -W -f='${Status}' libvectorscan5 2>/dev/null | grep -q "install ok installed"; then
+    also=(libvectorscan-dev- libvectorscan5-)
+  fi
+else
+  packages+=(libvectorscan-dev)
+fi
 # `make fuzz` needs clang with libFuzzer; nothing of it is installed otherwise.
 if [ "${FUZZ:-}" = 1 ]; then
   packages+=(clang-14 libfuzzer-14-dev)
@@ -32,7 +46,7 @@ if ((${#missing[@]})); then
   sudo=""
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" "${also[@]}"
 fi
 
 # A real telnet server for the end-to-end tests: busybox's telnetd, unpacked

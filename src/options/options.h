@@ -30,6 +30,30 @@ struct TFontDesc {
   bool operator==(const TFontDesc&) const = default;
 };
 
+// What a trigger holds beyond the classic record (patterns.dat): how its
+// string is matched and what a match does besides sending text and playing
+// a sound. The defaults are the classic trigger.
+enum class TriggerKind : uint8_t { substring, regex, wholeline, linestart };
+enum class HighlightScope : uint8_t { none, match, line };
+
+struct TPatternTrigger {
+  TriggerKind kind = TriggerKind::substring;
+  bool ignorecase = false;
+  bool gag = false;     // the line is not shown
+  bool gaglog = false;  // nor logged
+  HighlightScope highlight = HighlightScope::none;
+  std::optional<Color> fgcolor, bgcolor;  // unset: the colour the text has
+  bool substitute = false;
+  std::string substitution;  // replaces each match on screen; %0..%9 filled
+  bool stop = false;         // later triggers are not evaluated on the line
+  bool once = false;         // switched off after firing
+  bool enabled = true;
+  std::string group;                // switched off with its group
+  std::string groupon, groupoff;    // groups a firing switches on and off
+  Lines unknown;                    // lines of keys this version does not know, kept
+  bool operator==(const TPatternTrigger&) const = default;
+};
+
 struct TTrigger {
   std::string name;
   std::string string;
@@ -37,6 +61,7 @@ struct TTrigger {
   bool soundenabled = false;
   Lines text;
   std::string soundfile;
+  TPatternTrigger pattern;
   bool operator==(const TTrigger&) const = default;
 };
 
@@ -72,6 +97,13 @@ struct TSetFeatures {
   bool operator==(const TSetFeatures&) const = default;
 };
 
+// A set's pattern triggers as a whole (patterns.dat).
+struct TSetPatterns {
+  Lines groupsoff;  // groups whose triggers do not fire
+  Lines unknown;    // lines of keys this version does not know, kept
+  bool operator==(const TSetPatterns&) const = default;
+};
+
 struct TOptions {
   std::string name;
   Color bgcolor = 0;
@@ -99,6 +131,7 @@ struct TOptions {
   std::string paramstart = "[";
   std::string paramend = "]";
   TSetFeatures features;
+  TSetPatterns patterns;
 
   Color textcolor() const { return font.color; }
   // Field by field; the editor and the file tests compare whole sets.
