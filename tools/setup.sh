@@ -13,6 +13,7 @@ packages=(
   gcovr
   tinymux
   zlib1g-dev stunnel4 openssl
+  liblua5.4-dev libpcre2-dev
 )
 # `make fuzz` needs clang with libFuzzer; nothing of it is installed otherwise.
 if [ "${FUZZ:-}" = 1 ]; then
