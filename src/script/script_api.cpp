@@ -2,7 +2,9 @@
 // handlers, and the switches over them. Each one checks its arguments and
 // raises a Lua error the host reports with the script's file and line.
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 
 #include "script/script_internal.h"
 #include "util/utf8.h"
@@ -67,7 +69,7 @@ std::unique_ptr<ScriptRegex> ScriptApi::CompileArg(lua_State* L, int arg, const 
   const char* pattern = luaL_checklstring(L, arg, &n);
   std::string error;
   auto regex = ScriptRegex::Compile({pattern, n}, ScriptApi::Host(L).utf8_, error);
-  if (!regex) luaL_error(L, "%s: bad pattern \"%s\": %s", fname, pattern, error.c_str());
+  if (!regex) ScriptApi::Fail(L, "%s: bad pattern \"%s\": %s", fname, pattern, error.c_str());
   return regex;
 }
 
@@ -141,21 +143,21 @@ int ScriptApi::Trigger(lua_State* L) {
       } else if (k == "once") {
         item->once = lua_toboolean(L, -1);
       } else if (k == "group") {
-        if (lua_type(L, -1) != LUA_TSTRING) luaL_error(L, "trigger: group must be a string");
+        if (lua_type(L, -1) != LUA_TSTRING) ScriptApi::Fail(L, "trigger: group must be a string");
         item->group = lua_tostring(L, -1);
       } else if (k == "highlight") {
         size_t n = 0;
         const char* s = lua_type(L, -1) == LUA_TSTRING ? lua_tolstring(L, -1, &n) : "";
-        if (!ParseColour(s, n, item->rgb)) luaL_error(L, "trigger: highlight must be a colour \"#rrggbb\"");
+        if (!ParseColour(s, n, item->rgb)) ScriptApi::Fail(L, "trigger: highlight must be a colour \"#rrggbb\"");
         item->highlight = true;
       } else {
-        luaL_error(L, "trigger: unknown option \"%s\" (gag, highlight, once, group)", key);
+        ScriptApi::Fail(L, "trigger: unknown option \"%s\" (gag, highlight, once, group)", key);
       }
       lua_pop(L, 1);
     }
   }
   if (!item->hasFunction && !item->gag && !item->highlight)
-    luaL_error(L, "trigger: a function is needed, unless the trigger gags or highlights");
+    ScriptApi::Fail(L, "trigger: a function is needed, unless the trigger gags or highlights");
   return AddItem(L, std::move(item), 2);
 }
 
@@ -171,7 +173,7 @@ int ScriptApi::Timer(lua_State* L) {
   const double seconds = luaL_checknumber(L, 1);
   luaL_checktype(L, 2, LUA_TFUNCTION);
   // The event loop counts in 32-bit milliseconds.
-  if (!(seconds >= 0 && seconds <= 2'000'000)) luaL_error(L, "timer: seconds must be from 0 to 2000000");
+  if (!(seconds >= 0 && seconds <= 2'000'000)) ScriptApi::Fail(L, "timer: seconds must be from 0 to 2000000");
   auto item = std::make_unique<Item>();
   item->kind = Item::Kind::timer;
   item->repeating = lua_toboolean(L, 3);
@@ -187,7 +189,7 @@ int ScriptApi::On(lua_State* L) {
   luaL_checktype(L, 2, LUA_TFUNCTION);
   const std::string_view e(event, n);
   if (e != "connect" && e != "disconnect" && e != "line" && !(e.starts_with("gmcp.") && e.size() > 5))
-    luaL_error(L, "on: unknown event \"%s\" (connect, disconnect, line, gmcp.<Package.Message>)", event);
+    ScriptApi::Fail(L, "on: unknown event \"%s\" (connect, disconnect, line, gmcp.<Package.Message>)", event);
   auto item = std::make_unique<Item>();
   item->kind = Item::Kind::handler;
   item->event = e;
@@ -196,7 +198,7 @@ int ScriptApi::On(lua_State* L) {
 
 int ScriptApi::Gag(lua_State* L) {
   ScriptHost& host = ScriptApi::Host(L);
-  if (!host.line_) luaL_error(L, "gag: there is no line to gag here (only in a trigger or a \"line\" handler)");
+  if (!host.line_) ScriptApi::Fail(L, "gag: there is no line to gag here (only in a trigger or a \"line\" handler)");
   host.line_->gag = true;
   return 0;
 }
@@ -284,7 +286,7 @@ void ScriptApi::AppendJson(lua_State* L, int index, std::string& out, int depth)
         return;
       }
       const double d = lua_tonumber(L, index);
-      if (!std::isfinite(d)) luaL_error(L, "sendGMCP: JSON has no infinite numbers nor NaN");
+      if (!std::isfinite(d)) ScriptApi::Fail(L, "sendGMCP: JSON has no infinite numbers nor NaN");
       char buf[40];
       std::snprintf(buf, sizeof buf, "%.17g", d);
       out += buf;
@@ -297,9 +299,9 @@ void ScriptApi::AppendJson(lua_State* L, int index, std::string& out, int depth)
       return;
     }
     case LUA_TTABLE: break;
-    default: luaL_error(L, "sendGMCP: a %s has no JSON form", luaL_typename(L, index));
+    default: ScriptApi::Fail(L, "sendGMCP: a %s has no JSON form", luaL_typename(L, index));
   }
-  if (depth >= 64) luaL_error(L, "sendGMCP: tables nest deeper than 64 (or hold themselves)");
+  if (depth >= 64) ScriptApi::Fail(L, "sendGMCP: tables nest deeper than 64 (or hold themselves)");
   luaL_checkstack(L, 4, "sendGMCP");
   const lua_Unsigned n = lua_rawlen(L, index);
   lua_Unsigned keys = 0;
@@ -335,7 +337,7 @@ void ScriptApi::AppendJson(lua_State* L, int index, std::string& out, int depth)
       AppendJsonString(out, s, len);
       lua_pop(L, 1);
     } else {
-      luaL_error(L, "sendGMCP: a JSON object's keys are strings, not a %s", luaL_typename(L, -2));
+      ScriptApi::Fail(L, "sendGMCP: a JSON object's keys are strings, not a %s", luaL_typename(L, -2));
     }
     out += ':';
     AppendJson(L, -1, out, depth + 1);
@@ -354,6 +356,18 @@ int ScriptApi::SendGmcp(lua_State* L) {
 }
 
 std::string ScriptApi::Where(lua_State* L, int firstLevel) { return WhereFrom(L, firstLevel); }
+
+void ScriptApi::Fail(lua_State* L, const char* format, ...) {
+  const std::string where = WhereFrom(L, 1);
+  if (!where.empty()) lua_pushfstring(L, "%s: ", where.c_str());
+  va_list args;
+  va_start(args, format);
+  lua_pushvfstring(L, format, args);
+  va_end(args);
+  if (!where.empty()) lua_concat(L, 2);
+  lua_error(L);
+  std::abort();  // lua_error never returns
+}
 
 int ScriptApi::MessageHandler(lua_State* L) {
   std::string msg;
@@ -396,7 +410,7 @@ void ScriptApi::PushValue(lua_State* L, const ScriptValue& v, int depth) {
     case ScriptValue::Kind::number: lua_pushnumber(L, v.number); break;
     case ScriptValue::Kind::string: lua_pushlstring(L, v.string.data(), v.string.size()); break;
     case ScriptValue::Kind::table:
-      if (depth > 200) luaL_error(L, "data nested too deeply");
+      if (depth > 200) ScriptApi::Fail(L, "data nested too deeply");
       lua_createtable(L, 0, static_cast<int>(v.keys.size()));
       for (size_t i = 0; i < v.keys.size(); ++i) {
         if (v.keys[i].kind == ScriptValue::Kind::nil || v.values[i].kind == ScriptValue::Kind::nil) continue;

@@ -40,6 +40,9 @@ struct ScriptApi {
   // The message handler of every call: places the error at file:line.
   static int MessageHandler(lua_State* L);
   static std::string Where(lua_State* L, int firstLevel);
+  // As luaL_error, placed at the script's line that called the function
+  // raising it, even when the script catches it with pcall.
+  [[noreturn]] static void Fail(lua_State* L, const char* format, ...);
   static void RegisterFunctions(lua_State* L);
   static void OpenSandbox(lua_State* L);
 
@@ -67,6 +70,7 @@ struct ScriptApi {
   // The sandbox's own versions of base and os functions.
   static int Pcall(lua_State* L);
   static int Xpcall(lua_State* L);
+  static int GuardedHandler(lua_State* L);
   static int CollectGarbage(lua_State* L);
   static int Load(lua_State* L);
   static int Require(lua_State* L);

@@ -124,9 +124,23 @@ int ScriptApi::Pcall(lua_State* L) {
   return 2;
 }
 
+// An error raised by the budget's hook is handled with hooks off: a
+// script's own message handler must not run then, or a loop in it would
+// never end.
+int ScriptApi::GuardedHandler(lua_State* L) {
+  if (Host(L).timedOut_) return 1;
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, 1);
+  return 1;
+}
+
 int ScriptApi::Xpcall(lua_State* L) {
   const int n = lua_gettop(L);
   luaL_checktype(L, 2, LUA_TFUNCTION);
+  lua_pushvalue(L, 2);
+  lua_pushcclosure(L, &ScriptApi::GuardedHandler, 1);
+  lua_replace(L, 2);
   lua_pushvalue(L, 1);  // f, handler, args..., f
   lua_copy(L, 2, 1);    // handler, handler, args..., f
   lua_replace(L, 2);    // handler, f, args...
@@ -157,7 +171,7 @@ int ScriptApi::CollectGarbage(lua_State* L) {
 // load of text only: bytecode can break the interpreter's own checks.
 int ScriptApi::Load(lua_State* L) {
   if (!lua_isnoneornil(L, 3) && !std::strchr(luaL_checkstring(L, 3), 't'))
-    luaL_error(L, "load: only text chunks can be loaded");
+    ScriptApi::Fail(L, "load: only text chunks can be loaded");
   if (lua_gettop(L) < 3) lua_settop(L, 3);
   lua_pushliteral(L, "t");
   lua_replace(L, 3);
@@ -185,13 +199,13 @@ int ScriptApi::Require(lua_State* L) {
     relative += '/';
     start = dot + 1;
   }
-  if (!valid) luaL_error(L, "require: \"%s\" names no module of the scripts folder (names are like \"lib.util\")", name);
+  if (!valid) ScriptApi::Fail(L, "require: \"%s\" names no module of the scripts folder (names are like \"lib.util\")", name);
   relative += ".lua";
 
   lua_rawgetp(L, LUA_REGISTRYINDEX, &kModulesKey);
   const int modules = lua_gettop(L);
   if (lua_getfield(L, modules, name) != LUA_TNIL) {
-    if (lua_islightuserdata(L, -1)) luaL_error(L, "require: \"%s\" requires itself while it loads", name);
+    if (lua_islightuserdata(L, -1)) ScriptApi::Fail(L, "require: \"%s\" requires itself while it loads", name);
     return 1;
   }
   lua_pop(L, 1);
@@ -200,15 +214,15 @@ int ScriptApi::Require(lua_State* L) {
   std::error_code ec;
   const ScriptHost& host = Host(L);
   const fs::path root = host.dir_.empty() ? fs::path() : fs::canonical(host.dir_, ec);
-  if (root.empty() || ec) luaL_error(L, "require: there is no scripts folder");
+  if (root.empty() || ec) ScriptApi::Fail(L, "require: there is no scripts folder");
   const fs::path file = fs::canonical(root / relative, ec);
-  if (ec) luaL_error(L, "require: there is no %s in the scripts folder", relative.c_str());
+  if (ec) ScriptApi::Fail(L, "require: there is no %s in the scripts folder", relative.c_str());
   const auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
   if (rootEnd != root.end() || !fs::is_regular_file(file, ec))
-    luaL_error(L, "require: %s leads out of the scripts folder", relative.c_str());
+    ScriptApi::Fail(L, "require: %s leads out of the scripts folder", relative.c_str());
   std::string source;
   const ReadResult read = ReadFileBytes(file.string(), source);
-  if (!read.ok) luaL_error(L, "require: %s", read.error.c_str());
+  if (!read.ok) ScriptApi::Fail(L, "require: %s", read.error.c_str());
   const std::string chunk = "=" + relative;
   if (luaL_loadbufferx(L, source.data(), source.size(), chunk.c_str(), "t") != LUA_OK) return lua_error(L);
 
@@ -234,8 +248,8 @@ int ScriptApi::OsDate(lua_State* L) {
   const char* format = luaL_optlstring(L, 1, "%c", &len);
   char bad = 0;
   if (!ValidDateFormat({format, len}, bad)) {
-    if (bad) luaL_error(L, "os.date: \"%%%c\" is no conversion this clock knows", bad);
-    luaL_error(L, "os.date: the format ends inside a conversion");
+    if (bad) ScriptApi::Fail(L, "os.date: \"%%%c\" is no conversion this clock knows", bad);
+    ScriptApi::Fail(L, "os.date: the format ends inside a conversion");
   }
   lua_pushvalue(L, lua_upvalueindex(1));
   lua_insert(L, 1);
