@@ -247,7 +247,8 @@ ScriptHost::Errors ScriptHost::Load(const std::string& dir, std::string_view set
 
 ScriptHost::Errors ScriptHost::Run(std::string_view name, std::string_view source) {
   if (!L_ && !Open()) return Finish();
-  const std::string chunk = "=" + std::string(name);
+  std::string chunk = "=";
+  chunk += name;
   auto body = [&] {
     const int status = luaL_loadbufferx(L_, source.data(), source.size(), chunk.c_str(), "t");
     if (status != LUA_OK) {

@@ -33,6 +33,7 @@ class ScriptRegex {
 
  private:
   struct Impl;
+  bool HasLiteral(std::string_view subject) const;
   explicit ScriptRegex(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };

@@ -106,5 +106,7 @@ struct ExtendedStyle {
 ExtendedStyle StyleOf(const AttrState& state, const TOptions& options);
 
 std::string StripEscapes(std::string_view text);
+// The same into `out`, which keeps its buffer from line to line.
+void StripEscapes(std::string_view text, std::string& out);
 
 }  // namespace ombrel
