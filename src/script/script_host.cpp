@@ -86,7 +86,7 @@ bool ScriptHost::Open() {
 }
 
 void ScriptHost::Unload() {
-  if (!L_) return;
+  if (!L_ || depth_ > 0) return;
   for (auto& [id, item] : items_)
     if (item->kind == Item::Kind::timer && !item->dead) terminal_.StopTimer(id);
   items_.clear();
@@ -204,6 +204,7 @@ void ScriptHost::ScheduleTimer(Item& item, bool restart) {
 }
 
 ScriptHost::Errors ScriptHost::Load(const std::string& dir, std::string_view setName, bool utf8) {
+  if (depth_ > 0) return {"scripts cannot be reloaded by a script while it runs"};
   Unload();
   dir_ = dir;
   base_ = ScriptBaseName(setName);

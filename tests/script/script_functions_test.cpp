@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_terminal.h"
+#include "file_fixture.h"
 
 namespace ombrel {
 namespace {
@@ -156,6 +157,40 @@ TEST(ScriptFunctions, SentCommandsSkipScriptAliases) {
   term.Errors(host.Run("t.lua", R"(alias("^k$", function() send("k") send("k2") end))"));
   term.Type(host, "k");
   EXPECT_EQ(term.log, (std::vector<std::string>{"send k", "typed k", "send k2", "typed k2"}));
+}
+
+}  // namespace
+}  // namespace ombrel
+
+namespace ombrel {
+namespace {
+
+// The example of the scripting guide does what the guide says.
+TEST(ScriptFunctions, TheGuidesExampleWorks) {
+  const std::string guide = test::ReadBytes(std::string(OMBREL_TEST_DATA) + "/../../docs/scripting.md");
+  const size_t start = guide.find("```lua\n") + 7;
+  test::TempDir dir;
+  test::WriteBytes(dir / "Main.lua", guide.substr(start, guide.find("```", start) - start));
+  test::WriteBytes(dir / "Main.vars", "{ kills = 4 }");
+  test::FakeTerminal term;
+  ScriptHost host(term);
+  term.Errors(host.Load(dir.path.string(), "Main", false));
+  term.Errors(host.Connected());
+  term.Line(host, "The goblin hits you hard! [12]");
+  term.Line(host, "The troll hits you brutally! [45]");
+  term.Line(host, "You killed the goblin.");
+  term.Type(host, "cc bob");
+  term.Advance(host, std::chrono::seconds(300));
+  EXPECT_EQ(term.log, (std::vector<std::string>{"echo Counting from 4 kills.",
+                                                "shown The goblin hits you hard! [12] [0+30 ff4040]",
+                                                "shown The troll hits you brutally! [45] [0+33 ff4040]",
+                                                "send quaff healing", "shown You killed the goblin.",
+                                                "echo \x1b[1;32mthe goblin is kill number 5\x1b[0m",
+                                                "send get all from corpse", "send cast 'cure light' bob",
+                                                "send look bob", "echo Damage taken: 57, kills: 5"}));
+  EXPECT_EQ(host.SaveVars(), "");
+  EXPECT_EQ(test::ReadBytes(dir / "Main.vars"),
+            "-- Saved script variables. Read as data only: code here is never run.\n{\n  damage = 57,\n  kills = 5,\n}\n");
 }
 
 }  // namespace
