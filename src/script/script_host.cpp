@@ -94,6 +94,8 @@ void ScriptHost::Unload() {
   aliases_.clear();
   handlers_.clear();
   lineHandlers_ = 0;
+  sweep_ = false;
+  pending_.clear();
   // Finalizers the script left run now, within a budget of their own.
   StartBudget();
   lua_close(L_);
