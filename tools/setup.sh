@@ -14,7 +14,7 @@ packages=(
   tinymux
   zlib1g-dev stunnel4 openssl
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin man-db
-  libpcre2-dev
+  liblua5.4-dev libpcre2-dev
 )
 # Pattern triggers are scanned with Hyperscan where Debian builds it (amd64)
 # and with Vectorscan, its portable fork, elsewhere: Debian 12's Vectorscan

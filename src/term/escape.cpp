@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <utility>
 
 #include "util/byte_scan.h"
@@ -334,18 +335,22 @@ ExtendedStyle StyleOf(const AttrState& state, const TOptions& options) {
 
 std::string StripEscapes(std::string_view text, bool strings) {
   std::string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] != kEsc) {
-      out += text[i++];
-      continue;
-    }
-    size_t end = EscapeEnd(text, i, strings);
+  StripEscapes(text, out, strings);
+  return out;
+}
+
+void StripEscapes(std::string_view text, std::string& out, bool strings) {
+  out.clear();
+  // The plain stretches between sequences go over whole.
+  for (size_t i = 0; i < text.size();) {
+    const auto* esc = static_cast<const char*>(std::memchr(text.data() + i, kEsc, text.size() - i));
+    const size_t at = esc ? static_cast<size_t>(esc - text.data()) : text.size();
+    out.append(text.data() + i, at - i);
+    if (!esc) break;
+    const size_t end = EscapeEnd(text, at, strings);
     if (end == std::string_view::npos) break;
     i = end + 1;
   }
-  return out;
 }
 
 }  // namespace ombrel

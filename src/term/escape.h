@@ -144,5 +144,7 @@ struct ExtendedStyle {
 ExtendedStyle StyleOf(const AttrState& state, const TOptions& options);
 
 std::string StripEscapes(std::string_view text, bool strings = false);
+// The same into `out`, which keeps its buffer from line to line.
+void StripEscapes(std::string_view text, std::string& out, bool strings = false);
 
 }  // namespace ombrel

@@ -1,0 +1,114 @@
+// What scripts cost: one call from the client into a Lua function, and a
+// Lua trigger on a coloured stream, per received line, beside the receive
+// path itself with scripts off on the same text.
+//
+//   build-rel/bench/bench_script --benchmark_repetitions=9 --benchmark_report_aggregates_only
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "mud_text.h"
+#include "script/script_host.h"
+#include "term/escape.h"
+#include "term/term_core.h"
+
+namespace ombrel {
+namespace {
+
+constexpr size_t kBlock = 4 << 20;
+
+struct QuietTerminal : ScriptTerminal {
+  size_t sent = 0;
+  void SendCommand(const std::string&) override { ++sent; }
+  void SendRaw(const std::string&) override { ++sent; }
+  void Echo(const std::string&) override { ++sent; }
+  void PlaySound(const std::string&) override {}
+  void SendGmcp(const std::string&, const std::string&) override {}
+  void StartTimer(int, std::chrono::milliseconds) override {}
+  void StopTimer(int) override {}
+  std::chrono::steady_clock::time_point Now() const override { return {}; }
+};
+
+// A timer's function: the cheapest way in from the client.
+void BM_CallIntoLua(benchmark::State& state) {
+  QuietTerminal term;
+  ScriptHost host(term);
+  host.Run("bench.lua", "n = 0 tick = timer(1, function() n = n + 1 end, true)");
+  for (auto _ : state) benchmark::DoNotOptimize(host.RunTimer(1));
+}
+
+// One line that fires a trigger with two captures.
+void BM_TriggerFires(benchmark::State& state) {
+  QuietTerminal term;
+  ScriptHost host(term);
+  host.Run("bench.lua", R"(trigger("(\\w+) tells you, '(.*)'", function(line, who, what) last = who end))");
+  const std::string line = "Aldric tells you, 'meet me at the gate in five minutes.'";
+  for (auto _ : state) benchmark::DoNotOptimize(host.ProcessLine(line));
+}
+
+// The receive path with scripts off, as bench_receive measures it.
+void BM_ReceiveScriptsOff(benchmark::State& state) {
+  const std::string text = bench::ColouredText(kBlock);
+  TOptions options;
+  options.telnet = true;
+  options.ansi = true;
+  TermCore term(&options);
+  for (auto _ : state) {
+    for (size_t i = 0; i < text.size(); i += 4096) term.clientsocketRead(std::string_view(text).substr(i, 4096));
+    if (term.curline() > 1'000'000) {
+      state.PauseTiming();
+      term.ClearTerminal();
+      state.ResumeTiming();
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// What scripts add to the same text: each completed line, without its
+// colours, through the host, where a trigger fires on the tells (one line
+// in eight) and counts them in vars (`firing`: the share of lines it fires on). With strip:1 the colours are taken
+// out of each line as the terminal does for find (StripEscapes), which it
+// will do only when a script listens to lines; strip:0 is the host alone.
+void BM_ScriptLines(benchmark::State& state) {
+  const std::string text = bench::ColouredText(kBlock);
+  std::vector<std::string_view> lines;
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(std::string_view(text).substr(start, end - 1 - start));  // without CR LF
+  std::vector<std::string> stripped;
+  for (std::string_view line : lines) stripped.push_back(StripEscapes(line));
+  QuietTerminal term;
+  ScriptHost host(term);
+  host.Run("bench.lua", R"(vars = {}
+    trigger("(\\w+) tells you, '(.*)'", function(line, who, what) vars[who] = (vars[who] or 0) + 1 end))");
+  const bool strip = state.range(0);
+  std::string visible;
+  size_t errors = 0;
+  for (auto _ : state) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (strip) StripEscapes(lines[i], visible);
+      LineEffects fx = host.ProcessLine(strip ? visible : stripped[i]);
+      host.Perform(fx.actions);
+      errors += fx.errors.size();
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  state.counters["line"] = benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),
+                                              benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["errors"] = static_cast<double>(errors);
+  state.counters["firing"] = static_cast<double>(std::count_if(stripped.begin(), stripped.end(), [](const std::string& l) {
+                               return l.find(" tells you, '") != std::string::npos;
+                             })) / static_cast<double>(lines.size());
+}
+
+BENCHMARK(BM_CallIntoLua);
+BENCHMARK(BM_TriggerFires);
+BENCHMARK(BM_ReceiveScriptsOff)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScriptLines)->ArgName("strip")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ombrel
+
+
+BENCHMARK_MAIN();

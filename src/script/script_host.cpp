@@ -1,0 +1,489 @@
+// The host's life cycle and every way into Lua: each one protected, timed
+// and bounded in memory, what the script asked done once Lua has returned.
+#include <algorithm>
+#include <cstdlib>
+
+#include "script/script_internal.h"
+#include "util/text_file.h"
+
+namespace ombrel {
+
+namespace {
+
+// The count hook looks at the clock every this many instructions: a few
+// microseconds of Lua, so a runaway loop is caught within a hair of its
+// budget while a clock read costs nothing measurable.
+constexpr int kHookInstructions = 1000;
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+}  // namespace
+
+std::string ScriptBaseName(std::string_view setName) {
+  std::string out(setName);
+  for (char& c : out) {
+    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+                      c == '-' || c == '_' || c == '.';
+    if (!keep) c = '_';
+  }
+  return out;
+}
+
+ScriptHost::ScriptHost(ScriptTerminal& terminal, ScriptLimits limits) : terminal_(terminal), limits_(limits) {}
+
+ScriptHost::~ScriptHost() { Unload(); }
+
+void* ScriptHost::Allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
+  auto* host = static_cast<ScriptHost*>(ud);
+  const size_t old = ptr ? osize : 0;
+  if (nsize == 0) {
+    std::free(ptr);
+    host->used_ -= old;
+    return nullptr;
+  }
+  if (nsize > old && nsize - old > host->limits_.memory - std::min(host->used_, host->limits_.memory)) {
+    // Lua collects all it can and asks once more before it gives up.
+    host->memoryRefused_ = true;
+    return nullptr;
+  }
+  void* block = std::realloc(ptr, nsize);
+  if (block) host->used_ = host->used_ - old + nsize;
+  return block;
+}
+
+void ScriptHost::Hook(lua_State* L, lua_Debug* ar) {
+  ScriptHost& host = ScriptApi::Host(L);
+  if (std::chrono::steady_clock::now() <= host.deadline_) return;
+  host.timedOut_ = true;
+  lua_getinfo(L, "Sl", ar);
+  lua_pushfstring(L, "%s:%d: the script ran longer than %d ms", ar->short_src, ar->currentline,
+                  static_cast<int>(host.limits_.budget.count()));
+  lua_error(L);
+}
+
+bool ScriptHost::Open() {
+  L_ = lua_newstate(&ScriptHost::Allocate, this);
+  if (!L_) return false;
+  *static_cast<ScriptHost**>(lua_getextraspace(L_)) = this;
+  lua_sethook(L_, &ScriptHost::Hook, LUA_MASKCOUNT, kHookInstructions);
+  StartBudget();
+  lua_pushcfunction(L_, &ScriptApi::MessageHandler);
+  lua_pushcfunction(L_, &ScriptApi::Setup);
+  const int status = lua_pcall(L_, 0, 0, 1);
+  if (status != LUA_OK) {
+    errors_.push_back(Describe(status, "scripts"));
+    lua_close(L_);
+    L_ = nullptr;
+    return false;
+  }
+  lua_settop(L_, 0);
+  return true;
+}
+
+void ScriptHost::Unload() {
+  if (!L_ || depth_ > 0) return;
+  for (auto& [id, item] : items_)
+    if (item->kind == Item::Kind::timer && !item->dead) terminal_.StopTimer(id);
+  items_.clear();
+  triggers_.clear();
+  aliases_.clear();
+  handlers_.clear();
+  lineHandlers_ = 0;
+  sweep_ = false;
+  pending_.clear();
+  // Finalizers the script left run now, within a budget of their own.
+  StartBudget();
+  lua_close(L_);
+  L_ = nullptr;
+  used_ = 0;
+  savedVars_.clear();
+  varsKept_ = false;
+}
+
+void ScriptHost::StartBudget() {
+  deadline_ = std::chrono::steady_clock::now() + limits_.budget;
+  timedOut_ = false;
+  memoryRefused_ = false;
+}
+
+// Calls the function below `nargs` arguments on the stack; one failing
+// function is reported and the next one still runs.
+bool ScriptHost::Call(int nargs, const std::string& where) {
+  const int fn = lua_gettop(L_) - nargs;
+  lua_pushcfunction(L_, &ScriptApi::MessageHandler);
+  lua_insert(L_, fn);
+  const int status = lua_pcall(L_, nargs, 0, fn);
+  if (status != LUA_OK) errors_.push_back(Describe(status, where));
+  lua_settop(L_, fn - 1);
+  return status == LUA_OK;
+}
+
+std::string ScriptHost::Describe(int status, const std::string& where) {
+  const std::string limit = " (a script may hold " + std::to_string(limits_.memory >> 20) + " MiB)";
+  if (status == LUA_ERRMEM) return where + ": not enough memory" + limit;
+  if (status == LUA_ERRERR) return where + ": error while reporting an error";
+  size_t n = 0;
+  const char* s = lua_type(L_, -1) == LUA_TSTRING ? lua_tolstring(L_, -1, &n) : nullptr;
+  std::string text = s ? std::string(s, n) : where + ": error";
+  if (memoryRefused_ && text.ends_with("not enough memory")) text += limit;
+  return text;
+}
+
+ScriptHost::Errors ScriptHost::Finish() {
+  if (depth_ == 0) {
+    Sweep();
+    if (!pending_.empty()) {
+      std::vector<ScriptAction> actions;
+      actions.swap(pending_);
+      Perform(actions);
+    }
+  }
+  Errors out;
+  out.swap(errors_);
+  return out;
+}
+
+void ScriptHost::Perform(const std::vector<ScriptAction>& actions) {
+  ++performing_;
+  for (const ScriptAction& a : actions) {
+    switch (a.kind) {
+      case ScriptAction::Kind::send: terminal_.SendCommand(a.text); break;
+      case ScriptAction::Kind::sendRaw: terminal_.SendRaw(a.text); break;
+      case ScriptAction::Kind::echo: terminal_.Echo(a.text); break;
+      case ScriptAction::Kind::sound: terminal_.PlaySound(a.text); break;
+      case ScriptAction::Kind::gmcp: terminal_.SendGmcp(a.text, a.json); break;
+    }
+  }
+  --performing_;
+}
+
+void ScriptHost::Sweep() {
+  if (!sweep_ || depth_ > 0) return;
+  sweep_ = false;
+  auto dead = [](const Item* item) { return item->dead; };
+  std::erase_if(triggers_, dead);
+  std::erase_if(aliases_, dead);
+  std::erase_if(handlers_, dead);
+  lineHandlers_ = static_cast<int>(std::count_if(handlers_.begin(), handlers_.end(),
+                                                 [](const Item* h) { return h->event == "line"; }));
+  // Their functions go too; setting a key to nil never needs memory.
+  lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
+  for (auto it = items_.begin(); it != items_.end();) {
+    if (it->second->dead) {
+      lua_pushnil(L_);
+      lua_rawseti(L_, -2, it->first);
+      it = items_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  lua_pop(L_, 1);
+}
+
+void ScriptHost::KillItem(Item& item) {
+  if (item.dead) return;
+  if (item.kind == Item::Kind::timer) terminal_.StopTimer(item.id);
+  item.dead = true;
+  sweep_ = true;
+}
+
+void ScriptHost::ScheduleTimer(Item& item, bool restart) {
+  const auto now = terminal_.Now();
+  if (restart) {
+    item.due = now + item.interval;
+  } else {
+    // A repeating timer keeps its beat; one that fell behind skips the
+    // beats it missed rather than running them all at once.
+    item.due += item.interval;
+    if (item.due < now) item.due = now + item.interval;
+  }
+  terminal_.StartTimer(item.id, std::chrono::duration_cast<std::chrono::milliseconds>(item.due - now));
+}
+
+ScriptHost::Errors ScriptHost::Load(const std::string& dir, std::string_view setName, bool utf8) {
+  if (depth_ > 0) return {"scripts cannot be reloaded by a script while it runs"};
+  Unload();
+  dir_ = dir;
+  base_ = ScriptBaseName(setName);
+  utf8_ = utf8;
+  if (!Open()) return Finish();
+  // vars first, so the script sees what it saved last time.
+  const std::string varsPath = dir_ + "/" + base_ + ".vars";
+  std::string bytes;
+  ScriptValue vars = ScriptValue::Table();
+  const ReadResult read = ReadFileBytes(varsPath, bytes);
+  std::string error;
+  if (!read.ok) {
+    varsKept_ = true;
+    errors_.push_back(base_ + ".vars: " + read.error + "; vars start empty and will not be saved");
+  } else if (read.existed && !ParseVars(bytes, vars, error)) {
+    varsKept_ = true;
+    vars = ScriptValue::Table();
+    errors_.push_back(base_ + ".vars:" + error.substr(5) +
+                      "; the file is kept as it is, vars start empty and will not be saved until it is mended");
+  } else {
+    // No file and an empty table: nothing to write until a script sets one.
+    savedVars_ = read.existed ? bytes : FormatVars(vars);
+  }
+  auto setVars = [&] {
+    ScriptApi::PushValue(L_, vars);
+    lua_setglobal(L_, "vars");
+  };
+  Protect(setVars);
+
+  const std::string scriptPath = dir_ + "/" + base_ + ".lua";
+  std::string source;
+  const ReadResult script = ReadFileBytes(scriptPath, source);
+  if (!script.ok) {
+    errors_.push_back(base_ + ".lua: " + script.error);
+  } else if (script.existed) {
+    Errors ran = Run(base_ + ".lua", source);
+    errors_.insert(errors_.end(), ran.begin(), ran.end());
+  }
+  return Finish();
+}
+
+ScriptHost::Errors ScriptHost::Run(std::string_view name, std::string_view source) {
+  if (!L_ && !Open()) return Finish();
+  std::string chunk = "=";
+  chunk += name;
+  auto body = [&] {
+    const int status = luaL_loadbufferx(L_, source.data(), source.size(), chunk.c_str(), "t");
+    if (status != LUA_OK) {
+      errors_.push_back(Describe(status, std::string(name)));
+      return;
+    }
+    Call(0, std::string(name));
+  };
+  Protect(body);
+  return Finish();
+}
+
+LineEffects ScriptHost::ProcessLine(std::string_view text) {
+  LineEffects effects;
+  if (!L_ || !WantsLines() || depth_ > 0) return effects;
+  // Match every enabled trigger first, in C++: most lines fire nothing and
+  // never enter Lua at all.
+  enum : char { unchecked, missed, matched };
+  const size_t count = triggers_.size();
+  lineState_.assign(count, unchecked);
+  if (lineGroups_.size() < count) lineGroups_.resize(count);
+  bool any = false;
+  for (size_t i = 0; i < count; ++i) {
+    Item& t = *triggers_[i];
+    if (t.dead || !t.enabled) continue;
+    const bool hit = t.regex->Match(text, lineGroups_[i]);
+    lineState_[i] = hit ? matched : missed;
+    any |= hit;
+  }
+  if (!any && lineHandlers_ == 0) return effects;
+
+  line_ = &effects;
+  auto body = [&] {
+    lua_pushlstring(L_, text.data(), text.size());
+    const int lineIndex = lua_gettop(L_);
+    lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
+    const int fns = lua_gettop(L_);
+    for (size_t h = 0, n = handlers_.size(); h < n; ++h) {
+      Item& item = *handlers_[h];
+      if (item.dead || !item.enabled || item.event != "line") continue;
+      lua_rawgeti(L_, fns, item.id);
+      lua_pushvalue(L_, lineIndex);
+      Call(1, item.where);
+    }
+    for (size_t i = 0; i < count; ++i) {
+      Item& t = *triggers_[i];
+      if (t.dead || !t.enabled) continue;
+      // One enabled by a handler or trigger before it on this very line
+      // is matched now.
+      if (lineState_[i] == matched || (lineState_[i] == unchecked && t.regex->Match(text, lineGroups_[i])))
+        FireTrigger(t, text, lineGroups_[i], lineIndex, effects);
+    }
+  };
+  Protect(body);
+  line_ = nullptr;
+  effects.actions.swap(pending_);
+  effects.errors = Finish();
+  return effects;
+}
+
+void ScriptHost::FireTrigger(Item& t, std::string_view line, const std::vector<ScriptRegex::Span>& groups,
+                             int lineIndex, LineEffects& effects) {
+  if (t.gag) effects.gag = true;
+  if (t.highlight && groups[0].length > 0) effects.highlights.push_back({groups[0].offset, groups[0].length, t.rgb});
+  if (t.once) KillItem(t);
+  if (!t.hasFunction) return;
+  lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
+  lua_rawgeti(L_, -1, t.id);
+  lua_remove(L_, -2);
+  lua_pushvalue(L_, lineIndex);
+  luaL_checkstack(L_, static_cast<int>(groups.size()) + 2, "too many captures");
+  for (size_t g = 1; g < groups.size(); ++g) {
+    if (groups[g].offset == std::string_view::npos) {
+      lua_pushnil(L_);
+    } else {
+      lua_pushlstring(L_, line.data() + groups[g].offset, groups[g].length);
+    }
+  }
+  Call(static_cast<int>(groups.size()), t.where);
+}
+
+bool ScriptHost::RunAlias(std::string_view command, Errors& errors) {
+  if (!L_ || aliases_.empty() || performing_ > 0 || depth_ > 0) return false;
+  bool handled = false;
+  std::vector<ScriptRegex::Span> groups;
+  for (size_t i = 0, n = aliases_.size(); i < n && !handled; ++i) {
+    Item& a = *aliases_[i];
+    if (a.dead || !a.enabled || !a.regex->Match(command, groups)) continue;
+    handled = true;
+    auto body = [&] {
+      lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
+      lua_rawgeti(L_, -1, a.id);
+      lua_remove(L_, -2);
+      lua_pushlstring(L_, command.data(), command.size());
+      luaL_checkstack(L_, static_cast<int>(groups.size()) + 2, "too many captures");
+      for (size_t g = 1; g < groups.size(); ++g) {
+        if (groups[g].offset == std::string_view::npos) {
+          lua_pushnil(L_);
+        } else {
+          lua_pushlstring(L_, command.data() + groups[g].offset, groups[g].length);
+        }
+      }
+      Call(static_cast<int>(groups.size()), a.where);
+    };
+    Protect(body);
+  }
+  Errors out = Finish();
+  errors.insert(errors.end(), out.begin(), out.end());
+  return handled;
+}
+
+ScriptHost::Errors ScriptHost::RunTimer(int id) {
+  auto it = items_.find(id);
+  if (!L_ || depth_ > 0 || it == items_.end()) return {};
+  Item& t = *it->second;
+  if (t.kind != Item::Kind::timer || t.dead || !t.enabled) return {};
+  if (t.repeating) {
+    ScheduleTimer(t, false);
+  } else {
+    // Gone once run; kill() from its own function is then nothing.
+    t.dead = true;
+    sweep_ = true;
+  }
+  auto body = [&] {
+    lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
+    lua_rawgeti(L_, -1, t.id);
+    lua_remove(L_, -2);
+    Call(0, t.where);
+  };
+  Protect(body);
+  return Finish();
+}
+
+void ScriptHost::Fire(const std::string& event, const ScriptValue* value) {
+  const bool gmcp = event.starts_with("gmcp.");
+  auto body = [&] {
+    lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
+    const int fns = lua_gettop(L_);
+    int valueIndex = 0;
+    if (value) {
+      ScriptApi::PushValue(L_, *value);
+      valueIndex = lua_gettop(L_);
+    }
+    for (size_t h = 0, n = handlers_.size(); h < n; ++h) {
+      Item& item = *handlers_[h];
+      if (item.dead || !item.enabled) continue;
+      if (gmcp ? !SameNameIgnoringCase(item.event, event) : item.event != event) continue;
+      lua_rawgeti(L_, fns, item.id);
+      if (valueIndex) {
+        lua_pushvalue(L_, valueIndex);
+        lua_pushlstring(L_, event.data() + 5, event.size() - 5);
+      }
+      Call(valueIndex ? 2 : 0, item.where);
+    }
+  };
+  Protect(body);
+}
+
+ScriptHost::Errors ScriptHost::Connected() {
+  if (!L_ || depth_ > 0) return {};
+  Fire("connect", nullptr);
+  return Finish();
+}
+
+ScriptHost::Errors ScriptHost::Disconnected() {
+  if (!L_ || depth_ > 0) return {};
+  Fire("disconnect", nullptr);
+  return Finish();
+}
+
+ScriptHost::Errors ScriptHost::GmcpReceived(std::string_view message, const ScriptValue& node,
+                                            const ScriptValue& value) {
+  if (!L_ || depth_ > 0) return {};
+  auto body = [&] {
+    lua_getglobal(L_, "gmcp");
+    if (!lua_istable(L_, -1)) {
+      lua_pop(L_, 1);
+      lua_newtable(L_);
+      lua_pushvalue(L_, -1);
+      lua_setglobal(L_, "gmcp");
+    }
+    // Walk the parts; each matches an existing key without regard to case.
+    size_t start = 0;
+    for (;;) {
+      const size_t dot = message.find('.', start);
+      const std::string_view part = message.substr(start, dot == std::string_view::npos ? dot : dot - start);
+      const bool last = dot == std::string_view::npos;
+      bool found = false;
+      lua_pushnil(L_);
+      while (lua_next(L_, -2)) {
+        size_t n = 0;
+        const char* key = lua_type(L_, -2) == LUA_TSTRING ? lua_tolstring(L_, -2, &n) : nullptr;
+        if (key && SameNameIgnoringCase({key, n}, part)) {
+          lua_pop(L_, 1);  // the key stays: the name as first spelled
+          found = true;
+          break;
+        }
+        lua_pop(L_, 1);
+      }
+      if (!found) lua_pushlstring(L_, part.data(), part.size());
+      if (last) {
+        ScriptApi::PushValue(L_, node);
+        lua_rawset(L_, -3);
+        break;
+      }
+      lua_pushvalue(L_, -1);
+      lua_rawget(L_, -3);
+      if (!lua_istable(L_, -1)) {
+        lua_pop(L_, 1);
+        lua_newtable(L_);
+        lua_pushvalue(L_, -2);
+        lua_pushvalue(L_, -2);
+        lua_rawset(L_, -5);
+      }
+      lua_remove(L_, -2);  // the key
+      lua_remove(L_, -2);  // the parent
+      start = dot + 1;
+    }
+  };
+  Protect(body);
+  Fire("gmcp." + std::string(message), &value);
+  return Finish();
+}
+
+void ScriptHost::ClearGmcp() {
+  if (!L_ || depth_ > 0) return;
+  auto body = [&] {
+    lua_newtable(L_);
+    lua_setglobal(L_, "gmcp");
+  };
+  Protect(body);
+  errors_.clear();
+}
+
+}  // namespace ombrel

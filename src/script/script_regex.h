@@ -1,0 +1,41 @@
+// The regular expressions of script triggers and aliases, behind the few
+// calls the script host makes, so that the client's own pattern engine can
+// take PCRE2's place here without the host changing.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ombrel {
+
+class ScriptRegex {
+ public:
+  // A group's 0-based byte offset and length in the subject; a group that
+  // took no part in the match has offset npos.
+  struct Span {
+    size_t offset = std::string_view::npos;
+    size_t length = 0;
+  };
+
+  // Null with the reason in `error` when the pattern is refused. With
+  // `utf8` the pattern and the lines are read as UTF-8 (invalid bytes in a
+  // line never match a character but do not stop the search).
+  static std::unique_ptr<ScriptRegex> Compile(std::string_view pattern, bool utf8, std::string& error);
+  ~ScriptRegex();
+  ScriptRegex(const ScriptRegex&) = delete;
+  ScriptRegex& operator=(const ScriptRegex&) = delete;
+
+  // The first match in `subject`: group 0 the whole match, then every
+  // capture group. False when there is none.
+  bool Match(std::string_view subject, std::vector<Span>& groups);
+
+ private:
+  struct Impl;
+  bool HasLiteral(std::string_view subject) const;
+  explicit ScriptRegex(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace ombrel
