@@ -17,6 +17,8 @@ class CommandHistory {
   std::string HistoryNext();
 
   int Count() const { return historyLast_ + 1; }
+  // Entry `index` of Count(), 0 the oldest.
+  const std::string& Entry(int index) const { return history_[index]; }
 
  private:
   std::string EntryAtPos() const;
