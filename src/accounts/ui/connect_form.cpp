@@ -1,5 +1,5 @@
 #include "accounts/ui/connect_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 #include "app/ui/d_module.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "app/ui/find_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QAction>
 #include <QCheckBox>

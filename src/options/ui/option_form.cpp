@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/main_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 #include "term/ui/term_form.h"
 
 namespace ombrel {

@@ -1,5 +1,5 @@
 #include "telnet/ui/telnet_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QAction>
 #include <QCheckBox>
