@@ -15,9 +15,10 @@
 
 #include "accounts/accounts_file.h"
 #include "accounts/connect_steps.h"
+#include "accounts/ui/accounts_owner.h"
 #include "accounts/ui/new_thing_form.h"
+#include "options/options.h"
 #include "util/digits.h"
-#include "app/ui/main_form.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/term_form.h"
 #include "util/ui/file_name.h"
@@ -37,8 +38,8 @@ void SetMemoText(QPlainTextEdit* memo, const std::string& text) {
 
 }  // namespace
 
-TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
-    : QDialog(main, Qt::Dialog | Qt::WindowStaysOnTopHint), main_(main), namePrompt_(namePrompt) {
+TconnectForm::TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), owner_(owner), namePrompt_(namePrompt) {
   setWindowTitle("Connect");
   setModal(true);
   setFixedSize(439, 347);
@@ -104,14 +105,14 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
     return QMessageBox::question(this, "Ombrel Warning", text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
   };
-  if (QScreen* s = main->screen()) move(s->geometry().center() - rect().center());
+  if (QScreen* s = parent ? parent->screen() : nullptr) move(s->geometry().center() - rect().center());
 }
 
-QString TconnectForm::AccountsPath() const { return main_->DataDir() + "accounts.dat"; }
-QString TconnectForm::TlsPath() const { return main_->DataDir() + "tls.dat"; }
+QString TconnectForm::AccountsPath() const { return owner_.DataDir() + "accounts.dat"; }
+QString TconnectForm::TlsPath() const { return owner_.DataDir() + "tls.dat"; }
 
 void TconnectForm::Execute() {
-  TtermForm* t = main_->CurrentTerminal();
+  TtermForm* t = owner_.CurrentTerminal();
   connectBtn->setEnabled(t && !t->core().SocketOpen());
   if (exec() == QDialog::Accepted) Connect();
 }
@@ -122,14 +123,14 @@ void TconnectForm::showEvent(QShowEvent* event) {
   accountLB->setFocus();
   showing_ = true;
   optionsetCombo->clear();
-  const TOptionSetList& sets = main_->OptionSets();
+  const TOptionSetList& sets = owner_.OptionSets();
   for (int i = 0; i < sets.Count(); ++i) optionsetCombo->addItem(Q(sets.NameAt(i)));
   accounts_.Clear();
   const ReadResult r = LoadAccounts(FileName(AccountsPath()), accounts_, sets);
-  if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(r.error));
+  if (!r.ok) owner_.ShowError("Ombrel Error", FromFileName(r.error));
   loadFailed_ = !r.ok && r.existed;
   const ReadResult t = tls_.Load(FileName(TlsPath()), accounts_);
-  if (!t.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(t.error));
+  if (!t.ok) owner_.ShowError("Ombrel Error", FromFileName(t.error));
   tlsLoadFailed_ = !t.ok && t.existed;
   // Whether an account was encrypted is unknown: it is, until the user
   // unticks it, so its auto-send never goes out in plain text by mistake.
@@ -137,7 +138,7 @@ void TconnectForm::showEvent(QShowEvent* event) {
     for (int i = 0; i < accounts_.Count(); ++i) accounts_.At(i).tls = true;
   accountLB->clear();
   for (int i = 0; i < accounts_.Count(); ++i) accountLB->addItem(Q(accounts_.NameAt(i)));
-  const int index = main_->config.accountIndex;
+  const int index = owner_.LastAccount();
   const int row = index >= 0 && index < accounts_.Count() ? index : -1;
   // Set through the view, so that the list taking the focus later does not
   // make its first row current when no account was chosen.
@@ -147,7 +148,7 @@ void TconnectForm::showEvent(QShowEvent* event) {
 }
 
 void TconnectForm::done(int result) {
-  main_->config.accountIndex = accountLB->currentRow();
+  owner_.SetLastAccount(accountLB->currentRow());
   // A file read only in part would lose the accounts after the fault.
   const bool save = !loadFailed_ || confirmReplace(AccountsPath() +
                                                    " could not be read completely. Replace it with "
@@ -159,7 +160,7 @@ void TconnectForm::done(int result) {
     if (w.ok && (!tlsLoadFailed_ || confirmReplace(TlsPath() + " could not be read. Replace it with the TLS "
                                                                  "switches of the accounts shown now?")))
       w = tls_.Save(FileName(TlsPath()), accounts_);
-    if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(w.error));
+    if (!w.ok) owner_.ShowError("Ombrel Error", FromFileName(w.error));
   }
   QDialog::done(result);
 }
@@ -253,9 +254,9 @@ void TconnectForm::deleteBtnClick() {
 }
 
 void TconnectForm::Connect() {
-  TtermForm* t = main_->CurrentTerminal();
+  TtermForm* t = owner_.CurrentTerminal();
   if (!t) return;
-  TOptionSetList& sets = main_->OptionSets();
+  TOptionSetList& sets = owner_.OptionSets();
   const ConnectPlan plan = PlanConnect({S(optionsetCombo->currentText()), MemoText(autoMemo),
                                         S(nameEdit->text()), S(serverEdit->text()), S(portEdit->text())},
                                        sets);
@@ -265,12 +266,12 @@ void TconnectForm::Connect() {
   QtClientSocket& socket = t->Connection();
   plan.numeric ? socket.SetAddress(plan.target) : socket.SetHost(plan.target);
   if (!plan.port) {
-    main_->message(TmainForm::MessageKind::Error, "Ombrel", Q(plan.portError));
+    owner_.ShowError("Ombrel", Q(plan.portError));
     return;
   }
   socket.SetPort(*plan.port);
   socket.SetTls(tlsCheck->isChecked());
-  socket.SetTrustFile(FileName(main_->DataDir() + "trusted_certs.dat"));
+  socket.SetTrustFile(FileName(owner_.DataDir() + "trusted_certs.dat"));
   t->core().reconnecting = 1;
   socket.Open();
   t->core().reconnecting = 0;

@@ -17,13 +17,13 @@ class QPushButton;
 
 namespace ombrel {
 
-class TmainForm;
+class AccountsOwner;
 class TnewThingForm;
 
 class TconnectForm : public QDialog {
   Q_OBJECT
  public:
-  TconnectForm(TmainForm* main, TnewThingForm* namePrompt);
+  TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWidget* parent);
 
   // The Accounts command: the dialog, then Connect when it closed with it.
   void Execute();
@@ -59,7 +59,7 @@ class TconnectForm : public QDialog {
   void FieldLeft(QObject* field);
   void Select(int index);
 
-  TmainForm* main_;
+  AccountsOwner& owner_;
   TnewThingForm* namePrompt_;
   TAccountList accounts_;
   // tls.dat: the accounts that connect with TLS.
