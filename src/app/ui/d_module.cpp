@@ -218,12 +218,19 @@ void TdModule::FileCommand(ActionId id) {
   lastDir = QFileInfo(file).absolutePath().left(255);
   const std::string name = FileName(file);
   try {
-    if (id == ActionId::aSaveBuffer) t->core().SaveBuffer(name);
-    if (id == ActionId::aLoadLog) t->core().LoadLog(name);
+    if (id == ActionId::aSaveBuffer)
+      if (const WriteResult w = t->core().SaveBuffer(name); !w.ok) FileFailed("Ombrel Error", w.error);
+    if (id == ActionId::aLoadLog)
+      if (const ReadResult r = t->core().LoadLog(name); !r.ok) FileFailed("File Error", r.error);
     if (id == ActionId::aSetLogFile) t->core().SetLogFile(name);
   } catch (const std::exception& e) {
-    main_->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(e.what()));
+    // What no result foresees, as memory running out for a huge buffer.
+    FileFailed("Ombrel Error", e.what());
   }
+}
+
+void TdModule::FileFailed(const QString& caption, const std::string& reason) {
+  main_->message(TmainForm::MessageKind::Error, caption, QString::fromLocal8Bit(reason.c_str()));
 }
 
 void TdModule::Copy(bool asLine) {

@@ -58,6 +58,7 @@ class TdModule : public QObject {
   void BuildMenu(QMenu* menu, const std::vector<struct MenuEntry>& entries);
   QString ChooseFile(ActionId id);
   void FileCommand(ActionId id);
+  void FileFailed(const QString& caption, const std::string& reason);
   void Copy(bool asLine);
   void Arrange(const std::vector<struct Rect>& rects);
   int ToolbarHeight() const;
