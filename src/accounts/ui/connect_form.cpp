@@ -43,6 +43,17 @@ TconnectForm::TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWid
   setWindowTitle("Connect");
   setModal(true);
   setFixedSize(439, 347);
+  BuildFields();
+  BuildButtons();
+  QWidget* order[] = {accountLB, nameEdit, serverEdit, portEdit, optionsetCombo, tlsCheck, autoMemo,
+                      commentMemo, AddBtn, deleteBtn, closeBtn, connectBtn};
+  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+  WireSignals();
+  BindQuestions();
+  if (QScreen* s = parent ? parent->screen() : nullptr) move(s->geometry().center() - rect().center());
+}
+
+void TconnectForm::BuildFields() {
   auto label = [this](const char* text, int x, int y) { (new QLabel(text, this))->move(x, y); };
   label("Accounts", 8, 6);
   accountLB = new QListWidget(this);
@@ -72,6 +83,9 @@ TconnectForm::TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWid
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setTabChangesFocus(true);
   }
+}
+
+void TconnectForm::BuildButtons() {
   AddBtn = new QPushButton("Add", this);
   AddBtn->setGeometry(8, 314, 76, 26);
   deleteBtn = new QPushButton("Delete", this);
@@ -80,10 +94,9 @@ TconnectForm::TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWid
   closeBtn->setGeometry(264, 314, 80, 26);
   connectBtn = new QPushButton("&Connect", this);
   connectBtn->setGeometry(350, 314, 80, 26);
-  QWidget* order[] = {accountLB, nameEdit, serverEdit, portEdit, optionsetCombo, tlsCheck, autoMemo,
-                      commentMemo, AddBtn, deleteBtn, closeBtn, connectBtn};
-  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
 
+void TconnectForm::WireSignals() {
   for (QObject* field : {static_cast<QObject*>(nameEdit), static_cast<QObject*>(serverEdit),
                          static_cast<QObject*>(portEdit), static_cast<QObject*>(autoMemo),
                          static_cast<QObject*>(commentMemo)})
@@ -97,6 +110,9 @@ TconnectForm::TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWid
   connect(deleteBtn, &QPushButton::clicked, this, &TconnectForm::deleteBtnClick);
   connect(closeBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(connectBtn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TconnectForm::BindQuestions() {
   confirmDelete = [this](const QString& text) {
     return QMessageBox::question(this, "Delete Account?", text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
@@ -105,7 +121,6 @@ TconnectForm::TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWid
     return QMessageBox::question(this, "Ombrel Warning", text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
   };
-  if (QScreen* s = parent ? parent->screen() : nullptr) move(s->geometry().center() - rect().center());
 }
 
 QString TconnectForm::AccountsPath() const { return owner_.DataDir() + "accounts.dat"; }

@@ -54,6 +54,10 @@ class TconnectForm : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildFields();
+  void BuildButtons();
+  void WireSignals();
+  void BindQuestions();
   QString AccountsPath() const;
   QString TlsPath() const;
   void FieldLeft(QObject* field);

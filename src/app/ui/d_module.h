@@ -54,6 +54,9 @@ class TdModule : public QObject {
 
  private:
   void CreateActions();
+  void BindWindowCommands();
+  void BindEditCommands();
+  void BindTelnetCommands();
   void Bind(ActionId id, std::function<void()> handler);
   void BuildMenu(QMenu* menu, const std::vector<struct MenuEntry>& entries);
   QString ChooseFile(ActionId id);
