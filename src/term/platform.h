@@ -55,10 +55,4 @@ struct TermEvents {
   std::function<void(TermCore&, const std::string& text)> telnetLog;
 };
 
-// Save and load failures, reported to the action that asked for them.
-class FileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 }  // namespace ombrel

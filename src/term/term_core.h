@@ -19,6 +19,8 @@
 #include "telnet/terminal_identity.h"
 #include "term/telnet_filter.h"
 #include "term/trigger_filter.h"
+#include "util/atomic_file.h"
+#include "util/text_file.h"
 
 namespace ombrel {
 
@@ -109,8 +111,10 @@ class TermCore : public CommandTarget {
   void SetLogFile(const std::string& fileName);
   void CloseLog();
   // Saving over the file being logged to moves the log into the new file.
-  void SaveBuffer(const std::string& fileName);
-  void LoadLog(const std::string& fileName);
+  WriteResult SaveBuffer(const std::string& fileName);
+  // A missing file fails too: there is nothing to load. A failed read
+  // leaves the buffer as it was.
+  ReadResult LoadLog(const std::string& fileName);
 
   void RunTriggers(std::string_view lineText);
 

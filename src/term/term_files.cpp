@@ -59,7 +59,7 @@ bool SameFile(std::FILE* open, const std::string& path) {
 
 }  // namespace
 
-void TermCore::SaveBuffer(const std::string& fileName) {
+WriteResult TermCore::SaveBuffer(const std::string& fileName) {
   std::string content;
   for (int i = 0; i <= store_.CurLine(); ++i) {
     content += store_.Line(i).text;
@@ -68,19 +68,18 @@ void TermCore::SaveBuffer(const std::string& fileName) {
   // The save replaces the file by another one; a log handle left on the
   // old one would write into an unlinked file, lost without an error.
   const bool overLog = SameFile(logfile_, fileName);
-  WriteResult r = WriteFileAtomically(fileName, content);
-  if (!r.ok) throw FileError(r.error);
-  if (overLog) SetLogFile(std::string(logname_));
+  const WriteResult r = WriteFileAtomically(fileName, content);
+  if (r.ok && overLog) SetLogFile(std::string(logname_));
+  return r;
 }
 
-void TermCore::LoadLog(const std::string& fileName) {
+ReadResult TermCore::LoadLog(const std::string& fileName) {
   // Read before clearing: a file that cannot be read leaves the buffer be.
   FileBytes data;
   const ReadResult read = ReadFileBytes(fileName, data);
-  if (!read.ok || !read.existed) {
-    ErrorBox(read.existed ? read.error : "cannot open " + fileName + ": " + std::strerror(ENOENT), "File Error");
-    return;
-  }
+  if (!read.existed)
+    return {.ok = false, .existed = false, .error = "cannot open " + fileName + ": " + std::strerror(ENOENT)};
+  if (!read.ok) return read;
   ClearTerminal();
   stringsSeen_ = true;  // a log may hold any sequence
   // The store keeps the file's text as it was read and its lines where they
@@ -104,6 +103,7 @@ void TermCore::LoadLog(const std::string& fileName) {
   // The loaded lines are logged now, not at the next read.
   FlushLog();
   if (events_.showTop) events_.showTop(*this);
+  return read;
 }
 
 }  // namespace ombrel

@@ -146,12 +146,15 @@ TEST(Logging, CompletedLinesReachTheFileAtOnceAndAppend) {
 
   f.term.SetLogFile(dir / "missing/dir/x.log");
   EXPECT_EQ(f.term.logname(), "");  // logging is off
-  f.term.LoadLog(dir / "gone.txt"), f.term.LoadLog(dir.path);  // kept on a failed read
+  // A failed load keeps the buffer and is the caller's to say.
+  const ReadResult gone = f.term.LoadLog(dir / "gone.txt"), isDir = f.term.LoadLog(dir.path);
   EXPECT_EQ(f.All(), (Lines{"loaded", ""}));
   EXPECT_EQ(f.errors, (std::vector<std::pair<std::string, std::string>>{
-                          {"Failed to open logfile for output.", "File Error"},
-                          {"cannot open " + dir / "gone.txt" + ": No such file or directory", "File Error"},
-                          {"cannot read " + dir.path.string() + ": Is a directory", "File Error"}}));
+                          {"Failed to open logfile for output.", "File Error"}}));
+  EXPECT_EQ((std::vector<std::pair<bool, std::string>>{{gone.ok, gone.error}, {isDir.ok, isDir.error}}),
+            (std::vector<std::pair<bool, std::string>>{
+                {false, "cannot open " + dir / "gone.txt" + ": No such file or directory"},
+                {false, "cannot read " + dir.path.string() + ": Is a directory"}}));
 }
 
 TEST(SavedBuffer, LoadsBackAsTheSameLinesLoadingAcceptsBareLineEndsWithoutTriggersAndAFailedSaveReports) {
@@ -178,7 +181,9 @@ TEST(SavedBuffer, LoadsBackAsTheSameLinesLoadingAcceptsBareLineEndsWithoutTrigge
 
   // A target that cannot be replaced: a directory.
   fs::create_directories(dir.path / "adir" / "inner");
-  EXPECT_THROW(f.term.SaveBuffer(dir / "adir"), FileError);
+  const WriteResult failed = f.term.SaveBuffer(dir / "adir");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_NE(failed.error.find(dir / "adir"), std::string::npos) << failed.error;
   EXPECT_TRUE(fs::exists(dir.path / "adir" / "inner"));
   for (const auto& e : fs::directory_iterator(dir.path))
     EXPECT_NE(e.path().filename().string().rfind(".adir", 0), 0u) << "temporary file left";

@@ -1,5 +1,5 @@
 #include "accounts/ui/connect_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,9 +15,10 @@
 
 #include "accounts/accounts_file.h"
 #include "accounts/connect_steps.h"
+#include "accounts/ui/accounts_owner.h"
 #include "accounts/ui/new_thing_form.h"
+#include "options/options.h"
 #include "util/digits.h"
-#include "app/ui/main_form.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/term_form.h"
 #include "util/ui/file_name.h"
@@ -37,11 +38,22 @@ void SetMemoText(QPlainTextEdit* memo, const std::string& text) {
 
 }  // namespace
 
-TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
-    : QDialog(main, Qt::Dialog | Qt::WindowStaysOnTopHint), main_(main), namePrompt_(namePrompt) {
+TconnectForm::TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), owner_(owner), namePrompt_(namePrompt) {
   setWindowTitle("Connect");
   setModal(true);
   setFixedSize(439, 347);
+  BuildFields();
+  BuildButtons();
+  QWidget* order[] = {accountLB, nameEdit, serverEdit, portEdit, optionsetCombo, tlsCheck, autoMemo,
+                      commentMemo, AddBtn, deleteBtn, closeBtn, connectBtn};
+  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+  WireSignals();
+  BindQuestions();
+  if (QScreen* s = parent ? parent->screen() : nullptr) move(s->geometry().center() - rect().center());
+}
+
+void TconnectForm::BuildFields() {
   auto label = [this](const char* text, int x, int y) { (new QLabel(text, this))->move(x, y); };
   label("Accounts", 8, 6);
   accountLB = new QListWidget(this);
@@ -71,6 +83,9 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setTabChangesFocus(true);
   }
+}
+
+void TconnectForm::BuildButtons() {
   AddBtn = new QPushButton("Add", this);
   AddBtn->setGeometry(8, 314, 76, 26);
   deleteBtn = new QPushButton("Delete", this);
@@ -79,10 +94,9 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
   closeBtn->setGeometry(264, 314, 80, 26);
   connectBtn = new QPushButton("&Connect", this);
   connectBtn->setGeometry(350, 314, 80, 26);
-  QWidget* order[] = {accountLB, nameEdit, serverEdit, portEdit, optionsetCombo, tlsCheck, autoMemo,
-                      commentMemo, AddBtn, deleteBtn, closeBtn, connectBtn};
-  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
 
+void TconnectForm::WireSignals() {
   for (QObject* field : {static_cast<QObject*>(nameEdit), static_cast<QObject*>(serverEdit),
                          static_cast<QObject*>(portEdit), static_cast<QObject*>(autoMemo),
                          static_cast<QObject*>(commentMemo)})
@@ -96,6 +110,9 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
   connect(deleteBtn, &QPushButton::clicked, this, &TconnectForm::deleteBtnClick);
   connect(closeBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(connectBtn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TconnectForm::BindQuestions() {
   confirmDelete = [this](const QString& text) {
     return QMessageBox::question(this, "Delete Account?", text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
@@ -104,14 +121,13 @@ TconnectForm::TconnectForm(TmainForm* main, TnewThingForm* namePrompt)
     return QMessageBox::question(this, "Ombrel Warning", text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
   };
-  if (QScreen* s = main->screen()) move(s->geometry().center() - rect().center());
 }
 
-QString TconnectForm::AccountsPath() const { return main_->DataDir() + "accounts.dat"; }
-QString TconnectForm::TlsPath() const { return main_->DataDir() + "tls.dat"; }
+QString TconnectForm::AccountsPath() const { return owner_.DataDir() + "accounts.dat"; }
+QString TconnectForm::TlsPath() const { return owner_.DataDir() + "tls.dat"; }
 
 void TconnectForm::Execute() {
-  TtermForm* t = main_->CurrentTerminal();
+  TtermForm* t = owner_.CurrentTerminal();
   connectBtn->setEnabled(t && !t->core().SocketOpen());
   if (exec() == QDialog::Accepted) Connect();
 }
@@ -122,14 +138,14 @@ void TconnectForm::showEvent(QShowEvent* event) {
   accountLB->setFocus();
   showing_ = true;
   optionsetCombo->clear();
-  const TOptionSetList& sets = main_->OptionSets();
+  const TOptionSetList& sets = owner_.OptionSets();
   for (int i = 0; i < sets.Count(); ++i) optionsetCombo->addItem(Q(sets.NameAt(i)));
   accounts_.Clear();
   const ReadResult r = LoadAccounts(FileName(AccountsPath()), accounts_, sets);
-  if (!r.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(r.error));
+  if (!r.ok) owner_.ShowError("Ombrel Error", FromFileName(r.error));
   loadFailed_ = !r.ok && r.existed;
   const ReadResult t = tls_.Load(FileName(TlsPath()), accounts_);
-  if (!t.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(t.error));
+  if (!t.ok) owner_.ShowError("Ombrel Error", FromFileName(t.error));
   tlsLoadFailed_ = !t.ok && t.existed;
   // Whether an account was encrypted is unknown: it is, until the user
   // unticks it, so its auto-send never goes out in plain text by mistake.
@@ -137,7 +153,7 @@ void TconnectForm::showEvent(QShowEvent* event) {
     for (int i = 0; i < accounts_.Count(); ++i) accounts_.At(i).tls = true;
   accountLB->clear();
   for (int i = 0; i < accounts_.Count(); ++i) accountLB->addItem(Q(accounts_.NameAt(i)));
-  const int index = main_->config.accountIndex;
+  const int index = owner_.LastAccount();
   const int row = index >= 0 && index < accounts_.Count() ? index : -1;
   // Set through the view, so that the list taking the focus later does not
   // make its first row current when no account was chosen.
@@ -147,7 +163,7 @@ void TconnectForm::showEvent(QShowEvent* event) {
 }
 
 void TconnectForm::done(int result) {
-  main_->config.accountIndex = accountLB->currentRow();
+  owner_.SetLastAccount(accountLB->currentRow());
   // A file read only in part would lose the accounts after the fault.
   const bool save = !loadFailed_ || confirmReplace(AccountsPath() +
                                                    " could not be read completely. Replace it with "
@@ -159,7 +175,7 @@ void TconnectForm::done(int result) {
     if (w.ok && (!tlsLoadFailed_ || confirmReplace(TlsPath() + " could not be read. Replace it with the TLS "
                                                                  "switches of the accounts shown now?")))
       w = tls_.Save(FileName(TlsPath()), accounts_);
-    if (!w.ok) main_->message(TmainForm::MessageKind::Error, "Ombrel Error", FromFileName(w.error));
+    if (!w.ok) owner_.ShowError("Ombrel Error", FromFileName(w.error));
   }
   QDialog::done(result);
 }
@@ -253,9 +269,9 @@ void TconnectForm::deleteBtnClick() {
 }
 
 void TconnectForm::Connect() {
-  TtermForm* t = main_->CurrentTerminal();
+  TtermForm* t = owner_.CurrentTerminal();
   if (!t) return;
-  TOptionSetList& sets = main_->OptionSets();
+  TOptionSetList& sets = owner_.OptionSets();
   const ConnectPlan plan = PlanConnect({S(optionsetCombo->currentText()), MemoText(autoMemo),
                                         S(nameEdit->text()), S(serverEdit->text()), S(portEdit->text())},
                                        sets);
@@ -265,12 +281,12 @@ void TconnectForm::Connect() {
   QtClientSocket& socket = t->Connection();
   plan.numeric ? socket.SetAddress(plan.target) : socket.SetHost(plan.target);
   if (!plan.port) {
-    main_->message(TmainForm::MessageKind::Error, "Ombrel", Q(plan.portError));
+    owner_.ShowError("Ombrel", Q(plan.portError));
     return;
   }
   socket.SetPort(*plan.port);
   socket.SetTls(tlsCheck->isChecked());
-  socket.SetTrustFile(FileName(main_->DataDir() + "trusted_certs.dat"));
+  socket.SetTrustFile(FileName(owner_.DataDir() + "trusted_certs.dat"));
   t->core().reconnecting = 1;
   socket.Open();
   t->core().reconnecting = 0;

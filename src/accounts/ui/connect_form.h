@@ -17,13 +17,13 @@ class QPushButton;
 
 namespace ombrel {
 
-class TmainForm;
+class AccountsOwner;
 class TnewThingForm;
 
 class TconnectForm : public QDialog {
   Q_OBJECT
  public:
-  TconnectForm(TmainForm* main, TnewThingForm* namePrompt);
+  TconnectForm(AccountsOwner& owner, TnewThingForm* namePrompt, QWidget* parent);
 
   // The Accounts command: the dialog, then Connect when it closed with it.
   void Execute();
@@ -54,12 +54,16 @@ class TconnectForm : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildFields();
+  void BuildButtons();
+  void WireSignals();
+  void BindQuestions();
   QString AccountsPath() const;
   QString TlsPath() const;
   void FieldLeft(QObject* field);
   void Select(int index);
 
-  TmainForm* main_;
+  AccountsOwner& owner_;
   TnewThingForm* namePrompt_;
   TAccountList accounts_;
   // tls.dat: the accounts that connect with TLS.

@@ -1,6 +1,6 @@
 #include "accounts/ui/new_thing_form.h"
 #include "util/ui/dialog_owner.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 #include "app/ui/d_module.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,6 +38,23 @@ QIcon ActionIcon(int image) {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
+QAction* MakeAction(const ActionSpec& entry, QObject* parent) {
+  auto* a = new QAction(Q(entry.caption), parent);
+  a->setObjectName(Q(entry.name));
+  if (!entry.shortcut.empty()) {
+    a->setShortcut(QKeySequence(Q(entry.shortcut)));
+    // Shortcuts must work in expert mode too, with the menu gone.
+    a->setShortcutContext(Qt::ApplicationShortcut);
+  }
+  if (!entry.hint.empty()) {
+    a->setToolTip(Q(entry.hint));
+    a->setStatusTip(Q(entry.hint));
+  }
+  if (entry.image >= 0) a->setIcon(ActionIcon(entry.image));
+  a->setCheckable(entry.checkable);
+  return a;
+}
+
 }  // namespace
 
 TdModule::TdModule(TmainForm* main)
@@ -53,32 +70,22 @@ TdModule::TdModule(TmainForm* main)
 }
 
 void TdModule::CreateActions() {
-  for (const ActionSpec& entry : ActionTable()) {
-    auto* a = new QAction(Q(entry.caption), this);
-    a->setObjectName(Q(entry.name));
-    if (!entry.shortcut.empty()) {
-      a->setShortcut(QKeySequence(Q(entry.shortcut)));
-      // Shortcuts must work in expert mode too, with the menu gone.
-      a->setShortcutContext(Qt::ApplicationShortcut);
-    }
-    if (!entry.hint.empty()) {
-      a->setToolTip(Q(entry.hint));
-      a->setStatusTip(Q(entry.hint));
-    }
-    if (entry.image >= 0) a->setIcon(ActionIcon(entry.image));
-    a->setCheckable(entry.checkable);
-    actions_[entry.id] = a;
-  }
+  for (const ActionSpec& entry : ActionTable()) actions_[entry.id] = MakeAction(entry, this);
   action(ActionId::aToolbar)->setChecked(true);
   action(ActionId::aCopyLinkLocation)->setEnabled(false);
   action(ActionId::aDisconnect)->setEnabled(false);
+  BindWindowCommands();
+  BindEditCommands();
+  BindTelnetCommands();
+}
 
-  auto current = [this] { return main_->CurrentTerminal(); };
+// The dialogs, the files, the terminal windows and their arrangement.
+void TdModule::BindWindowCommands() {
   using A = ActionId;
   Bind(A::aAccounts, [this] { if (showAccounts) showAccounts(); });
   Bind(A::aOptions, [this] { if (showOptions) showOptions(); });
   Bind(A::aNewTerminal, [this] { main_->NewTerminal(); });
-  Bind(A::aDisconnect, [current] { if (auto* t = current()) t->Disconnect(); });
+  Bind(A::aDisconnect, [this] { if (auto* t = main_->CurrentTerminal()) t->Disconnect(); });
   Bind(A::aToolbar, [this] { main_->ToolBar()->setVisible(action(A::aToolbar)->isChecked()); });
   Bind(A::aSaveBuffer, [this] { FileCommand(A::aSaveBuffer); });
   Bind(A::aLoadLog, [this] { FileCommand(A::aLoadLog); });
@@ -87,6 +94,15 @@ void TdModule::CreateActions() {
   Bind(A::aArrangeRows, [this] { ArrangeRows(); });
   Bind(A::aArrangeMatrix, [this] { ArrangeMatrix(); });
   Bind(A::aArrangeMaximized, [this] { ArrangeMaximized(); });
+  Bind(A::aExpertMode, [this] { aExpertModeExecute(); });
+  Bind(A::aExit, [] { QApplication::exit(0); });
+  Bind(A::aAbout, [this] { if (showAbout) showAbout(); });
+}
+
+// The clipboard, the selection, find and the buffer.
+void TdModule::BindEditCommands() {
+  auto current = [this] { return main_->CurrentTerminal(); };
+  using A = ActionId;
   Bind(A::aEditCopy, [this] { Copy(false); });
   Bind(A::aEditCopyLine, [this] { Copy(true); });
   Bind(A::aEditPaste, [current] {
@@ -104,7 +120,17 @@ void TdModule::CreateActions() {
     }
   });
   Bind(A::aClearTerminal, [current] { if (auto* t = current()) t->core().ClearTerminal(); });
-  Bind(A::aExpertMode, [this] { aExpertModeExecute(); });
+  Bind(A::aFindInBuf, [this] { if (findInBuf) findInBuf(); });
+  Bind(A::aFindNext, [this] { if (findNext) findNext(); });
+  Bind(A::aCopyLinkLocation, [current] {
+    if (auto* t = current()) QGuiApplication::clipboard()->setText(FromBytes(t->view().linkurl, t->Utf8()));
+  });
+}
+
+// The telnet commands and the console.
+void TdModule::BindTelnetCommands() {
+  auto current = [this] { return main_->CurrentTerminal(); };
+  using A = ActionId;
   auto telnetCommand = [current](TermCore::TelnetCommand c) {
     if (auto* t = current()) t->core().SendTelnetCommand(c);
   };
@@ -117,13 +143,6 @@ void TdModule::CreateActions() {
     main_->ToolBar()->setVisible(action(A::aToolbar)->isChecked());
   });
   Bind(A::aLog, [this] { if (showConsoleLog) showConsoleLog(action(A::aLog)->isChecked()); });
-  Bind(A::aFindInBuf, [this] { if (findInBuf) findInBuf(); });
-  Bind(A::aFindNext, [this] { if (findNext) findNext(); });
-  Bind(A::aCopyLinkLocation, [current] {
-    if (auto* t = current()) QGuiApplication::clipboard()->setText(FromBytes(t->view().linkurl, t->Utf8()));
-  });
-  Bind(A::aExit, [] { QApplication::exit(0); });
-  Bind(A::aAbout, [this] { if (showAbout) showAbout(); });
 }
 
 void TdModule::Bind(ActionId id, std::function<void()> handler) {
@@ -218,12 +237,19 @@ void TdModule::FileCommand(ActionId id) {
   lastDir = QFileInfo(file).absolutePath().left(255);
   const std::string name = FileName(file);
   try {
-    if (id == ActionId::aSaveBuffer) t->core().SaveBuffer(name);
-    if (id == ActionId::aLoadLog) t->core().LoadLog(name);
+    if (id == ActionId::aSaveBuffer)
+      if (const WriteResult w = t->core().SaveBuffer(name); !w.ok) FileFailed("Ombrel Error", w.error);
+    if (id == ActionId::aLoadLog)
+      if (const ReadResult r = t->core().LoadLog(name); !r.ok) FileFailed("File Error", r.error);
     if (id == ActionId::aSetLogFile) t->core().SetLogFile(name);
   } catch (const std::exception& e) {
-    main_->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(e.what()));
+    // What no result foresees, as memory running out for a huge buffer.
+    FileFailed("Ombrel Error", e.what());
   }
+}
+
+void TdModule::FileFailed(const QString& caption, const std::string& reason) {
+  main_->message(TmainForm::MessageKind::Error, caption, QString::fromLocal8Bit(reason.c_str()));
 }
 
 void TdModule::Copy(bool asLine) {

@@ -54,10 +54,14 @@ class TdModule : public QObject {
 
  private:
   void CreateActions();
+  void BindWindowCommands();
+  void BindEditCommands();
+  void BindTelnetCommands();
   void Bind(ActionId id, std::function<void()> handler);
   void BuildMenu(QMenu* menu, const std::vector<struct MenuEntry>& entries);
   QString ChooseFile(ActionId id);
   void FileCommand(ActionId id);
+  void FileFailed(const QString& caption, const std::string& reason);
   void Copy(bool asLine);
   void Arrange(const std::vector<struct Rect>& rects);
   int ToolbarHeight() const;

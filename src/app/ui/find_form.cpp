@@ -1,5 +1,5 @@
 #include "app/ui/find_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -8,8 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/ui/d_module.h"
-#include "app/ui/main_form.h"
+#include "term/ui/open_terminals.h"
 #include "term/ui/term_form.h"
 
 namespace ombrel {
@@ -28,8 +27,11 @@ QPushButton* ActionButton(QWidget* parent, QAction* action, QRect where) {
 
 }  // namespace
 
-TfindForm::TfindForm(TmainForm* main, TdModule* module)
-    : QDialog(main, Qt::Dialog | Qt::WindowStaysOnTopHint), main_(main), module_(module) {
+TfindForm::TfindForm(OpenTerminals& terminals, QAction* find, QAction* findNext, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint),
+      terminals_(terminals),
+      find_(find),
+      findNext_(findNext) {
   setWindowTitle("Find...");
   setModal(false);
   setFixedSize(329, 139);
@@ -41,15 +43,15 @@ TfindForm::TfindForm(TmainForm* main, TdModule* module)
   caseCB->setGeometry(8, 44, 200, 20);
   selectionCB = new QCheckBox("Search selection only", this);
   selectionCB->setGeometry(8, 68, 200, 20);
-  findBtn = ActionButton(this, module->action(ActionId::aFindInBuf), {8, 104, 96, 26});
+  findBtn = ActionButton(this, find_, {8, 104, 96, 26});
   findBtn->setDefault(true);
-  nextBtn = ActionButton(this, module->action(ActionId::aFindNext), {116, 104, 96, 26});
+  nextBtn = ActionButton(this, findNext_, {116, 104, 96, 26});
   closeBtn = new QPushButton("&Close", this);
   closeBtn->setGeometry(224, 104, 96, 26);
   connect(closeBtn, &QPushButton::clicked, this, &QDialog::close);
   // Typing, Backspace included; setting the text from a terminal is not.
   connect(searchEdit, &QLineEdit::textEdited, this, [this] { searchEditKeyPress(); });
-  if (QScreen* s = main->screen()) move(s->geometry().center() - rect().center());
+  if (QScreen* s = parent ? parent->screen() : nullptr) move(s->geometry().center() - rect().center());
 }
 
 void TfindForm::showEvent(QShowEvent* event) {
@@ -59,12 +61,10 @@ void TfindForm::showEvent(QShowEvent* event) {
 }
 
 void TfindForm::UpdateFindState() {
-  QAction* find = module_->action(ActionId::aFindInBuf);
-  QAction* next = module_->action(ActionId::aFindNext);
-  TtermForm* t = main_->CurrentTerminal();
+  TtermForm* t = terminals_.CurrentTerminal();
   if (!t) {
-    find->setEnabled(false);
-    next->setEnabled(false);
+    find_->setEnabled(false);
+    findNext_->setEnabled(false);
     searchEdit->clear();
     searchEdit->setEnabled(false);
     return;
@@ -77,8 +77,8 @@ void TfindForm::UpdateFindState() {
     selectionCB->setChecked(false);
     selectionCB->setEnabled(false);
   }
-  find->setEnabled(true);
-  next->setEnabled(t->view().findactive);
+  find_->setEnabled(true);
+  findNext_->setEnabled(t->view().findactive);
 }
 
 void TfindForm::Refresh() {
@@ -86,14 +86,14 @@ void TfindForm::Refresh() {
     UpdateFindState();
     return;
   }
-  TtermForm* t = main_->CurrentTerminal();
-  module_->action(ActionId::aFindInBuf)->setEnabled(true);
-  module_->action(ActionId::aFindNext)->setEnabled(t && t->view().findactive);
+  TtermForm* t = terminals_.CurrentTerminal();
+  find_->setEnabled(true);
+  findNext_->setEnabled(t && t->view().findactive);
 }
 
 void TfindForm::searchEditKeyPress() {
-  if (TtermForm* t = main_->CurrentTerminal()) t->view().findactive = false;
-  module_->action(ActionId::aFindNext)->setEnabled(false);
+  if (TtermForm* t = terminals_.CurrentTerminal()) t->view().findactive = false;
+  findNext_->setEnabled(false);
 }
 
 void TfindForm::Find() {
@@ -101,7 +101,7 @@ void TfindForm::Find() {
     show();
     return;
   }
-  if (TtermForm* t = main_->CurrentTerminal()) {
+  if (TtermForm* t = terminals_.CurrentTerminal()) {
     t->view().FindText(ToBytes(searchEdit->text(), t->Utf8()), caseCB->isChecked(),
                        selectionCB->isChecked());
     searchEdit->setFocus();
@@ -110,7 +110,7 @@ void TfindForm::Find() {
 }
 
 void TfindForm::FindNextMatch() {
-  if (TtermForm* t = main_->CurrentTerminal()) {
+  if (TtermForm* t = terminals_.CurrentTerminal()) {
     t->view().FindNext();
     searchEdit->setFocus();
   }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -11,13 +12,14 @@ class QPushButton;
 
 namespace ombrel {
 
-class TdModule;
-class TmainForm;
+class OpenTerminals;
 
 class TfindForm : public QDialog {
   Q_OBJECT
  public:
-  TfindForm(TmainForm* main, TdModule* module);
+  // `find` and `findNext` are the program's Find and Find Next commands,
+  // which the buttons run and this dialog enables.
+  TfindForm(OpenTerminals& terminals, QAction* find, QAction* findNext, QWidget* parent);
 
   void UpdateFindState();
   // On every occasion the dialog follows the terminals: the full update
@@ -39,8 +41,9 @@ class TfindForm : public QDialog {
 
  private:
   void searchEditKeyPress();
-  TmainForm* main_;
-  TdModule* module_;
+  OpenTerminals& terminals_;
+  QAction* find_;
+  QAction* findNext_;
 };
 
 }  // namespace ombrel

@@ -5,9 +5,11 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "accounts/ui/accounts_owner.h"
 #include "app/config_record.h"
 #include "app/main_window_logic.h"
 #include "options/options.h"
+#include "term/ui/open_terminals.h"
 #include "term/ui/term_owner.h"
 
 class QMdiArea;
@@ -23,7 +25,9 @@ class TtermForm;
 class TdModule;
 class SoundPlayer;
 
-class TmainForm : public QMainWindow, public TermOwner {
+// The terminals and the dialogs see it through the small interfaces it
+// implements, never through this class.
+class TmainForm : public QMainWindow, public TermOwner, public OpenTerminals, public AccountsOwner {
   Q_OBJECT
  public:
   TmainForm(TOptionSetList& optionSets, QString dataDir, QWidget* parent = nullptr);
@@ -34,14 +38,14 @@ class TmainForm : public QMainWindow, public TermOwner {
 
   TtermForm* NewTerminal();
   void RemoveTerminal(TtermForm* terminal);
-  TtermForm* CurrentTerminal() const { return registry_.current(); }
-  const std::vector<TtermForm*>& Terminals() const { return registry_.terminals(); }
+  TtermForm* CurrentTerminal() const override { return registry_.current(); }
+  const std::vector<TtermForm*>& Terminals() const override { return registry_.terminals(); }
   void UpdateTabs();
   // A terminal window became the active one.
   void TerminalActivated(TtermForm* terminal);
 
-  const QString& DataDir() const { return dataDir_; }
-  TOptionSetList& OptionSets() { return optionSets_; }
+  const QString& DataDir() const override { return dataDir_; }
+  TOptionSetList& OptionSets() override { return optionSets_; }
   SoundPlayer& Player() { return *player_; }
   QMdiArea* Workspace() const { return mdi_; }
   QToolBar* ToolBar() const { return toolBar_; }
@@ -63,6 +67,13 @@ class TmainForm : public QMainWindow, public TermOwner {
   std::function<void(TtermForm*, const std::string& text)> telnetLog;
   std::function<std::string(const std::string& name)> askParam;
   std::function<std::string(const std::string& name)> askParamUtf8;
+
+  // AccountsOwner: the rest of what the account manager asks of us.
+  int LastAccount() const override { return config.accountIndex; }
+  void SetLastAccount(int row) override { config.accountIndex = row; }
+  void ShowError(const QString& caption, const QString& text) override {
+    message(MessageKind::Error, caption, text);
+  }
 
   // TermOwner: what each terminal window reports to and asks of us.
   bool IsCurrentTerminal(const TtermForm* terminal) const override { return CurrentTerminal() == terminal; }

@@ -1,5 +1,5 @@
 #include "app/ui/param_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QLabel>
 #include <algorithm>

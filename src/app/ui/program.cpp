@@ -25,13 +25,20 @@ Program::Program(const QString& dataDir)
   TmainForm* m = mainForm.get();
   module = new TdModule(m);
   m->SetModule(module);
-  console = new TtelnetForm(m, module);
+  using A = ActionId;
+  const ConsoleActions consoleActions{.ayt = module->action(A::aTelAYT),
+                                      .ip = module->action(A::aTelIP),
+                                      .ao = module->action(A::aTelAO),
+                                      .negotiate = module->action(A::aTelnetNegotiate),
+                                      .log = module->action(A::aLog),
+                                      .console = module->action(A::aTelnetConsole)};
+  console = new TtelnetForm(*m, consoleActions, m);
   namePrompt = new TnewThingForm(m);
   addOptionSetForm = new TaddOptionSetForm(m);
-  accounts = new TconnectForm(m, namePrompt);
+  accounts = new TconnectForm(*m, namePrompt, m);
   optionForm = new ToptionForm(optionSets, m, addOptionSetForm, m);
   about = new TaboutForm(m);
-  find = new TfindForm(m, module);
+  find = new TfindForm(*m, module->action(A::aFindInBuf), module->action(A::aFindNext), m);
   param = new TparamForm(m);
   Bind();
 }

@@ -1,5 +1,5 @@
 #include "options/ui/add_option_set_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -8,7 +8,7 @@
 
 #include "options/ui/option_pickers.h"
 #include "options/ui/option_widgets.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 namespace ombrel {
 

@@ -1,5 +1,5 @@
 #include "options/ui/message_box.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QMessageBox>
 

@@ -10,8 +10,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/ui/main_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
+#include "term/ui/open_terminals.h"
 #include "term/ui/term_form.h"
 
 namespace ombrel {
@@ -55,9 +55,9 @@ class EditorTerminals {
 
 }  // namespace
 
-ToptionForm::ToptionForm(TOptionSetList& sets, TmainForm* main, TaddOptionSetForm* addForm,
+ToptionForm::ToptionForm(TOptionSetList& sets, OpenTerminals* terminals, TaddOptionSetForm* addForm,
                          QWidget* parent)
-    : QDialog(parent), sets_(sets), main_(main) {
+    : QDialog(parent), sets_(sets), terminals_(terminals) {
   setObjectName("optionForm");
   setWindowTitle("Terminal Options");
   setModal(false);
@@ -225,18 +225,19 @@ void ToptionForm::StoreControls() {
 }
 
 std::vector<TtermForm*> ToptionForm::Terminals() const {
-  return main_ ? main_->Terminals() : std::vector<TtermForm*>{};
+  return terminals_ ? terminals_->Terminals() : std::vector<TtermForm*>{};
 }
 
 void ToptionForm::ApplySet() {
   if (!currentSet_) return;
   StoreControls();
   const EditorTerminals terms(Terminals());
-  ApplyToTerminals(currentSet_, terms.List(), main_ ? terms.Find(main_->CurrentTerminal()) : nullptr);
+  ApplyToTerminals(currentSet_, terms.List(),
+                   terminals_ ? terms.Find(terminals_->CurrentTerminal()) : nullptr);
 }
 
 void ToptionForm::SelectTerminalSet(TtermForm* terminal) {
-  if (!terminal && main_) terminal = main_->CurrentTerminal();
+  if (!terminal && terminals_) terminal = terminals_->CurrentTerminal();
   RefillSetCombo();
   const int index = ShownSetIndex(sets_, terminal ? terminal->core().Options() : nullptr);
   {

@@ -23,7 +23,7 @@ class QTabWidget;
 
 namespace ombrel {
 
-class TmainForm;
+class OpenTerminals;
 class TtermForm;
 class TaddOptionSetForm;
 
@@ -32,7 +32,7 @@ class TaddOptionSetForm;
 class ToptionForm : public QDialog, public EditorDialogs {
   Q_OBJECT
  public:
-  ToptionForm(TOptionSetList& sets, TmainForm* main, TaddOptionSetForm* addForm,
+  ToptionForm(TOptionSetList& sets, OpenTerminals* terminals, TaddOptionSetForm* addForm,
               QWidget* parent = nullptr);
 
   // The Options command: show the editor, or bring it forward.
@@ -97,7 +97,7 @@ class ToptionForm : public QDialog, public EditorDialogs {
   void FormClose();
 
   TOptionSetList& sets_;
-  TmainForm* main_;
+  OpenTerminals* terminals_;
   TOptions* currentSet_ = nullptr;
   bool centred_ = false;
   bool programEnding_ = false;

@@ -16,7 +16,7 @@
 #include "options/ui/add_option_set_form.h"
 #include "options/ui/message_box.h"
 #include "options/ui/option_widgets.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 #include "term/ui/qt_paint.h"
 
 namespace ombrel {

@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 #include "term/ui/qt_paint.h"
 
 namespace ombrel {

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "options/ui/option_widgets.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 namespace ombrel {
 

@@ -1,5 +1,5 @@
 #include "telnet/ui/telnet_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -10,9 +10,8 @@
 #include <QScreen>
 #include <QTreeWidget>
 
-#include "app/ui/d_module.h"
-#include "app/ui/main_form.h"
 #include "telnet/state_name.h"
+#include "term/ui/open_terminals.h"
 #include "term/ui/term_form.h"
 
 namespace ombrel {
@@ -30,25 +29,24 @@ QPushButton* ActionButton(QWidget* parent, QAction* action, const QString& capti
 
 }  // namespace
 
-TtelnetForm::TtelnetForm(TmainForm* main, TdModule* module)
-    : QWidget(main, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+TtelnetForm::TtelnetForm(OpenTerminals& terminals, const ConsoleActions& actions, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      main_(main),
-      module_(module) {
+      terminals_(terminals),
+      consoleAction_(actions.console) {
   setWindowTitle("Telnet Console");
   setFixedWidth(200);
   resize(200, 300);
 
   controlpanel = new QWidget(this);
   controlpanel->setGeometry(0, 0, 200, kPanelHeight);
-  using A = ActionId;
-  aytBtn = ActionButton(controlpanel, module->action(A::aTelAYT), "AYT", "Are You There?", {0, 0, 64, 20});
-  ipBtn = ActionButton(controlpanel, module->action(A::aTelIP), "IP", "Interrupt Process", {64, 0, 64, 20});
-  Button1 = ActionButton(controlpanel, module->action(A::aTelAO), "AO", "Abort Output", {136, 0, 64, 20});
-  negBtn = ActionButton(controlpanel, module->action(A::aTelnetNegotiate), "&Negotiate", "", {0, 20, 128, 20});
+  aytBtn = ActionButton(controlpanel, actions.ayt, "AYT", "Are You There?", {0, 0, 64, 20});
+  ipBtn = ActionButton(controlpanel, actions.ip, "IP", "Interrupt Process", {64, 0, 64, 20});
+  Button1 = ActionButton(controlpanel, actions.ao, "AO", "Abort Output", {136, 0, 64, 20});
+  negBtn = ActionButton(controlpanel, actions.negotiate, "&Negotiate", "", {0, 20, 128, 20});
   CheckBox1 = new QCheckBox("&Log", controlpanel);
   CheckBox1->setGeometry(136, 20, 64, 20);
-  QAction* log = module->action(A::aLog);
+  QAction* log = actions.log;
   CheckBox1->setChecked(log->isChecked());
   // The box shows the action's mark; a click runs the action, which flips it.
   connect(CheckBox1, &QCheckBox::clicked, this, [this, log](bool) {
@@ -79,7 +77,7 @@ TtelnetForm::TtelnetForm(TmainForm* main, TdModule* module)
   logMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   Collapse();
-  if (QScreen* s = main->screen()) move(s->geometry().center() - rect().center());
+  if (QScreen* s = parent ? parent->screen() : nullptr) move(s->geometry().center() - rect().center());
 }
 
 void TtelnetForm::resizeEvent(QResizeEvent* event) {
@@ -105,7 +103,7 @@ void TtelnetForm::Expand() {
 
 void TtelnetForm::ShowOptionStates(TtermForm* terminal) {
   if (!isVisible()) return;
-  TtermForm* t = terminal ? terminal : main_->CurrentTerminal();
+  TtermForm* t = terminal ? terminal : terminals_.CurrentTerminal();
   if (!t) return;
   const bool connected = t->Connected();
   TTelnetParser& parser = t->core().Parser();
@@ -119,7 +117,7 @@ void TtelnetForm::ShowOptionStates(TtermForm* terminal) {
 
 void TtelnetForm::TelnetLog(TtermForm* terminal, const std::string& text) {
   logMemo->appendPlainText(FromBytes(text));
-  if (main_->CurrentTerminal() == terminal) ShowOptionStates(terminal);
+  if (terminals_.CurrentTerminal() == terminal) ShowOptionStates(terminal);
 }
 
 void TtelnetForm::showEvent(QShowEvent* event) {
@@ -128,7 +126,7 @@ void TtelnetForm::showEvent(QShowEvent* event) {
 }
 
 void TtelnetForm::closeEvent(QCloseEvent* event) {
-  module_->action(ActionId::aTelnetConsole)->setChecked(false);
+  consoleAction_->setChecked(false);
   QWidget::closeEvent(event);
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <string>
 
+class QAction;
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -12,14 +13,20 @@ class QTreeWidget;
 
 namespace ombrel {
 
-class TdModule;
-class TmainForm;
+class OpenTerminals;
 class TtermForm;
+
+// The program's commands the console's buttons run and show.
+struct ConsoleActions {
+  QAction *ayt, *ip, *ao, *negotiate;
+  QAction* log;      // checked: the log pane is open
+  QAction* console;  // checked: the console is shown
+};
 
 class TtelnetForm : public QWidget {
   Q_OBJECT
  public:
-  TtelnetForm(TmainForm* main, TdModule* module);
+  TtelnetForm(OpenTerminals& terminals, const ConsoleActions& actions, QWidget* parent);
 
   // The rows for `terminal`, or for the current terminal when none.
   void ShowOptionStates(TtermForm* terminal = nullptr);
@@ -45,8 +52,8 @@ class TtelnetForm : public QWidget {
  private:
   static constexpr int kPanelHeight = 40;
   static constexpr int kListHeight = 60;
-  TmainForm* main_;
-  TdModule* module_;
+  OpenTerminals& terminals_;
+  QAction* consoleAction_;
   int logHeight_ = 0;  // the log pane's height, 0 while collapsed
 };
 

@@ -1,5 +1,5 @@
 #include "term/ui/qt_paint.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,5 +1,5 @@
 #include "term/ui/term_form.h"
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>

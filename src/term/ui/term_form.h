@@ -4,7 +4,7 @@
 #pragma once
 
 #include <QImage>
-#include "term/ui/byte_text.h"
+#include "util/ui/byte_text.h"
 #include <QWidget>
 #include <memory>
 

@@ -94,6 +94,28 @@ class MainWindowTest : public QObject, testing::ProgramFixture {
     QVERIFY(!module->ExpertMode() && main->menuBar()->isVisible() && main->ToolBar()->isVisible());
   }
 
+  // Save Buffer and Load Log say a failure in the main window, each with
+  // its own caption.
+  void fileCommandsSayWhyTheyFailed() {
+    main->NewTerminal();
+    const QString dir = DataDir() + "adir", gone = DataDir() + "gone.txt";
+    QVERIFY(QDir().mkpath(dir + "/inner"));  // a folder cannot be replaced by a file
+    const struct {
+      ActionId command;
+      QString file, said;
+    } rows[] = {
+        {ActionId::aSaveBuffer, dir, "Ombrel Error|cannot write " + dir + ": Is a directory"},
+        {ActionId::aLoadLog, gone, "File Error|cannot open " + gone + ": No such file or directory"},
+        {ActionId::aLoadLog, dir, "File Error|cannot read " + dir + ": Is a directory"},
+    };
+    for (const auto& row : rows) {
+      messages.clear();
+      module->chooseFile = [&row](ActionId, const QString&) { return row.file; };
+      Action(row.command)->trigger();
+      QCOMPARE(messages, QStringList{row.said});
+    }
+  }
+
   void anEscapingExceptionEndsOnlyThatCommand() {
     static_cast<OmbrelApplication*>(qApp)->showError = [this](const QString& text) { messages = {text}; };
     bool worked = false;
