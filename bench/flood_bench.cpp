@@ -61,13 +61,18 @@ int main(int argc, char** argv) {
   const std::string end = "END OF STREAM " + std::to_string(lines);
   bool done = false;
   qint64 bytes = 0;
-  TermEvents& e = t->core().Events();
-  auto repaint = e.repaint;
-  e.repaint = [&](TermCore& core) {
-    repaint(core);
-    const LineStore& s = core.Store();
-    if (s.CurLine() > 0 && s.Line(s.CurLine() - 1).text.find(end) != std::string_view::npos) done = true;
-  };
+  // Beside the window, which repaints first.
+  struct EndWatch : TermListener {
+    const TermCore& core;
+    const std::string& end;
+    bool& done;
+    EndWatch(const TermCore& c, const std::string& e, bool& d) : core(c), end(e), done(d) {}
+    void TextShown() override {
+      const LineStore& s = core.Store();
+      if (s.CurLine() > 0 && s.Line(s.CurLine() - 1).text.find(end) != std::string_view::npos) done = true;
+    }
+  } watch(t->core(), end, done);
+  t->session().AddListener(watch);
   clock.start();
   input.start();
   t->Connection().Open("127.0.0.1", port);

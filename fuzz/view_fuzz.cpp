@@ -39,7 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   term.SetSocket(&socket);
   TermView view(term);
   FixedMeasure measure;
-  term.Events().repaint = [&view](TermCore&) { view.AfterWrite(); };
+  struct Follow : TermListener {
+    TermView& view;
+    explicit Follow(TermView& v) : view(v) {}
+    void TextShown() override { view.AfterWrite(); }
+  } follow(view);
+  term.Listeners().Add(follow);
   view.Layout(measure, 8 + in.Byte() * 4, 16 + in.Byte() * 2);
   const std::string text = in.Take(in.Byte() * 4);
   term.WriteText(text, true);

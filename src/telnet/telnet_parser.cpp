@@ -32,6 +32,7 @@ void TTelnetParser::Reset() {
   OnGetWindowSize = nullptr;
   OnLinemode = nullptr;
   OnLog = nullptr;
+  OnOptionData = nullptr;
   incomplete_.clear();
   options_.clear();
 }
@@ -106,7 +107,8 @@ void TTelnetParser::ConfigureNAWS(bool accept, bool want, NAWSEvent onNAWS,
 }
 
 int TTelnetParser::Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output) {
-  incomplete_ = std::string(rest);
+  // Resume keeps the bytes it reads itself.
+  if (!resuming_) incomplete_ = std::string(rest);
   pos = end;
   output.clear();
   return ParseIncomplete;
@@ -116,6 +118,30 @@ int TTelnetParser::Parse(std::string& data, std::string& output) {
   size_t pos = 0;
   const int kind = ParseAt(data, pos, output);
   data.erase(0, pos);
+  return kind;
+}
+
+int TTelnetParser::Resume(std::string_view all, size_t& pos, std::string& output) {
+  // Taken out while it is read: an option's answer may reach a handler that
+  // resets the parser.
+  std::string held = std::move(incomplete_);
+  incomplete_.clear();
+  const size_t before = held.size();
+  held.append(all.substr(pos));
+  size_t at = 0;
+  resuming_ = true;
+  struct Resuming {
+    bool& on;
+    ~Resuming() { on = false; }
+  } resuming{resuming_};
+  const int kind = ParseAt(held, at, output);
+  if (kind == ParseIncomplete) {
+    incomplete_ = std::move(held);
+    pos = all.size();
+    return kind;
+  }
+  // The piece ends in this block: what was held alone was cut off.
+  pos += at - before;
   return kind;
 }
 
@@ -158,12 +184,16 @@ int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::s
   const size_t bound = on ? added->option->SubnegotiationBound() : kMaxKeptSubnegotiation;
   const std::string_view window = data.substr(0, bound);
   // IAC IAC is a value byte 255 (RFC 855): an IAC pair is stepped over whole.
-  size_t se = 3;
+  // A held one is searched on from where the last read left off.
+  size_t se = resuming_ ? std::max<size_t>(3, searched_) : 3;
   while ((se = window.find(static_cast<char>(IAC), se)) != std::string_view::npos &&
          se + 1 < window.size() && window[se + 1] != static_cast<char>(SE))
     se += 2;
   const bool ended = se != std::string_view::npos && se + 1 < window.size();
-  if (!ended && data.size() < bound) return Incomplete(data, pos, all.size(), output);
+  if (!ended && data.size() < bound) {
+    searched_ = std::min(se, window.size());
+    return Incomplete(data, pos, all.size(), output);
+  }
   // The value with IAC IAC undone, copied a run at a time: some run to a MiB.
   std::string value;
   for (size_t i = 3; ended && i < se;) {
@@ -184,6 +214,7 @@ int TTelnetParser::ParseSubnegotiation(std::string_view all, size_t& pos, std::s
     Log("SB NAWS Received");
   } else if (on) {
     added->option->Subnegotiation(value, output, OptionLog());
+    if (OnOptionData) OnOptionData(*this, *added->option, value);
     pos += se + 2;
     return SB;
   }
@@ -243,18 +274,25 @@ void TTelnetParser::HandleDoNAWS(std::string& output) {
     }
     naws.us = YES;
   }
-  if (naws.want && naws.us == YES) {
-    uint16_t width = 80, height = 25;
-    if (OnGetWindowSize) OnGetWindowSize(*this, width, height);
-    output += {static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(OPT_NAWS)};
-    AppendSizeByte(output, width >> 8);
-    AppendSizeByte(output, width & 0xFF);
-    AppendSizeByte(output, height >> 8);
-    AppendSizeByte(output, height & 0xFF);
-    output += static_cast<char>(IAC);
-    output += static_cast<char>(SE);
-    Log("SB NAWS Sent (" + std::to_string(width) + "x" + std::to_string(height) + ")");
-  }
+  if (naws.want && naws.us == YES) AppendWindowSize(output);
+}
+
+void TTelnetParser::SendWindowSize(std::string& output) {
+  output.clear();
+  if (naws.want && naws.us == YES) AppendWindowSize(output);
+}
+
+void TTelnetParser::AppendWindowSize(std::string& output) {
+  uint16_t width = 80, height = 25;
+  if (OnGetWindowSize) OnGetWindowSize(*this, width, height);
+  output += {static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(OPT_NAWS)};
+  AppendSizeByte(output, width >> 8);
+  AppendSizeByte(output, width & 0xFF);
+  AppendSizeByte(output, height >> 8);
+  AppendSizeByte(output, height & 0xFF);
+  output += static_cast<char>(IAC);
+  output += static_cast<char>(SE);
+  Log("SB NAWS Sent (" + std::to_string(width) + "x" + std::to_string(height) + ")");
 }
 
 void TTelnetParser::HandleDontNAWS(std::string& output) {
@@ -309,22 +347,23 @@ void TTelnetParser::HandleSBNAWS(uint16_t width, uint16_t height) {
 void TTelnetParser::SetNAWS(bool enable, std::string& output) {
   output.clear();
   naws.want = enable;
+  // RFC 1143: only NO offers and only YES refuses; while an answer is
+  // awaited, the other request waits in the queue or leaves it.
   if (enable) {
-    if (naws.us == WANTNO) {
-      naws.usq = true;
-    } else if (naws.us == NO || naws.us == WANTYES) {
-      naws.usq = false;
+    if (naws.us == NO) {
       naws.us = WANTYES;
       output = Command(WILL, OPT_NAWS);
       Log("WILL NAWS Sent");
+    } else if (naws.us == WANTNO || naws.us == WANTYES) {
+      naws.usq = naws.us == WANTNO;
     }
   } else {
-    if (naws.us == WANTYES) {
-      naws.usq = true;
-    } else if (naws.us == YES || naws.us == WANTNO) {
-      naws.us = NO;
+    if (naws.us == YES) {
+      naws.us = WANTNO;
       output = Command(WONT, OPT_NAWS);
       Log("WONT NAWS Sent");
+    } else if (naws.us == WANTNO || naws.us == WANTYES) {
+      naws.usq = naws.us == WANTYES;
     }
   }
 }

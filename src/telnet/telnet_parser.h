@@ -44,6 +44,8 @@ class TTelnetParser : public TelnetFilter {
   using SizeQuery = std::function<void(TTelnetParser&, uint16_t& width, uint16_t& height)>;
   using LinemodeEvent = std::function<void(TTelnetParser&, bool enabled)>;
   using LogEvent = std::function<void(TTelnetParser&, const std::string& text)>;
+  // A sub-negotiation of an added option that is on, its value as the option got it.
+  using DataEvent = std::function<void(TTelnetParser&, const TelnetOption& option, std::string_view value)>;
 
   TOptionState linemode;
   TOptionState naws;
@@ -52,6 +54,7 @@ class TTelnetParser : public TelnetFilter {
   SizeQuery OnGetWindowSize;
   LinemodeEvent OnLinemode;
   LogEvent OnLog;
+  DataEvent OnOptionData;
 
   TTelnetParser() { Reset(); }
 
@@ -73,10 +76,18 @@ class TTelnetParser : public TelnetFilter {
   // After Parse returned ParseIncomplete: the cut-off sequence, to be put in
   // front of the next block.
   const std::string& Incomplete() const { return incomplete_; }
+  // Or kept here instead: while Holding, the next block goes to Resume,
+  // which goes on from the cut-off sequence where its search stopped, so a
+  // sub-negotiation arriving over many reads costs no more than one read.
+  // Then ParseAt goes on at `pos`.
+  bool Holding() const { return !incomplete_.empty(); }
+  int Resume(std::string_view data, size_t& pos, std::string& output);
 
+  // RFC 1143: an offer or refusal is not repeated while one is pending.
   void SetNAWS(bool enable, std::string& output);
   bool NAWSActive() const { return naws.us == YES; }
-  void SendWindowSize(std::string& output) { HandleDoNAWS(output); }
+  // The size again, after the view changed it, while NAWS is on.
+  void SendWindowSize(std::string& output);
   TOptionState GetNAWSState() const { return naws; }
   TOptionState GetLinemodeState() const { return linemode; }
   void SendAYT(std::string& output);
@@ -101,6 +112,7 @@ class TTelnetParser : public TelnetFilter {
   }
   int Incomplete(std::string_view rest, size_t& pos, size_t end, std::string& output);
   int ParseSubnegotiation(std::string_view data, size_t& pos, std::string& output);
+  void AppendWindowSize(std::string& output);
   int ParseOption(unsigned char command, unsigned char option, std::string& output);
   struct Added {
     TelnetOption* option;
@@ -110,6 +122,9 @@ class TTelnetParser : public TelnetFilter {
   bool AnswerAdded(unsigned char command, unsigned char code, std::string& output);
 
   std::string incomplete_;
+  // Reading what was held: where the search for its IAC SE goes on.
+  bool resuming_ = false;
+  size_t searched_ = 0;
   std::vector<Added> options_;
 };
 

@@ -9,7 +9,7 @@
 namespace ombrel {
 
 void TermCore::TelnetLog(const std::string& text) {
-  if (events_.telnetLog) events_.telnetLog(*this, text);
+  listeners_.Tell(&TermListener::TelnetLog, text);
 }
 
 void TermCore::ResetCompression() {
@@ -88,7 +88,7 @@ void TermCore::StartCompression(std::string& block, size_t pos, size_t& inflated
 void TermCore::ReportCompressionError() {
   const std::string reason = std::move(compressionError_);
   compressionError_.clear();
-  WriteText("Compression error: " + reason + ".\r\n", false);
+  Status("Compression error: " + reason + ".");
   if (socket_) socket_->Close();
 }
 

@@ -278,6 +278,7 @@ void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequen
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);
+  if (listeners_.HearLines()) listeners_.TellLine(store_.CurLine() - 1, stored, checkTriggers);
   if (checkTriggers) RunTriggers(stored);
 }
 
@@ -287,10 +288,10 @@ void TermCore::NewLine(std::string_view lineText, bool checkTriggers) {
 
 void TermCore::SetCurrentLine(std::string lineText) {
   store_.EditCurrent() = std::move(lineText);
-  const bool active = !events_.isActive || events_.isActive(*this);
+  const bool active = !host_ || host_->IsActive();
   if (active == static_cast<bool>(unseen)) {
     unseen = active ? 0 : 1;
-    if (events_.tabsChanged) events_.tabsChanged(*this);
+    listeners_.Tell(&TermListener::UnseenChanged, !active);
   }
 }
 
@@ -298,7 +299,7 @@ void TermCore::ClearTerminal() {
   // A long session's store is given back, not kept for the next one.
   store_.Clear();
   SetCurrentLine(options_ ? options_->margin : std::string());
-  if (events_.cleared) events_.cleared(*this);
+  listeners_.Tell(&TermListener::Cleared);
 }
 
 }  // namespace ombrel

@@ -2,13 +2,10 @@
 // stand in for the socket, the sound player and the windows around it.
 #pragma once
 
-#include <functional>
 #include <stdexcept>
 #include <string>
 
 namespace ombrel {
-
-class TermCore;
 
 enum class SocketErrorKind { General, Send, Receive, Connect, Disconnect, Accept, Lookup };
 
@@ -37,22 +34,15 @@ class ISoundPlayer {
   virtual void Play(const std::string& fileName) = 0;
 };
 
-// The windows around a terminal; any of them may be left unassigned.
-struct TermEvents {
+// What a terminal asks of the one window holding it. Without one it counts
+// as the active terminal and its error boxes go unshown. What it tells, it
+// tells its listeners (term_listener.h).
+class TermHost {
+ public:
+  virtual ~TermHost() = default;
   // Is this terminal the main window's active one?
-  std::function<bool(const TermCore&)> isActive;
-  std::function<void(TermCore&)> tabsChanged;
-  std::function<void(TermCore&)> disconnectChanged;
-  std::function<void(TermCore&)> captionChanged;
-  // After each block: follow the end if the view does, then repaint.
-  std::function<void(TermCore&)> repaint;
-  // The store was emptied: drop the selection and repaint.
-  std::function<void(TermCore&)> cleared;
-  // A log was loaded: show its first line.
-  std::function<void(TermCore&)> showTop;
-  std::function<void(TermCore&, const std::string& text, const std::string& caption)> errorBox;
-  // A negotiation step of this terminal's telnet parser, for the console.
-  std::function<void(TermCore&, const std::string& text)> telnetLog;
+  virtual bool IsActive() const = 0;
+  virtual void ErrorBox(const std::string& text, const std::string& caption) = 0;
 };
 
 }  // namespace ombrel

@@ -23,7 +23,7 @@ void TermCore::Send(const std::string& bytes) {
 }
 
 void TermCore::ErrorBox(const std::string& text, const std::string& caption) {
-  if (events_.errorBox) events_.errorBox(*this, text, caption);
+  if (host_) host_->ErrorBox(text, caption);
 }
 
 std::string TermCore::RunTelnet(std::string block) {
@@ -39,25 +39,22 @@ std::string TermCore::RunTelnet(std::string block) {
   } else if (inflate_.Active() || compressionFailed_) {
     block = Decompress(block, inflatedEnd);
   }
-  // A command cut off by the end of the last read starts this one.
-  if (!telnetTail_.empty()) {
-    block.insert(0, telnetTail_);
-    inflatedEnd += telnetTail_.size();
-    telnetTail_.clear();
-  }
   if (telnet_ == &parser_) {
     // Most blocks hold no command at all: they are the text as they stand.
-    if (replies.empty() && block.find(static_cast<char>(telnet::IAC)) == std::string::npos) return block;
+    if (replies.empty() && !parser_.Holding() && block.find(static_cast<char>(telnet::IAC)) == std::string::npos)
+      return block;
     text.reserve(block.size());
-    for (size_t pos = 0; pos < block.size();) {
-      const int kind = parser_.ParseAt(block, pos, output);
-      if (kind == ParseIncomplete) {
-        telnetTail_ = parser_.Incomplete();
-        break;
-      }
+    size_t pos = 0;
+    // A piece cut off by the end of the block leaves nothing after it.
+    const auto take = [&](int kind) {
+      if (kind == ParseIncomplete) return;
       (kind == ParseText ? text : replies) += output;
       if (kind == telnet::SB && mccp_.TakeStart()) StartCompression(block, pos, inflatedEnd, replies);
-    }
+    };
+    // A command cut off by the end of the last read goes on in this one;
+    // the parser keeps it until it ends.
+    if (parser_.Holding()) take(parser_.Resume(block, pos, output));
+    while (pos < block.size()) take(parser_.ParseAt(block, pos, output));
   } else {
     while (!block.empty()) {
       const int kind = telnet_->Parse(block, output);
@@ -93,7 +90,7 @@ void TermCore::Receive(std::string_view input, bool checkTriggers) {
   const bool telnet = checkTriggers && options_->telnet && telnet_;
   // Most reads hold no command and follow none cut off: they are the text
   // as it stands, and are not copied.
-  const bool asIs = !telnet || (telnet_ == &parser_ && CompressionIdle() && telnetTail_.empty() &&
+  const bool asIs = !telnet || (telnet_ == &parser_ && CompressionIdle() && !parser_.Holding() &&
                                 input.find(static_cast<char>(telnet::IAC)) == std::string_view::npos);
   std::string text;
   if (!asIs) text = RunTelnet(std::string(input));
@@ -107,7 +104,7 @@ void TermCore::Receive(std::string_view input, bool checkTriggers) {
   FlushLog();
   // Told after the text inflated before the failure, which is kept.
   if (!compressionError_.empty()) ReportCompressionError();
-  if (events_.repaint) events_.repaint(*this);
+  listeners_.Tell(&TermListener::TextShown);
 }
 
 namespace {
@@ -253,13 +250,26 @@ bool TermCore::ApplyEscape(std::string_view params, char final) {
   }
 }
 
+void TermCore::ConnectionChanged(ConnectionState state) {
+  connection_ = state;
+  const bool byUser = state == ConnectionState::Disconnected && (closedByUser_ || reconnecting);
+  listeners_.Tell(&TermListener::ConnectionChanged, state, byUser);
+}
+
 void TermCore::UpdateDisconnect() {
-  if (events_.disconnectChanged) events_.disconnectChanged(*this);
+  // A connect that failed closes the socket without a disconnect.
+  ConnectionChanged(SocketOpen() ? connection_ : ConnectionState::Disconnected);
+}
+
+void TermCore::Disconnect() {
+  closedByUser_ = true;
+  if (socket_) socket_->Close();
 }
 
 void TermCore::clientsocketLookup() {
-  WriteText("Looking up host...\r\n", false);
-  UpdateDisconnect();
+  closedByUser_ = false;
+  Status("Looking up host...");
+  ConnectionChanged(ConnectionState::LookingUp);
 }
 
 void TermCore::clientsocketConnecting() {
@@ -268,43 +278,49 @@ void TermCore::clientsocketConnecting() {
     target = socket_->Address().empty() ? socket_->Host() : socket_->Address();
     port = std::to_string(socket_->Port());
   }
-  WriteText("Connecting to " + target + ":" + port + "...\r\n", false);
-  UpdateDisconnect();
+  closedByUser_ = false;
+  Status("Connecting to " + target + ":" + port + "...");
+  ConnectionChanged(ConnectionState::Connecting);
 }
 
 void TermCore::clientsocketConnect(const std::string& encryption) {
-  WriteText("Connection established...\r\n", false);
-  if (!encryption.empty()) WriteText("Connection encrypted (" + encryption + ").\r\n", false);
+  Status("Connection established...");
+  if (!encryption.empty()) Status("Connection encrypted (" + encryption + ").");
   // A sequence left over from an earlier connection is not the start of
-  // anything this server sends.
+  // anything this server sends (nor is a telnet command: the parser starts
+  // afresh).
   escapeTail_.clear();
-  telnetTail_.clear();
   BindParser();
-  UpdateDisconnect();
+  ConnectionChanged(ConnectionState::Connected);
   Negotiate(options_ && options_->telnetinit);
   if (!autologin.empty() && sendAutologin) sendAutologin(*this, autologin);
 }
 
 void TermCore::clientsocketDisconnect() {
-  if (!reconnecting) WriteText("Disconnected.\r\n", false);
+  if (!reconnecting) Status("Disconnected.");
   caption = "Not Connected";
-  if (events_.captionChanged) events_.captionChanged(*this);
-  UpdateDisconnect();
+  listeners_.Tell(&TermListener::CaptionChanged, caption);
+  ConnectionChanged(ConnectionState::Disconnected);
 }
 
 void TermCore::clientsocketError(SocketErrorKind kind) {
   switch (kind) {
-    case SocketErrorKind::General: WriteText("General Socket Error.\r\n", false); break;
-    case SocketErrorKind::Send: WriteText("Socket Send Error.\r\n", false); break;
-    case SocketErrorKind::Receive: WriteText("Socket Read Error.\r\n", false); break;
-    case SocketErrorKind::Connect: WriteText("Failed to connect.\r\n", false); break;
+    case SocketErrorKind::General: Status("General Socket Error."); break;
+    case SocketErrorKind::Send: Status("Socket Send Error."); break;
+    case SocketErrorKind::Receive: Status("Socket Read Error."); break;
+    case SocketErrorKind::Connect: Status("Failed to connect."); break;
     case SocketErrorKind::Disconnect:
-      WriteText("Error while disconnecting.\r\n", false);
+      Status("Error while disconnecting.");
       if (socket_) socket_->Close();
       break;
     default: break;
   }
-  if (events_.repaint) events_.repaint(*this);
+  listeners_.Tell(&TermListener::TextShown);
+}
+
+void TermCore::Status(const std::string& text) {
+  WriteText(text + "\r\n", false);
+  listeners_.Tell(&TermListener::StatusLine, text);
 }
 
 }  // namespace ombrel

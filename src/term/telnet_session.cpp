@@ -8,9 +8,10 @@ namespace ombrel {
 
 void TermCore::BindParser() {
   parser_.Reset();
-  parser_.SetLogHandler([this](TTelnetParser&, const std::string& text) {
-    if (events_.telnetLog) events_.telnetLog(*this, text);
-  });
+  parser_.SetLogHandler([this](TTelnetParser&, const std::string& text) { TelnetLog(text); });
+  parser_.OnOptionData = [this](TTelnetParser&, const TelnetOption& option, std::string_view value) {
+    listeners_.Tell(&TermListener::OptionData, option.Code(), option.Name(), value);
+  };
   // The switch also answers a server that asks for the size before we offer.
   parser_.ConfigureNAWS(
       false, options_ && options_->telopnaws, [](TTelnetParser&, uint16_t, uint16_t) {},
@@ -27,7 +28,15 @@ void TermCore::BindParser() {
   if (features.utf8) parser_.AddOption(&charset_);
   ResetCompression();
   if (features.mccp) parser_.AddOption(&mccp_);
+  for (TelnetOption* option : addedOptions_) parser_.AddOption(option);
 }
+
+void TermCore::AddTelnetOption(TelnetOption& option) {
+  if (std::find(addedOptions_.begin(), addedOptions_.end(), &option) == addedOptions_.end())
+    addedOptions_.push_back(&option);
+}
+
+void TermCore::RemoveTelnetOption(TelnetOption& option) { std::erase(addedOptions_, &option); }
 
 void TermCore::GetWindowSize(uint16_t& width, uint16_t& height) const {
   // One column and one row less than fit, never below one.
@@ -36,7 +45,9 @@ void TermCore::GetWindowSize(uint16_t& width, uint16_t& height) const {
 }
 
 void TermCore::LinemodeChanged(bool enabled) {
-  WriteText(enabled ? "\r\nLinemode enabled\r\n" : "\r\nLinemode disabled\r\n", false);
+  const std::string text = enabled ? "Linemode enabled" : "Linemode disabled";
+  WriteText("\r\n" + text + "\r\n", false);
+  listeners_.Tell(&TermListener::StatusLine, text);
 }
 
 void TermCore::Negotiate(bool initiate) {
@@ -44,6 +55,16 @@ void TermCore::Negotiate(bool initiate) {
   std::string output;
   parser_.SetNAWS(options_->telopnaws, output);
   if (!output.empty()) Send(output);
+}
+
+void TermCore::SetWindowSize(int newCols, int newRows) {
+  // Every layout asks, dragging a window's edge many times a second: only
+  // new cells are news.
+  if (newCols == cols && newRows == rows) return;
+  cols = newCols;
+  rows = newRows;
+  ReportWindowSize();
+  listeners_.Tell(&TermListener::WindowSize, cols, rows);
 }
 
 void TermCore::ReportWindowSize() {

@@ -13,6 +13,7 @@
 #include "term/escape.h"
 #include "term/line_store.h"
 #include "term/platform.h"
+#include "term/term_listener.h"
 #include "telnet/compression_option.h"
 #include "telnet/inflate_stream.h"
 #include "telnet/telnet_parser.h"
@@ -49,11 +50,20 @@ class TermCore : public CommandTarget {
   void SetTelnet(TelnetFilter* telnet) { telnet_ = telnet; }
   TTelnetParser& Parser() { return parser_; }
   void SetSoundPlayer(ISoundPlayer* player) { player_ = player; }
-  TermEvents& Events() { return events_; }
+  // Whoever listens; the window holding the terminal answers what it asks.
+  TermListeners& Listeners() { return listeners_; }
+  void SetHost(TermHost* host) { host_ = host; }
+  // Options beyond those the set's switches bring (NAWS, TTYPE, CHARSET,
+  // MCCP2), given to the parser on every connect; not owned.
+  void AddTelnetOption(TelnetOption& option);
+  void RemoveTelnetOption(TelnetOption& option);
 
-  // --- size of the view in character cells
+  // --- size of the view in character cells; changed by SetWindowSize
   int cols = 80;
   int rows = 24;
+  // The size changed: wrapping follows it, listeners hear it and the
+  // server is told under NAWS. The same size again does nothing.
+  void SetWindowSize(int newCols, int newRows);
 
   // --- line store
   const LineStore& Store() const { return store_; }
@@ -94,6 +104,9 @@ class TermCore : public CommandTarget {
   void clientsocketError(SocketErrorKind kind);
   // The Disconnect command follows whether the socket is active.
   void UpdateDisconnect();
+  // Closes the connection as the user asked, as its disconnect then says.
+  void Disconnect();
+  ConnectionState Connection() const { return connection_; }
   // Sends the auto-login text; the command layer binds it.
   std::function<void(TermCore&, const std::string& text)> sendAutologin;
 
@@ -101,8 +114,6 @@ class TermCore : public CommandTarget {
   void GetWindowSize(uint16_t& width, uint16_t& height) const;
   void LinemodeChanged(bool enabled);
   void Negotiate(bool initiate);
-  // After every layout: a new size is reported while NAWS is active.
-  void ReportWindowSize();
   enum class TelnetCommand { AYT, IP, AO };
   void SendTelnetCommand(TelnetCommand command);
 
@@ -133,6 +144,11 @@ class TermCore : public CommandTarget {
   bool CompressionIdle() const { return !inflate_.Active() && !compressionFailed_ && !awaitingStream_; }
   void ReportCompressionError();
   void TelnetLog(const std::string& text);
+  // A line the terminal says itself: written and told.
+  void Status(const std::string& text);
+  void ConnectionChanged(ConnectionState state);
+  // A new size is reported while NAWS is active.
+  void ReportWindowSize();
   void SplitAtEscapes(std::string_view text, bool received);
   // Line assembly of text without backspaces; a backspace in its place.
   void Assemble(std::string_view piece, bool checkTriggers);
@@ -160,9 +176,12 @@ class TermCore : public CommandTarget {
   size_t inflateRoom_ = 0;          // what the read being handled may still inflate to
   bool awaitingStream_ = false;     // a start came with less than the stream's header after it
   std::string streamHead_;          // and these bytes of it
-  std::string telnetTail_;
+  std::vector<TelnetOption*> addedOptions_;
   ISoundPlayer* player_ = nullptr;
-  TermEvents events_;
+  TermListeners listeners_;
+  TermHost* host_ = nullptr;
+  ConnectionState connection_ = ConnectionState::Disconnected;
+  bool closedByUser_ = false;  // since the connection began
 
   LineStore store_;
   AttrState carry_;

@@ -102,7 +102,7 @@ ReadResult TermCore::LoadLog(const std::string& fileName) {
   }
   // The loaded lines are logged now, not at the next read.
   FlushLog();
-  if (events_.showTop) events_.showTop(*this);
+  listeners_.Tell(&TermListener::LogLoaded);
   return read;
 }
 

@@ -93,7 +93,7 @@ class TermView {
   ScrollBarState scrollbar;
 
   // Sizes the image from the paint box, measures the cell and sets the
-  // terminal's cols and rows.
+  // terminal's cols and rows (SetWindowSize: the server hears of new ones).
   void Layout(const TextMeasure& measure, int boxWidth, int boxHeight);
   // The scroll-state step of a repaint; then asks for the repaint.
   void Redraw(bool fromScrollBar);

@@ -12,8 +12,7 @@ void TermView::Layout(const TextMeasure& measure, int boxWidth, int boxHeight_) 
   imageHeight = std::max(1, boxHeight_ + 1);
   charwidth = std::max(1, measure.TextWidth("W"));
   lineheight = std::max(1, measure.TextHeight("gW"));
-  core_.cols = imageWidth / charwidth;
-  core_.rows = imageHeight / lineheight;
+  core_.SetWindowSize(imageWidth / charwidth, imageHeight / lineheight);
   AfterWrite();
 }
 

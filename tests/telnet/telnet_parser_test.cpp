@@ -98,9 +98,11 @@ TEST(NAWSNegotiation, TransitionTable) {
   const std::string size = B({IAC, SB, 31, 0, 80, 0, 25, IAC, SE});
   const std::vector<Row> rows = {
       {"on", NO, false, WANTYES, false, will},      {"on", YES, false, YES, false, ""},
-      {"on", WANTNO, false, WANTNO, true, ""},      {"on", WANTYES, true, WANTYES, false, will},
-      {"off", NO, false, NO, false, ""},            {"off", YES, false, NO, false, wont},
-      {"off", WANTNO, false, NO, false, wont},      {"off", WANTYES, false, WANTYES, true, ""},
+      {"on", WANTNO, false, WANTNO, true, ""},      {"on", WANTYES, true, WANTYES, false, ""},
+      {"on", WANTYES, false, WANTYES, false, ""},   // the offer pending is not made twice
+      {"off", NO, false, NO, false, ""},            {"off", YES, false, WANTNO, false, wont},  // DONT awaited
+      {"off", WANTNO, false, WANTNO, false, ""},    {"off", WANTYES, false, WANTYES, true, ""},
+      {"off", WANTNO, true, WANTNO, false, ""},
       {"do", NO, false, YES, false, will + size},   {"do", YES, false, YES, false, size},
       {"do", WANTNO, false, WANTNO, false, ""},     {"do", WANTYES, false, YES, false, size},
       {"do", YES, true, YES, true, size},           {"do", WANTYES, true, WANTNO, false, wont},

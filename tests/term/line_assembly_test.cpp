@@ -152,7 +152,7 @@ TEST(CarriedState, AStringHidesNoResetFromTheNextLine) {
 TEST(LineStore, KeepsEveryLineAndClearingGivesTheMemoryBack) {
   TermFixture f({.ansi = true, .margin = " "});
   int cleared = 0;
-  f.term.Events().cleared = [&](TermCore&) { ++cleared; };
+  f.hooks.cleared = [&] { ++cleared; };
   // Lines of every length, some too long to share a block of text.
   std::string block = "\x1b[33m";
   for (int i = 0; i < 9000; ++i) block += std::string(i % 1000 == 7 ? 300000 : i % 50, 'x') + std::to_string(i) + "\r\n";
@@ -180,10 +180,10 @@ TEST(LineStore, KeepsEveryLineAndClearingGivesTheMemoryBack) {
 
 TEST(UnseenMark, SetWhileInactiveClearedWhenActiveAndTabsRebuiltOnChange) {
   TermFixture f;
-  bool active = false;
+  bool& active = f.active;
+  active = false;
   int rebuilt = 0;
-  f.term.Events().isActive = [&](const TermCore&) { return active; };
-  f.term.Events().tabsChanged = [&](TermCore&) { ++rebuilt; };
+  f.hooks.unseen = [&] { ++rebuilt; };
   f.term.WriteText("one", true);
   f.term.WriteText("two", true);
   EXPECT_EQ((std::pair<int, int>(f.term.unseen, rebuilt)), std::make_pair(1, 1));

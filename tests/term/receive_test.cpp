@@ -13,8 +13,8 @@ using test::ReadBytes, test::TempDir, test::WriteBytes;
 TEST(ConnectionNotices, StatusAndErrorLinesInTheirOrderAndAQuietReconnect) {
   TermFixture f;
   int disconnectUpdates = 0, captions = 0;
-  f.term.Events().disconnectChanged = [&](TermCore&) { ++disconnectUpdates; };
-  f.term.Events().captionChanged = [&](TermCore&) { ++captions; };
+  f.hooks.connection = [&](ConnectionState, bool) { ++disconnectUpdates; };
+  f.hooks.caption = [&](const std::string&) { ++captions; };
   f.term.clientsocketLookup();
   f.term.clientsocketConnecting();
   f.term.clientsocketConnect();
@@ -45,7 +45,9 @@ TEST(ReceivePath, ASequenceCutOffWhenAConnectionDroppedDoesNotSwallowTheNextOnes
 TEST(ReceivePath, NothingHappensWithoutAnOptionSet) {
   TermCore term(nullptr);
   int repaints = 0;
-  term.Events().repaint = [&](TermCore&) { ++repaints; };
+  Hooks hooks;
+  hooks.textShown = [&] { ++repaints; };
+  term.Listeners().Add(hooks);
   term.WriteText("text\r\n", true);
   EXPECT_EQ(term.curline(), 0);
   EXPECT_EQ(repaints, 0);
@@ -71,7 +73,7 @@ TEST(ReceivePath, TelnetAnswersGoOutInOneWriteBeforeTheText) {
   HashFilter filter;
   f.term.SetTelnet(&filter);
   Lines events;
-  f.term.Events().repaint = [&](TermCore& t) { events.push_back("repaint:" + t.Store().CurrentText()); };
+  f.hooks.textShown = [&] { events.push_back("repaint:" + f.term.Store().CurrentText()); };
   f.term.WriteText("a#b#c", true);
   f.term.WriteText("##", true);  // only commands: answered, still repainted
   EXPECT_EQ(f.socket.writes, (Lines{"!!", "!!"}));
@@ -167,7 +169,7 @@ TEST(SavedBuffer, LoadsBackAsTheSameLinesLoadingAcceptsBareLineEndsWithoutTrigge
 
   TermFixture g({.margin = "  "});
   int tops = 0;
-  g.term.Events().showTop = [&](TermCore&) { ++tops; };
+  g.hooks.logLoaded = [&] { ++tops; };
   g.term.LoadLog(file);
   EXPECT_EQ(g.All(), (Lines{"  \x1b[31mred", "  plain", "  ", "  "}));
   EXPECT_EQ(g.term.Store().Line(2).start.color, 31);

@@ -25,30 +25,33 @@ struct TelnetTerm : TermFixture {
   Lines log;
   TelnetTerm() : TermFixture({.cols = 80, .rows = 25}) {
     options.telnet = options.telnetinit = options.telopnaws = true;
-    term.Events().telnetLog = [this](TermCore&, const std::string& t) { log.push_back(t); };
+    hooks.telnetLog = [this](std::string_view t) { log.emplace_back(t); };
   }
 };
 
 TEST(TelnetSession, ConnectOffersNAWSBeforeTheLoginDoIsAnsweredWithTheSizeAndSwitchingOffRefuses) {
   TelnetTerm f;
   f.term.autologin = "me";
-  f.term.Events().disconnectChanged = [&](TermCore&) { f.socket.writes.push_back("(disconnect)"); };
+  f.hooks.connection = [&](ConnectionState, bool) { f.socket.writes.push_back("(disconnect)"); };
   f.term.sendAutologin = [&](TermCore& t, const std::string& text) { t.Send(text); };
   f.term.clientsocketConnect();
   f.term.WriteText(B({IAC, DO, 31, IAC, DO, 24}) + "Welcome\r\n", true);
-  f.term.cols = 100;
-  f.term.ReportWindowSize();
+  // Every layout gives the size: only new cells go out, logged as sent.
+  for (auto [cols, rows] : {std::pair{80, 25}, {100, 25}, {100, 25}, {100, 31}}) f.term.SetWindowSize(cols, rows);
   for (auto c : {TermCore::TelnetCommand::AYT, TermCore::TelnetCommand::IP, TermCore::TelnetCommand::AO})
     f.term.SendTelnetCommand(c);
   f.term.LinemodeChanged(true);
   // Switched off later: a new negotiation refuses, and no size follows.
   f.options.telopnaws = false;
   f.term.Negotiate(true);
-  f.term.ReportWindowSize();
+  f.term.SetWindowSize(120, 40);
   EXPECT_EQ(f.socket.writes, (Lines{"(disconnect)", B({IAC, WILL, 31}), "me",
                                     B({IAC, SB, 31, 0, 79, 0, 24, IAC, SE, IAC, WONT, 24}),
-                                    B({IAC, SB, 31, 0, 99, 0, 24, IAC, SE}), B({IAC, AYT}), B({IAC, IP}),
-                                    B({IAC, AO}), B({IAC, WONT, 31})}));
+                                    B({IAC, SB, 31, 0, 99, 0, 24, IAC, SE}), B({IAC, SB, 31, 0, 99, 0, 30, IAC, SE}),
+                                    B({IAC, AYT}), B({IAC, IP}), B({IAC, AO}), B({IAC, WONT, 31})}));
+  EXPECT_EQ(f.log, (Lines{"WILL NAWS Sent", "DO NAWS Received", "SB NAWS Sent (79x24)", "UNRECOGNIZED DO (option=24)",
+                          "SB NAWS Sent (99x24)", "SB NAWS Sent (99x30)", "AYT Sent", "IP Sent", "AO Sent",
+                          "WONT NAWS Sent"}));
   EXPECT_EQ(f.All(), (Lines{"Connection established...", "Welcome", "", "Linemode enabled", ""}));
 }
 
@@ -59,7 +62,7 @@ TEST(TelnetSession, SwitchesOffMeanNothingSentAndTheSizeNeverBelowOne) {
     noinit.term.clientsocketConnect();
     // Nothing offered on connect; the server asking first is answered by the switch, its DONT stops the sizes.
     noinit.term.WriteText(B({IAC, DO, 31, IAC, DONT, 31}), true);
-    noinit.term.ReportWindowSize();
+    noinit.term.SetWindowSize(90, 30);
     noinit.term.Negotiate(true);
     const Lines asked = {B({IAC, WILL, 31, IAC, SB, 31, 0, 79, 0, 24, IAC, SE, IAC, WONT, 31}), B({IAC, WILL, 31})};
     EXPECT_EQ(noinit.socket.writes, naws ? asked : Lines{B({IAC, WONT, 31})});

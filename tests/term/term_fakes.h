@@ -2,6 +2,7 @@
 // tests share.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,6 +37,21 @@ struct FakePlayer : ISoundPlayer {
   void Play(const std::string& file) override { fail ? throw std::runtime_error(file) : played.push_back(file); }
 };
 
+// A listener a test sets event by event.
+struct Hooks : TermListener {
+  std::function<void()> textShown, cleared, logLoaded, unseen;
+  std::function<void(ConnectionState, bool)> connection;
+  std::function<void(const std::string&)> caption;
+  std::function<void(std::string_view)> telnetLog;
+  void TextShown() override { if (textShown) textShown(); }
+  void Cleared() override { if (cleared) cleared(); }
+  void LogLoaded() override { if (logLoaded) logLoaded(); }
+  void UnseenChanged(bool) override { if (unseen) unseen(); }
+  void ConnectionChanged(ConnectionState s, bool byUser) override { if (connection) connection(s, byUser); }
+  void CaptionChanged(const std::string& c) override { if (caption) caption(c); }
+  void TelnetLog(std::string_view text) override { if (telnetLog) telnetLog(text); }
+};
+
 // How a test terminal starts: by default wide enough not to wrap.
 struct TermSetup {
   bool ansi = false;
@@ -56,12 +72,14 @@ struct Read {
   Read(std::string t, bool r = true) : text(std::move(t)), received(r) {}
 };
 
-struct TermFixture {
+struct TermFixture : TermHost {
   TOptions options;
   RecordingSocket socket;
   FakePlayer player;
+  Hooks hooks;
   TermCore term{&options};
   std::vector<std::pair<std::string, std::string>> errors;
+  bool active = true;
 
   explicit TermFixture(const TermSetup& setup = {}) {
     options.ansi = setup.ansi;
@@ -75,10 +93,11 @@ struct TermFixture {
     term.rows = setup.rows;
     term.SetSocket(&socket);
     term.SetSoundPlayer(&player);
-    term.Events().errorBox = [this](TermCore&, const std::string& text, const std::string& cap) {
-      errors.emplace_back(text, cap);
-    };
+    term.SetHost(this);
+    term.Listeners().Add(hooks);
   }
+  bool IsActive() const override { return active; }
+  void ErrorBox(const std::string& text, const std::string& cap) override { errors.emplace_back(text, cap); }
 
   Lines All() const {
     Lines out;

@@ -26,7 +26,7 @@ struct ViewFixture : TermFixture {
   int timerStarts = 0, timerStops = 0;
   bool linkEnabled = false;
   explicit ViewFixture(const TermSetup& setup = {}) : TermFixture(setup) {
-    term.Events().repaint = [this](TermCore&) { view.AfterWrite(); };
+    hooks.textShown = [this] { view.AfterWrite(); };
     view.events.startDragTimer = [this] { ++timerStarts; };
     view.events.stopDragTimer = [this] { ++timerStops; };
     view.events.openLink = [this](const std::string& u) { opened.push_back(u); };

@@ -8,42 +8,34 @@
 namespace ombrel {
 
 HeadlessTerminal::HeadlessTerminal(const TOptions& options)
-    : options_(options), core_(&options_), commandLine_(core_, *this, *this), socket_(core_) {
-  TermEvents& e = core_.Events();
-  e.repaint = [this](TermCore&) { ++repaints_; };
-  e.telnetLog = [this](TermCore&, const std::string& text) { telnetLog_.push_back(text); };
-  // Auto-login goes through the command path as a typed line would, but
-  // without aliases and history.
-  core_.sendAutologin = [this](TermCore&, const std::string& text) {
-    commandLine_.Processor().SendCommand(text, false);
-  };
-  core_.ClearTerminal();
+    : options_(options), session_(&options_, *this, *this), socket_(AttachQtSocket(session_)) {
+  session_.AddListener(*this);
+  Core().ClearTerminal();
 }
 
-HeadlessTerminal::~HeadlessTerminal() = default;
+HeadlessTerminal::~HeadlessTerminal() { session_.RemoveListener(*this); }
 
-void HeadlessTerminal::Resize(int cols, int rows) {
-  core_.cols = cols;
-  core_.rows = rows;
-  core_.ReportWindowSize();
-}
+void HeadlessTerminal::Resize(int cols, int rows) { session_.SetWindowSize(cols, rows); }
 
 std::vector<std::string> HeadlessTerminal::Lines() const {
   std::vector<std::string> lines;
-  for (int i = 0; i <= core_.curline(); ++i) lines.emplace_back(core_.Store().Line(i).text);
+  const TermCore& core = session_.Core();
+  for (int i = 0; i <= core.curline(); ++i) lines.emplace_back(core.Store().Line(i).text);
   return lines;
 }
 
 bool HeadlessTerminal::HasLine(const std::string& text) const {
-  for (int i = 0; i <= core_.curline(); ++i) {
-    if (core_.Store().Line(i).text == text) return true;
+  const TermCore& core = session_.Core();
+  for (int i = 0; i <= core.curline(); ++i) {
+    if (core.Store().Line(i).text == text) return true;
   }
   return false;
 }
 
 bool HeadlessTerminal::HasLineContaining(const std::string& part) const {
-  for (int i = 0; i <= core_.curline(); ++i) {
-    if (core_.Store().Line(i).text.find(part) != std::string_view::npos) return true;
+  const TermCore& core = session_.Core();
+  for (int i = 0; i <= core.curline(); ++i) {
+    if (core.Store().Line(i).text.find(part) != std::string_view::npos) return true;
   }
   return false;
 }

@@ -1,6 +1,6 @@
-// A terminal without a window: the core, its command line and a real
-// socket, driven by a Qt event loop with no display. Tests and benchmarks
-// talk to servers through it the way a terminal window does.
+// A terminal without a window: a session with a real socket, driven by a
+// Qt event loop with no display. Tests and benchmarks talk to servers
+// through it the way a terminal window does.
 #pragma once
 
 #include <QObject>
@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "command/command_line.h"
-#include "term/term_core.h"
+#include "term/term_session.h"
 #include "term/ui/qt_client_socket.h"
 
 namespace ombrel {
 
-class HeadlessTerminal : private ScrollTarget, private ParamPrompt {
+class HeadlessTerminal : private ScrollTarget, private ParamPrompt, private TermListener {
  public:
   explicit HeadlessTerminal(const TOptions& options = TOptions());
   ~HeadlessTerminal() override;
@@ -22,14 +21,15 @@ class HeadlessTerminal : private ScrollTarget, private ParamPrompt {
   HeadlessTerminal& operator=(const HeadlessTerminal&) = delete;
 
   TOptions& Options() { return options_; }
-  TermCore& Core() { return core_; }
+  TermSession& Session() { return session_; }
+  TermCore& Core() { return session_.Core(); }
   QtClientSocket& Socket() { return socket_; }
-  CommandLine& commandLine() { return commandLine_; }
+  CommandLine& commandLine() { return session_.Commands(); }
 
   // A numeric target as an address, anything else as a host name.
   bool Connect(const std::string& target, int port) { return socket_.Open(target, port); }
   // As if typed into the command line and sent with Enter.
-  void Type(const std::string& line) { commandLine_.ReturnPressed(line); }
+  void Type(const std::string& line) { session_.Type(line); }
   // The view changed size: new cells, reported to the server under NAWS.
   void Resize(int cols, int rows);
 
@@ -52,15 +52,17 @@ class HeadlessTerminal : private ScrollTarget, private ParamPrompt {
  private:
   // ScrollTarget: no view to scroll.
   void ScrollBy(int) override {}
-  int Rows() const override { return core_.rows; }
-  int CurLine() const override { return core_.curline(); }
+  int Rows() const override { return session_.Core().rows; }
+  int CurLine() const override { return session_.Core().curline(); }
   // ParamPrompt
   std::string Ask(const std::string& name) override { return askParam ? askParam(name) : ""; }
+  // TermListener
+  void TextShown() override { ++repaints_; }
+  void TelnetLog(std::string_view text) override { telnetLog_.emplace_back(text); }
 
   TOptions options_;
-  TermCore core_;
-  CommandLine commandLine_;
-  QtClientSocket socket_;
+  TermSession session_;
+  QtClientSocket& socket_;  // kept by the session
   std::vector<std::string> telnetLog_;
   int repaints_ = 0;
 };

@@ -3,9 +3,11 @@
 #include <QHostAddress>
 #include <QSslCipher>
 #include <QTimer>
+#include <memory>
 
 #include "accounts/address.h"
 #include "term/term_core.h"
+#include "term/term_session.h"
 #include "term/ui/trust_dialog.h"
 
 namespace ombrel {
@@ -26,6 +28,13 @@ QtClientSocket::QtClientSocket(TermCore& core, QObject* parent) : QObject(parent
   handshakeTimer_.setInterval(kHandshakeLimit);
   connect(&handshakeTimer_, &QTimer::timeout, this, &QtClientSocket::HandshakeTimedOut);
   askTrust = [](const TrustQuestion& question) { return AskTrust(question); };
+}
+
+QtClientSocket& AttachQtSocket(TermSession& session) {
+  auto socket = std::make_unique<QtClientSocket>(session.Core());
+  QtClientSocket& attached = *socket;
+  session.SetSocket(std::move(socket));
+  return attached;
 }
 
 QtClientSocket::~QtClientSocket() {

@@ -18,6 +18,7 @@
 namespace ombrel {
 
 class TermCore;
+class TermSession;
 
 class QtClientSocket : public QObject, public IClientSocket {
   Q_OBJECT
@@ -94,5 +95,8 @@ class QtClientSocket : public QObject, public IClientSocket {
   bool connected_ = false;
   int sending_ = 0;
 };
+
+// A new connection for `session`, which keeps it.
+QtClientSocket& AttachQtSocket(TermSession& session);
 
 }  // namespace ombrel

@@ -82,10 +82,9 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
       termBox(new TermBox(this)),
       returnBtn(new QPushButton(this)),
       owner_(owner),
-      core_(options),
-      commandLine_(core_, *this, *this),
-      view_(core_),
-      connection_(std::make_unique<QtClientSocket>(core_)) {
+      session_(options, *this, *this),
+      view_(session_.Core()),
+      connection_(AttachQtSocket(session_)) {
   setWindowTitle(Caption());
   setMinimumSize(120, 80);
   sbar->setFixedWidth(16);
@@ -104,38 +103,41 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   frameTimer_->setSingleShot(true);
   frameTimer_->setInterval(kFrameMs);
   connect(frameTimer_, &QTimer::timeout, termBox, [this] { termBox->update(); });
-  BindCore();
+  session_.AddListener(*this);
+  session_.SetHost(this);
+  session_.SetSoundPlayer(&owner_.SoundOutput());
   BindView();
-  core_.ClearTerminal();
+  core().ClearTerminal();
   setFocusProxy(cmdEdit);
 }
 
-TtermForm::~TtermForm() = default;
+TtermForm::~TtermForm() {
+  // The session outlives the view by a moment: it tells this window nothing more.
+  session_.RemoveListener(*this);
+  session_.SetHost(nullptr);
+}
 
-void TtermForm::BindCore() {
-  TermEvents& e = core_.Events();
-  e.isActive = [this](const TermCore&) { return owner_.IsCurrentTerminal(this); };
-  e.tabsChanged = [this](TermCore&) { owner_.TerminalTabsChanged(); };
-  e.disconnectChanged = [this](TermCore&) { owner_.TerminalConnectionChanged(this); };
-  e.captionChanged = [this](TermCore&) { SetCaption(Caption()); };
-  e.repaint = [this](TermCore&) { view_.AfterWrite(); };
-  e.cleared = [this](TermCore&) {
-    view_.ClearSelection();
-    view_.Redraw(false);
-  };
-  e.showTop = [this](TermCore&) {
-    view_.topline = 0;
-    view_.follow = false;
-    view_.Redraw(false);
-  };
-  e.errorBox = [this](TermCore&, const std::string& text, const std::string& caption) {
-    QMessageBox::critical(this, QString::fromStdString(caption), QString::fromLocal8Bit(text.c_str()));
-  };
-  e.telnetLog = [this](TermCore&, const std::string& text) { owner_.TerminalTelnetLog(this, text); };
-  core_.sendAutologin = [this](TermCore&, const std::string& text) {
-    commandLine_.Processor().SendCommand(text, false);
-  };
-  core_.SetSoundPlayer(&owner_.SoundOutput());
+void TtermForm::Cleared() {
+  view_.ClearSelection();
+  view_.Redraw(false);
+}
+
+void TtermForm::LogLoaded() {
+  view_.topline = 0;
+  view_.follow = false;
+  view_.Redraw(false);
+}
+
+void TtermForm::ConnectionChanged(ConnectionState, bool) { owner_.TerminalConnectionChanged(this); }
+
+void TtermForm::UnseenChanged(bool) { owner_.TerminalTabsChanged(); }
+
+void TtermForm::TelnetLog(std::string_view text) { owner_.TerminalTelnetLog(this, std::string(text)); }
+
+bool TtermForm::IsActive() const { return owner_.IsCurrentTerminal(this); }
+
+void TtermForm::ErrorBox(const std::string& text, const std::string& caption) {
+  QMessageBox::critical(this, QString::fromStdString(caption), QString::fromLocal8Bit(text.c_str()));
 }
 
 void TtermForm::BindView() {
@@ -181,25 +183,23 @@ bool TtermForm::DragTimerTick() {
 }
 
 void TtermForm::SetCaption(const QString& caption) {
-  core_.caption = ToBytes(caption);
+  core().caption = ToBytes(caption);
   setWindowTitle(caption);
   if (menuEntry) menuEntry->setText(caption);
   owner_.TerminalTabsChanged();
 }
 
 void TtermForm::SetOptions(TOptions* options) {
-  core_.SetOptions(options);
+  session_.SetOptions(options);
   LayoutTerminal();
 }
 
-void TtermForm::Disconnect() {
-  if (core_.Socket()) core_.Socket()->Close();
-}
+void TtermForm::Disconnect() { session_.Disconnect(); }
 
 // ---- view
 
 void TtermForm::LayoutTerminal() {
-  const TOptions* o = core_.Options();
+  const TOptions* o = session_.Options();
   if (!o) return;
   const int w = width(), h = height();
   const int editH = cmdEdit->sizeHint().height();
@@ -208,8 +208,8 @@ void TtermForm::LayoutTerminal() {
   termBox->setGeometry(0, 0, boxW, h - editH + 1);
   cmdEdit->setGeometry(0, termBox->height(), w, editH);
   returnBtn->setGeometry(w, termBox->height(), 0, editH);
+  // The session hears the cells and tells the server only new ones.
   view_.Layout(Measure(*o), termBox->width(), termBox->height());
-  core_.ReportWindowSize();
 }
 
 const QtTextMeasure& TtermForm::Measure(const TOptions& options) {
@@ -221,7 +221,7 @@ const QtTextMeasure& TtermForm::Measure(const TOptions& options) {
 }
 
 void TtermForm::PaintView(QPainter& painter, const QRect& area) {
-  const TOptions* o = core_.Options();
+  const TOptions* o = session_.Options();
   if (!o) return;
   const QtTextMeasure& measure = Measure(*o);
   view_.BuildPaintPlan(measure, plan_);
@@ -229,7 +229,7 @@ void TtermForm::PaintView(QPainter& painter, const QRect& area) {
 }
 
 void TtermForm::PaintImageNow() {
-  const TOptions* o = core_.Options();
+  const TOptions* o = session_.Options();
   if (!o || view_.imageWidth <= 0 || view_.imageHeight <= 0) return;
   if (bitmap_.width() != view_.imageWidth || bitmap_.height() != view_.imageHeight)
     bitmap_ = QImage(view_.imageWidth, view_.imageHeight, QImage::Format_RGB32);
@@ -253,7 +253,7 @@ void TtermForm::wheelEvent(QWheelEvent* event) {
 void TtermForm::returnBtnClick() {
   const std::string text = ToBytes(cmdEdit->text(), Utf8());
   cmdEdit->clear();
-  commandLine_.ReturnPressed(text);
+  session_.Type(text);
 }
 
 std::string TtermForm::Ask(const std::string& name) {
@@ -262,10 +262,10 @@ std::string TtermForm::Ask(const std::string& name) {
   return ToBytes(QInputDialog::getText(this, "Parameter", FromBytes(name, Utf8())), Utf8());
 }
 
-void TtermForm::PasteText(const std::string& clipboardText) { commandLine_.PasteCommands(clipboardText); }
+void TtermForm::PasteText(const std::string& clipboardText) { commandLine().PasteCommands(clipboardText); }
 
 void TtermForm::PasteIntoCommandLine(const std::string& clipboardText) {
-  const QString line = FromBytes(commandLine_.PasteLineText(clipboardText, true), Utf8());
+  const QString line = FromBytes(commandLine().PasteLineText(clipboardText, true), Utf8());
   if (cmdEdit->hasSelectedText()) {
     cmdEdit->insert(line);
     return;
@@ -303,7 +303,7 @@ bool TtermForm::FormKeyDown(QKeyEvent* event) {
   if (event->modifiers() & Qt::ShiftModifier) mods |= kModShift;
   if (event->modifiers() & Qt::AltModifier) mods |= kModAlt;
   if (event->modifiers() & Qt::ControlModifier) mods |= kModCtrl;
-  if (auto text = commandLine_.KeyDown(vk, mods)) {
+  if (auto text = commandLine().KeyDown(vk, mods)) {
     cmdEdit->setText(FromBytes(*text, Utf8()));
     return true;
   }
@@ -346,8 +346,8 @@ void TtermForm::showEvent(QShowEvent* event) {
 
 void TtermForm::closeEvent(QCloseEvent* event) {
   // Closing a terminal closes its log.
-  core_.CloseLog();
-  if (core_.Socket()) core_.Socket()->Close();
+  core().CloseLog();
+  session_.Disconnect();
   owner_.TerminalClosed(this);
   QWidget::closeEvent(event);
 }

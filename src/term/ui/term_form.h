@@ -1,6 +1,7 @@
 // A terminal window: the view painted from the line store, its scroll bar,
-// and the command line. The rules live in the terminal and command cores;
-// this class wires them to Qt.
+// and the command line, over a terminal session it holds with its socket.
+// The rules live in the session and the view core; this class wires them
+// to Qt, as one listener of the session among any others.
 #pragma once
 
 #include <QImage>
@@ -8,8 +9,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "command/command_line.h"
-#include "term/term_core.h"
+#include "term/term_session.h"
 #include "term/term_view.h"
 
 class QAction;
@@ -27,21 +27,23 @@ class TermBox;
 class QtClientSocket;
 class QtTextMeasure;
 
-class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
+class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, private TermListener, private TermHost {
   Q_OBJECT
  public:
   TtermForm(TermOwner& owner, TOptions* options, QWidget* parent = nullptr);
   ~TtermForm() override;
 
-  TermCore& core() { return core_; }
+  TermSession& session() { return session_; }
+  TermCore& core() { return session_.Core(); }
   TermOwner& Owner() const { return owner_; }
-  CommandLine& commandLine() { return commandLine_; }
-  QString Caption() const { return FromBytes(core_.caption); }
+  CommandLine& commandLine() { return session_.Commands(); }
+  QString Caption() const { return FromBytes(session_.Core().caption); }
   void SetCaption(const QString& caption);
   void SetOptions(TOptions* options);
-  void SetSocket(IClientSocket* socket) { core_.SetSocket(socket); }
-  // The terminal's own connection; tests may put another socket in its place.
-  QtClientSocket& Connection() { return *connection_; }
+  // Tests put another socket in place of the connection, which stays.
+  void SetSocket(IClientSocket* socket) { core().SetSocket(socket); }
+  // The terminal's own connection, which the session keeps.
+  QtClientSocket& Connection() { return connection_; }
 
   // Registry bookkeeping of the main window.
   QMdiSubWindow* subWindow = nullptr;
@@ -52,9 +54,9 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   TermBox* termBox;
   QPushButton* returnBtn;
 
-  bool Connected() const { return core_.Connected(); }
+  bool Connected() const { return session_.Connected(); }
   // Whether the set shows, keeps and sends its texts as UTF-8.
-  bool Utf8() const { return core_.Options() && core_.Options()->features.utf8; }
+  bool Utf8() const { return session_.Options() && session_.Options()->features.utf8; }
   void Disconnect();
 
   // View: scrolling, selection, find and links live in the view core.
@@ -95,12 +97,22 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
  private:
   // ScrollTarget
   void ScrollBy(int lines) override { ScrollBy(lines, true); }
-  int Rows() const override { return core_.rows; }
-  int CurLine() const override { return core_.curline(); }
+  int Rows() const override { return session_.Core().rows; }
+  int CurLine() const override { return session_.Core().curline(); }
   // ParamPrompt
   std::string Ask(const std::string& name) override;
+  // TermListener
+  void TextShown() override { view_.AfterWrite(); }
+  void Cleared() override;
+  void LogLoaded() override;
+  void CaptionChanged(const std::string&) override { SetCaption(Caption()); }
+  void ConnectionChanged(ConnectionState, bool) override;
+  void UnseenChanged(bool) override;
+  void TelnetLog(std::string_view text) override;
+  // TermHost
+  bool IsActive() const override;
+  void ErrorBox(const std::string& text, const std::string& caption) override;
 
-  void BindCore();
   void BindView();
   void SyncScrollBar();
   const QtTextMeasure& Measure(const TOptions& options);
@@ -109,11 +121,9 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt {
   friend class TermBox;
 
   TermOwner& owner_;
-  TermCore core_;
-  CommandLine commandLine_;
+  TermSession session_;
   TermView view_;
-  // After the core: the socket reports to it until the socket is gone.
-  std::unique_ptr<QtClientSocket> connection_;
+  QtClientSocket& connection_;  // kept by the session
   QImage bitmap_;
   PaintPlan plan_;  // kept from frame to frame, so its runs keep their room
   std::unique_ptr<QtTextMeasure> measure_;

@@ -53,6 +53,13 @@ bool WaitForTail(HeadlessTerminal& t, const Lines& tail) {
   return t.WaitFor([&] { return Tail(t, tail.size()) == tail; }, kWait);
 }
 
+// Hears each step of the connection.
+struct ConnectionHook : ombrel::TermListener {
+  std::function<void()> heard;
+  explicit ConnectionHook(std::function<void()> h) : heard(std::move(h)) {}
+  void ConnectionChanged(ombrel::ConnectionState, bool) override { heard(); }
+};
+
 }  // namespace
 
 class LoopbackConnectionTest : public QObject {
@@ -68,9 +75,8 @@ class LoopbackConnectionTest : public QObject {
     HeadlessTerminal t(TOptions{.telnet = true});
     int openUpdates = 0;
     bool disconnectEnabled = false;
-    t.Core().Events().disconnectChanged = [&](ombrel::TermCore& c) {
-      openUpdates += disconnectEnabled = c.Socket()->Active();
-    };
+    ConnectionHook hook([&] { openUpdates += disconnectEnabled = t.Core().Socket()->Active(); });
+    t.Session().AddListener(hook);
     for (std::string target : {"127.0.0.1", "localhost", "127.1"}) {
       const bool name = target == "localhost";
       const size_t from = t.Lines().size() - 1;
@@ -141,7 +147,8 @@ class LoopbackConnectionTest : public QObject {
       t.Socket().SetTls(tls);
       t.Socket().SetHandshakeLimit(std::chrono::milliseconds(300));
       bool disconnectEnabled = false;
-      t.Core().Events().disconnectChanged = [&](ombrel::TermCore& c) { disconnectEnabled = c.Socket()->Active(); };
+      ConnectionHook hook([&] { disconnectEnabled = t.Core().Socket()->Active(); });
+      t.Session().AddListener(hook);
       QVERIFY(t.Connect(target, port) && t.WaitForLine("Failed to connect.", kWait));
       HeadlessTerminal::WaitFor([] { return false; }, 100);
       Lines expected = {"Connecting to " + target + ":" + std::to_string(port) + "...", "Failed to connect.", ""};

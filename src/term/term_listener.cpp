@@ -1,0 +1,34 @@
+#include "term/term_listener.h"
+
+#include <algorithm>
+
+namespace ombrel {
+
+void TermListeners::Add(TermListener& listener, bool lines) {
+  for (const Entry& e : entries_)
+    if (e.listener == &listener) return;
+  entries_.push_back({&listener, lines});
+  if (lines) ++lineListeners_;
+}
+
+void TermListeners::Remove(TermListener& listener) {
+  for (Entry& e : entries_) {
+    if (e.listener != &listener) continue;
+    if (e.lines) --lineListeners_;
+    // While telling, the entries are being walked: the place stays.
+    e.listener = nullptr;
+  }
+  if (depth_ == 0) std::erase_if(entries_, [](const Entry& e) { return !e.listener; });
+}
+
+TermListeners::Telling::~Telling() {
+  if (--list.depth_ == 0) std::erase_if(list.entries_, [](const Entry& e) { return !e.listener; });
+}
+
+void TermListeners::TellLine(int32_t index, std::string_view text, bool received) {
+  Telling telling(*this);
+  for (size_t i = 0, n = entries_.size(); i < n; ++i)
+    if (TermListener* l = entries_[i].listener; l && entries_[i].lines) l->LineStored(index, text, received);
+}
+
+}  // namespace ombrel
