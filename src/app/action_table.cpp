@@ -38,6 +38,8 @@ const std::vector<ActionSpec>& ActionTable() {
       {A::aFindInBuf, "aFindInBuf", "&Find", "Ctrl+F", "", -1, false},
       {A::aFindNext, "aFindNext", "Find &Next", "F3", "", -1, false},
       {A::aCopyLinkLocation, "aCopyLinkLocation", "Copy &Link Location", "", "", -1, false},
+      {A::aReloadScripts, "aReloadScripts", "&Reload Scripts", "",
+       "Load the option set's script of the current terminal again", -1, false},
       {A::aExit, "mExit", "E&xit", "", "", -1, false},
       {A::aAbout, "mAbout", "&About...", "", "", -1, false},
   };
@@ -77,7 +79,7 @@ const std::vector<MenuEntry>& MainMenu() {
            Sub("&Arrange", {Act(A::aArrangeColumns), Act(A::aArrangeRows), Act(A::aArrangeMatrix),
                             Act(A::aArrangeMaximized)}),
            Sep(), {MenuEntry::kTerminalList, A::aExit, {}, {}}}),
-      Sub("&Extras", {Act(A::aToolbar), Act(A::aExpertMode), TelnetMenu()}),
+      Sub("&Extras", {Act(A::aToolbar), Act(A::aExpertMode), TelnetMenu(), Sep(), Act(A::aReloadScripts)}),
       Sub("&Help", {Act(A::aAbout)}),
   };
   return menu;
@@ -92,7 +94,7 @@ const std::vector<MenuEntry>& ContextMenu() {
                        Act(A::aArrangeColumns), Act(A::aArrangeRows), Act(A::aArrangeMatrix),
                        Act(A::aArrangeMaximized)}),
       Sub("&Logging", {Act(A::aSaveBuffer), Act(A::aSetLogFile), Act(A::aLoadLog)}),
-      Sub("&Extras", {Act(A::aToolbar), Act(A::aExpertMode), TelnetMenu()}),
+      Sub("&Extras", {Act(A::aToolbar), Act(A::aExpertMode), TelnetMenu(), Sep(), Act(A::aReloadScripts)}),
       Sep(), Act(A::aAccounts), Act(A::aOptions), Sep(), Act(A::aDisconnect), Sep(),
       Act(A::aCopyLinkLocation),
   };

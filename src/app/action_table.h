@@ -13,7 +13,7 @@ enum class ActionId {
   aLoadLog, aSetLogFile, aArrangeColumns, aArrangeMatrix, aEditCopy, aEditPaste,
   aEditPasteLine, aEditCopyLine, aEditSelectall, aClearTerminal, aArrangeMaximized,
   aExpertMode, aTelAYT, aTelIP, aTelnetConsole, aTelAO, aTelnetNegotiate, aLog,
-  aFindInBuf, aFindNext, aCopyLinkLocation,
+  aFindInBuf, aFindNext, aCopyLinkLocation, aReloadScripts,
   // Menu-only commands.
   aExit, aAbout,
 };

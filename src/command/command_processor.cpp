@@ -43,6 +43,7 @@ void CommandProcessor::SendCommand(const std::string& text, bool expandAliases) 
 void CommandProcessor::ProcessCommand(const std::string& cmd, bool expandAliases) {
   const TOptions* options = target_.Options();
   if (!options) return;
+  if (expandAliases && filter_ && filter_->TakeCommand(cmd)) return;
   if (!options->pathchar.empty() && StartsWith(cmd, options->pathchar)) {
     Speedwalk(cmd);
     return;

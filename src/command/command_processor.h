@@ -12,9 +12,21 @@
 
 namespace ombrel {
 
+// Something that may take a typed command before the aliases and the
+// server see it (a script's alias).
+struct CommandFilter {
+  virtual ~CommandFilter() = default;
+  // True when `command` was taken and must not be sent.
+  virtual bool TakeCommand(const std::string& command) = 0;
+};
+
 class CommandProcessor {
  public:
   CommandProcessor(CommandTarget& target, ParamPrompt& prompt);
+
+  // Asked about each typed command (after the separator split, before
+  // speedwalking and aliases); null: none. Not owned.
+  void SetFilter(CommandFilter* filter) { filter_ = filter; }
 
   // One line of input, possibly several commands joined by the separator.
   void SendCommand(const std::string& text, bool expandAliases);
@@ -37,6 +49,7 @@ class CommandProcessor {
 
   CommandTarget& target_;
   ParamPrompt& prompt_;
+  CommandFilter* filter_ = nullptr;
 };
 
 }  // namespace ombrel

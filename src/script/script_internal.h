@@ -45,6 +45,11 @@ struct ScriptApi {
   [[noreturn]] static void Fail(lua_State* L, const char* format, ...);
   static void RegisterFunctions(lua_State* L);
   static void OpenSandbox(lua_State* L);
+  // string.find, match, gmatch and gsub over a matcher that keeps to the
+  // call's budget (script_strings.cpp).
+  static void OpenBoundedPatterns(lua_State* L);
+  // Past the call's budget: the same error as the count hook's.
+  static void CheckBudget(lua_State* L);
 
   // The functions scripts call.
   static int AddItem(lua_State* L, std::unique_ptr<ScriptHost::Item> item, int fnIndex);

@@ -67,6 +67,7 @@ void ScriptApi::OpenSandbox(lua_State* L) {
     luaL_requiref(L, lib.name, lib.func, 1);
     lua_pop(L, 1);
   }
+  OpenBoundedPatterns(L);
   // Of os, only the clock and the calendar; the whole library stays out of
   // reach, also from the loaded table a script cannot see anyway.
   luaL_requiref(L, LUA_OSLIBNAME, luaopen_os, 0);

@@ -278,8 +278,11 @@ void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequen
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored);
-  if (listeners_.HearLines()) listeners_.TellLine(store_.CurLine() - 1, stored, checkTriggers);
+  // The triggers of the set act first: what listeners do with a line (a
+  // script's reply) comes after theirs.
+  const int32_t index = store_.CurLine() - 1;
   if (checkTriggers) RunTriggers(stored);
+  if (listeners_.HearLines()) listeners_.TellLine(index, stored, checkTriggers);
 }
 
 void TermCore::NewLine(std::string_view lineText, bool checkTriggers) {

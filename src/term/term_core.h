@@ -128,6 +128,8 @@ class TermCore : public CommandTarget {
   ReadResult LoadLog(const std::string& fileName);
 
   void RunTriggers(std::string_view lineText);
+  // A line the terminal says itself (or a script's error): written and told.
+  void Status(const std::string& text);
 
  private:
   // A read is handed on as it lies in the socket's buffer: most need no copy.
@@ -144,8 +146,6 @@ class TermCore : public CommandTarget {
   bool CompressionIdle() const { return !inflate_.Active() && !compressionFailed_ && !awaitingStream_; }
   void ReportCompressionError();
   void TelnetLog(const std::string& text);
-  // A line the terminal says itself: written and told.
-  void Status(const std::string& text);
   void ConnectionChanged(ConnectionState state);
   // A new size is reported while NAWS is active.
   void ReportWindowSize();

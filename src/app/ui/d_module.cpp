@@ -120,6 +120,7 @@ void TdModule::BindEditCommands() {
     }
   });
   Bind(A::aClearTerminal, [current] { if (auto* t = current()) t->core().ClearTerminal(); });
+  Bind(A::aReloadScripts, [current] { if (auto* t = current()) t->ReloadScripts(); });
   Bind(A::aFindInBuf, [this] { if (findInBuf) findInBuf(); });
   Bind(A::aFindNext, [this] { if (findNext) findNext(); });
   Bind(A::aCopyLinkLocation, [current] {

@@ -201,6 +201,8 @@ void TmainForm::resizeEvent(QResizeEvent* event) {
   if (winTC_) winTC_->setMaximumWidth(std::max(0, width() - 200));
 }
 
+std::string TmainForm::ScriptsDir() const { return FileName(dataDir_ + "scripts"); }
+
 QString TmainForm::ConfigPath() const { return dataDir_ + "config.cfg"; }
 
 void TmainForm::ReadConfig() {

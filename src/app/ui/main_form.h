@@ -88,6 +88,7 @@ class TmainForm : public QMainWindow, public TermOwner, public OpenTerminals, pu
   std::optional<std::string> AskParameter(const std::string& name, bool utf8) override;
   ISoundPlayer& SoundOutput() override;
   bool IsCommandKey(QKeyCombination key) const override;
+  std::string ScriptsDir() const override;
 
  protected:
   void showEvent(QShowEvent* event) override;

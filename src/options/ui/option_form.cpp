@@ -23,7 +23,7 @@ class TermAdapter : public EditorTerminal {
  public:
   explicit TermAdapter(TtermForm* t) : t_(t) {}
   TOptions* Options() const override { return t_->core().Options(); }
-  void AssignOptions(TOptions* set) override { t_->core().SetOptions(set); }
+  void AssignOptions(TOptions* set) override { t_->AssignOptions(set); }
   void LayoutTerminal() override { t_->LayoutTerminal(); }
   TtermForm* Window() const { return t_; }
 

@@ -37,6 +37,7 @@ class TfeaturesTab : public QWidget {
   QCheckBox* extendedColoursCB;
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
+  QCheckBox* scriptsCB;
 };
 
 class TgeneralTab : public QWidget {

@@ -22,6 +22,8 @@
 #include <QScrollBar>
 
 #include "term/ui/term_owner.h"
+#include "script/script_session.h"
+#include "script/ui/qt_script_clock.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/qt_paint.h"
 
@@ -109,9 +111,21 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   BindView();
   core().ClearTerminal();
   setFocusProxy(cmdEdit);
+  BindScripts();
+}
+
+void TtermForm::BindScripts() {
+  const std::string dir = owner_.ScriptsDir();
+  if (dir.empty()) return;
+  scriptClock_ = new QtScriptClock(this);
+  scripts_ = std::make_unique<ScriptSession>(session_, *scriptClock_, dir);
+  scripts_->SetSoundPlayer(&owner_.SoundOutput());
+  scriptClock_->SetSession(scripts_.get());
 }
 
 TtermForm::~TtermForm() {
+  // Its vars are saved while the session and the clock are still there.
+  scripts_.reset();
   // The session outlives the view by a moment: it tells this window nothing more.
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
@@ -190,8 +204,17 @@ void TtermForm::SetCaption(const QString& caption) {
 }
 
 void TtermForm::SetOptions(TOptions* options) {
-  session_.SetOptions(options);
+  AssignOptions(options);
   LayoutTerminal();
+}
+
+void TtermForm::AssignOptions(TOptions* options) {
+  session_.SetOptions(options);
+  if (scripts_) scripts_->SetApplied();
+}
+
+void TtermForm::ReloadScripts() {
+  if (scripts_) scripts_->Reload();
 }
 
 void TtermForm::Disconnect() { session_.Disconnect(); }
@@ -345,8 +368,9 @@ void TtermForm::showEvent(QShowEvent* event) {
 }
 
 void TtermForm::closeEvent(QCloseEvent* event) {
-  // Closing a terminal closes its log.
+  // Closing a terminal closes its log and keeps what its scripts counted.
   core().CloseLog();
+  if (scripts_) scripts_->SaveVars();
   session_.Disconnect();
   owner_.TerminalClosed(this);
   QWidget::closeEvent(event);

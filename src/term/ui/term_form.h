@@ -25,7 +25,9 @@ namespace ombrel {
 class TermOwner;
 class TermBox;
 class QtClientSocket;
+class QtScriptClock;
 class QtTextMeasure;
+class ScriptSession;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, private TermListener, private TermHost {
   Q_OBJECT
@@ -39,7 +41,14 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   CommandLine& commandLine() { return session_.Commands(); }
   QString Caption() const { return FromBytes(session_.Core().caption); }
   void SetCaption(const QString& caption);
+  // The set takes effect (its scripts too) and the view is laid out anew.
   void SetOptions(TOptions* options);
+  // The same without the layout, which the caller does.
+  void AssignOptions(TOptions* options);
+  // Extras > Reload Scripts.
+  void ReloadScripts();
+  // The terminal's scripts; null when the owner keeps no scripts folder.
+  ScriptSession* Scripts() { return scripts_.get(); }
   // Tests put another socket in place of the connection, which stays.
   void SetSocket(IClientSocket* socket) { core().SetSocket(socket); }
   // The terminal's own connection, which the session keeps.
@@ -114,6 +123,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   void ErrorBox(const std::string& text, const std::string& caption) override;
 
   void BindView();
+  void BindScripts();
   void SyncScrollBar();
   const QtTextMeasure& Measure(const TOptions& options);
   void returnBtnClick();
@@ -130,6 +140,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   static constexpr int kFrameMs = 16;
   int wheelRest_ = 0;  // wheel turn not yet a whole notch
   QTimer* frameTimer_ = nullptr;
+  QtScriptClock* scriptClock_ = nullptr;  // a child: outlives scripts_
+  std::unique_ptr<ScriptSession> scripts_;
 };
 
 }  // namespace ombrel

@@ -40,6 +40,9 @@ class TermOwner {
   // A key of the program's commands: the command line must let it through
   // rather than take it as its own editing key.
   virtual bool IsCommandKey(QKeyCombination key) const = 0;
+  // The folder of the option sets' scripts (data/scripts), as bytes
+  // without a slash at the end; empty: terminals run no scripts.
+  virtual std::string ScriptsDir() const { return {}; }
 };
 
 }  // namespace ombrel

@@ -1,0 +1,203 @@
+// Scripts in a terminal session: what the server gets and what the
+// terminal shows when a set's script runs, and that with the switch off
+// the terminal is as it was.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "file_fixture.h"
+#include "script/script_session.h"
+#include "term/term_fakes.h"
+
+namespace ombrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct NoView : ScrollTarget, ParamPrompt {
+  void ScrollBy(int) override {}
+  int Rows() const override { return 24; }
+  int CurLine() const override { return 0; }
+  std::string Ask(const std::string&) override { return {}; }
+};
+
+struct ManualClock : ScriptClock {
+  std::map<int, std::chrono::milliseconds> waiting;
+  void Start(int id, std::chrono::milliseconds delay) override { waiting[id] = delay; }
+  void Stop(int id) override { waiting.erase(id); }
+};
+
+// A terminal with set "Main" (telnet off, so bytes are as sent) and a
+// script folder holding `script` as Main.lua.
+struct ScriptedTerminal {
+  test::TempDir dir;
+  TOptions options;
+  NoView view;
+  ManualClock clock;
+  std::unique_ptr<TermSession> session;
+  testing::RecordingSocket* socket = nullptr;
+  std::unique_ptr<ScriptSession> scripts;
+
+  explicit ScriptedTerminal(const std::string& script, bool on = true) {
+    options.name = "Main";
+    options.features.scripts = on;
+    options.triggers.push_back(TTrigger{.name = "t", .string = "dragon", .textenabled = true, .text = {"classic"}});
+    test::WriteBytes(dir / "Main.lua", script);
+    session = std::make_unique<TermSession>(&options, view, view);
+    auto owned = std::make_unique<testing::RecordingSocket>();
+    socket = owned.get();
+    session->SetSocket(std::move(owned));
+    session->Core().ClearTerminal();
+    scripts = std::make_unique<ScriptSession>(*session, clock, dir.path.string(), ScriptLimits{.budget = 30ms});
+  }
+  void Connect() {
+    session->Core().clientsocketLookup();
+    session->Core().clientsocketConnect();
+  }
+  void Receive(const std::string& text) { session->Core().clientsocketRead(text); }
+  std::vector<std::string> Sent() const { return socket->writes; }
+  // The stored lines, from the first that holds `from`.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> out;
+    const TermCore& core = session->Core();
+    for (int i = 0; i < core.curline(); ++i) out.emplace_back(core.Store().Line(i).text);
+    return out;
+  }
+  bool ShowsLineWith(const std::string& text) const {
+    for (const std::string& line : Shown())
+      if (line.find(text) != std::string::npos) return true;
+    return false;
+  }
+};
+
+constexpr const char* kScript = R"lua(
+vars.seen = (vars.seen or 0)
+on("connect", function() sendRaw("hello") end)
+trigger("^(\\w+) arrives from the (\\w+)", function(line, who, where)
+  vars.seen = vars.seen + 1
+  send("greet " .. who .. "|look " .. where)
+end)
+trigger("dragon", function() send("flee") end)
+alias("^cc (\\w+)$", function(line, who) send("cast cure " .. who) send("look " .. who) end)
+timer(2, function() send("save") end, true)
+)lua";
+
+TEST(ScriptSession, ScriptActsOnLinesAliasesAndTimers) {
+  ScriptedTerminal t(kScript);
+  t.Connect();
+  EXPECT_EQ(t.Sent(), std::vector<std::string>{"hello\r\n"});  // its "connect" handler saw it come up
+
+  // A colour sequence does not hide the line's start from the pattern;
+  // the captures fill the reply, which goes through the separator.
+  t.Receive("\x1b[1;33mBob\x1b[0m arrives from the north.\r\n");
+  EXPECT_EQ(t.Sent(), (std::vector<std::string>{"hello\r\n", "greet Bob\r\n", "look north\r\n"}));
+
+  // The set's own trigger answers first, the script's after it.
+  t.socket->writes.clear();
+  t.Receive("A dragon lands.\r\n");
+  EXPECT_EQ(t.Sent(), (std::vector<std::string>{"classic\r\n\r\n", "flee\r\n"}));
+
+  // A typed alias becomes two commands; a line it does not match is sent.
+  t.socket->writes.clear();
+  t.session->Type("cc Ann");
+  t.session->Type("cc");
+  EXPECT_EQ(t.Sent(), (std::vector<std::string>{"cast cure Ann\r\n", "look Ann\r\n", "cc\r\n"}));
+
+  // The repeating timer waits on the clock and sends when it falls due.
+  ASSERT_EQ(t.clock.waiting.size(), 1u);
+  EXPECT_EQ(t.clock.waiting.begin()->second, 2000ms);
+  t.socket->writes.clear();
+  t.scripts->RunTimer(t.clock.waiting.begin()->first);
+  EXPECT_EQ(t.Sent(), std::vector<std::string>{"save\r\n"});
+  EXPECT_EQ(t.clock.waiting.size(), 1u);
+
+  // Disconnecting saves vars, which the next connection starts from.
+  t.session->Core().clientsocketDisconnect();
+  EXPECT_NE(test::ReadBytes(t.dir / "Main.vars").find("seen = 1"), std::string::npos);
+  t.socket->active = true;
+  t.Connect();
+  t.Receive("Cy arrives from the east.\r\n");
+  t.session->Core().clientsocketDisconnect();
+  EXPECT_NE(test::ReadBytes(t.dir / "Main.vars").find("seen = 2"), std::string::npos);
+}
+
+TEST(ScriptSession, SwitchedOffNothingChanges) {
+  ScriptedTerminal t(kScript, false);
+  EXPECT_FALSE(t.session->Core().Listeners().HearLines());
+  t.Connect();
+  t.Receive("Bob arrives from the north.\r\nA dragon lands.\r\n");
+  t.session->Type("cc Ann");
+  t.scripts->Reload();
+  EXPECT_EQ(t.Sent(), (std::vector<std::string>{"classic\r\n\r\n", "cc Ann\r\n"}));
+  EXPECT_TRUE(t.clock.waiting.empty());
+  EXPECT_EQ(t.scripts->Host(), nullptr);
+  EXPECT_TRUE(t.ShowsLineWith("Scripts are off for this option set"));
+  t.session->Core().clientsocketDisconnect();
+  EXPECT_FALSE(std::filesystem::exists(t.dir / "Main.vars"));
+
+  // Switched off while running: the scripts stop at the next line.
+  ScriptedTerminal u(kScript);
+  u.Connect();
+  u.options.features.scripts = false;
+  u.Receive("Bob arrives from the north.\r\n");
+  EXPECT_EQ(u.Sent(), std::vector<std::string>{"hello\r\n"});
+  EXPECT_TRUE(u.clock.waiting.empty());
+  EXPECT_FALSE(u.session->Core().Listeners().HearLines());
+}
+
+// Errors are status lines with the file and the line; the terminal and the
+// script's other triggers go on.
+TEST(ScriptSession, ErrorsAreStatusLinesAndTheTerminalGoesOn) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"trigger('x', function() \n  local a = nil + 1 end)\ntrigger('y', function() send('yes') end)",
+       "Main.lua:2: attempt to perform arithmetic on a nil value"},
+      {"trigger('x', function()\n while true do end end)\ntrigger('y', function() send('yes') end)",
+       "Main.lua:2: the script ran longer than 30 ms"},
+      {"trigger('x', function()\n local s, t = ('x'):rep(1 << 20), {} for i = 1, 100 do t[i] = s .. i end end)\n"
+       "trigger('y', function() send('yes') end)",
+       "not enough memory (a script may hold 64 MiB)"},
+  };
+  for (const auto& [script, message] : cases) {
+    ScriptedTerminal t(script);
+    t.Connect();
+    const auto start = std::chrono::steady_clock::now();
+    t.Receive("x\r\ny\r\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << script;
+    EXPECT_TRUE(t.ShowsLineWith(message)) << script << "\n" << ::testing::PrintToString(t.Shown());
+    EXPECT_EQ(t.Sent(), std::vector<std::string>{"yes\r\n"}) << script;
+    t.Receive("after\r\n");
+    EXPECT_TRUE(t.ShowsLineWith("after"));
+  }
+  // A syntax error when loading: said, and the terminal connects as ever.
+  ScriptedTerminal bad("trigger('x', function()\nend end");
+  bad.Connect();
+  EXPECT_TRUE(bad.ShowsLineWith("Main.lua:2: ')' expected (to close '(' at line 1) near 'end'")) << ::testing::PrintToString(bad.Shown());
+  EXPECT_TRUE(bad.ShowsLineWith("Connection established"));
+}
+
+TEST(ScriptSession, EchoAndLoadingPoints) {
+  ScriptedTerminal t("echo('loaded ' .. (vars.n or 0)) vars.n = (vars.n or 0) + 1");
+  // Not connected: applying the set loads nothing.
+  t.socket->active = false;
+  t.scripts->SetApplied();
+  EXPECT_FALSE(t.ShowsLineWith("loaded"));
+  t.socket->active = true;
+  t.Connect();  // lookup, then connecting: loaded once
+  t.session->Core().clientsocketConnecting();
+  EXPECT_EQ(t.Shown().size(), 4u);  // looking up, loaded 0, connecting, established
+  EXPECT_EQ(t.Shown()[1], "loaded 0");
+  // Applied to the live terminal and reloaded: each saves vars first.
+  t.scripts->SetApplied();
+  t.scripts->Reload();
+  EXPECT_TRUE(t.ShowsLineWith("loaded 1"));
+  EXPECT_TRUE(t.ShowsLineWith("loaded 2"));
+  EXPECT_TRUE(t.ShowsLineWith("Scripts loaded from Main.lua."));
+  // An echo after a prompt gets a line of its own.
+  t.Receive("Password: ");
+  t.scripts->Reload();
+  EXPECT_TRUE(t.ShowsLineWith("loaded 3"));
+  EXPECT_EQ(t.Shown()[t.Shown().size() - 3], "Password: ");
+}
+
+}  // namespace
+}  // namespace ombrel
