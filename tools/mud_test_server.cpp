@@ -16,6 +16,7 @@
 //
 //   quit                  "Goodbye." and the server closes the connection
 //   size                  the last size received, "NAWS <w>x<h>" or "NAWS none"
+//   clock                 "CLOCK <ms>", the milliseconds since the connection
 //   split O1,O2,... [TEXT]  TEXT and CR LF, cut at the byte offsets given
 //                         into separate writes with a pause between them;
 //                         without TEXT, "A treasure chest lies here."
@@ -508,6 +509,9 @@ class Session {
     }
     if (line == "size") {
       Write(SizeLine());
+    } else if (line == "clock") {
+      const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started_);
+      Write("CLOCK " + std::to_string(since.count()) + "\r\n");
     } else if (line.rfind("split ", 0) == 0) {
       Split(line.substr(6));
     } else if (line.rfind("compress ", 0) == 0) {

@@ -1,0 +1,145 @@
+// The real program with "Scripts" on, under a real window manager, against
+// the loopback test server (which echoes each line as "You said: ..."): a
+// trigger answers with a capture, a timer sends on time, an alias turns a
+// typed line into two commands. The script notes what it saw in `vars`,
+// which the program writes when the server closes the connection.
+#include <QtNetwork>
+#include <QtTest>
+#include <sys/prctl.h>
+
+#include <csignal>
+
+#include "accounts/accounts_file.h"
+#include "app/config_record.h"
+#include "options/features_file.h"
+#include "options/options_file.h"
+
+using namespace ombrel;
+
+namespace {
+
+QByteArray Run(const QString& tool, const QStringList& args) {
+  QProcess p;
+  p.start(tool, args);
+  if (!p.waitForFinished(5000)) p.kill(), p.waitForFinished();
+  return p.readAllStandardOutput().trimmed();
+}
+
+void Keys(const QString& window, const QStringList& keys) {
+  Run("xdotool", QStringList{"windowactivate", "--sync", window, "key", "--clearmodifiers"} + keys);
+}
+
+void Type(const QString& window, const QString& text) {
+  Run("xdotool", {"windowactivate", "--sync", window, "type", "--delay", "15", text});
+  Keys(window, {"Return"});
+}
+
+constexpr const char* kScript = R"lua(
+-- "hello <name>" comes back from the server: answer with the name.
+trigger("You said: hello (\\w+)", function(line, who) send("reply " .. who) end)
+trigger("You said: reply (\\w+)", function(line, who) vars.reply = who end)
+-- Half a second after loading, ask the server how long it has been connected.
+timer(0.5, function() send("clock") end)
+trigger("CLOCK (\\d+)", function(line, ms) vars.clock = tonumber(ms) end)
+-- "cc <name>": two commands, and the typed line never reaches the server.
+alias("^cc (\\w+)$", function(line, who) send("cast " .. who) send("look " .. who) end)
+trigger("You said: cc", function() vars.leaked = true end)
+trigger("You said: (cast|look) (\\w+)", function(line, what, who)
+  vars[what] = who
+  if what == "look" then send("quit") end
+end)
+)lua";
+
+}  // namespace
+
+class ScriptsDesktopTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_{QDir::tempPath() + "/zoë-XXXXXX"};
+  QProcess wm_, program_, server_;
+  int port_ = 0;
+
+  QString Data(const QString& name) const { return dir_.filePath("data/" + name); }
+  QByteArray Read(const QString& name) const {
+    QFile f(Data(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  void Write(const QString& name, const QByteArray& bytes) {
+    QFile f(Data(name));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+  }
+  QString Window(const QString& title) {
+    QByteArray id;
+    (void)QTest::qWaitFor([&] {
+      id = Run("xdotool", {"search", "--onlyvisible", "--name", title}).split('\n').last();
+      return !id.isEmpty();
+    }, 10000);
+    return id;
+  }
+
+  // The account "Loop" on the test server with set "Main", whose scripts are on.
+  void Prepare() {
+    QVERIFY(QDir().mkpath(Data("scripts")));
+    TConfigRecord config{100, 100, 700, 500, 0, 0, 1, ""};
+    QVERIFY(WriteConfigFile(Data("config.cfg").toStdString(), config).ok);
+    TAccountList accounts;
+    accounts.Insert(
+        std::make_unique<TAccount>(TAccount{"Loop", "127.0.0.1", std::to_string(port_), "Main", {}, {}}));
+    QVERIFY(SaveAccounts(Data("accounts.dat").toStdString(), accounts).ok);
+    TOptionSetList sets;
+    sets.AddNew("Default");
+    sets.AddNew("Main").telnet = true;
+    sets.At(1).features.scripts = true;
+    QVERIFY(SaveOptionSets(Data("options.dat").toStdString(), sets).ok);
+    QVERIFY(SaveSetFeatures(Data("features.dat").toStdString(), sets, {}).ok);
+    Write("scripts/Main.lua", kScript);
+  }
+
+ private slots:
+  void initTestCase() {
+    for (const char* tool : {"openbox", "xdotool", "xprop"})
+      QVERIFY2(!QStandardPaths::findExecutable(tool).isEmpty(),
+               qPrintable(QString(tool) + " is missing; tools/setup.sh installs it"));
+    QVERIFY(QFile::copy(qEnvironmentVariable("OMBREL_PROGRAM", OMBREL_PROGRAM), dir_.filePath("ombrel")));
+    wm_.start("openbox", {"--sm-disable"});
+    QTRY_VERIFY_WITH_TIMEOUT(Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("0x"), 10000);
+    server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    server_.start(OMBREL_MUD_TEST_SERVER, {"--timeout", "60"});
+    while (!server_.canReadLine() && server_.waitForReadyRead(5000)) {}
+    port_ = QString(server_.readLine()).section(' ', 1).trimmed().toInt();
+    QVERIFY(port_ > 0);
+  }
+  void cleanupTestCase() {
+    if (program_.state() != QProcess::NotRunning) program_.kill(), program_.waitForFinished();
+    server_.kill(), server_.waitForFinished();
+    wm_.terminate(), wm_.waitForFinished();
+  }
+
+  void scriptAnswersTimesAndExpands() {
+    Prepare();
+    program_.start(dir_.filePath("ombrel"), {});
+    Keys(Window("^Ombrel"), {"F2"});
+    Keys(Window("^Connect$"), {"Return"});
+    QVERIFY(QTest::qWaitFor([&] { return Run("xdotool", {"getactivewindow", "getwindowname"}).startsWith("Ombrel"); }));
+    const QString main = Window("^Ombrel");
+    Type(main, "hello Bob");
+    QTest::qWait(800);  // the timer's half second has passed
+    Type(main, "cc Ann");
+    // The alias's second command makes the script say quit; the server
+    // closes and the program saves vars.
+    QTRY_VERIFY_WITH_TIMEOUT(Read("scripts/Main.vars").contains("look = \"Ann\""), 10000);
+    const QByteArray vars = Read("scripts/Main.vars");
+    qInfo("vars saved: %s", vars.simplified().constData());
+    QVERIFY2(vars.contains("reply = \"Bob\""), vars.constData());
+    QVERIFY2(vars.contains("cast = \"Ann\""), vars.constData());
+    QVERIFY2(!vars.contains("leaked"), vars.constData());
+    static const QRegularExpression clock("clock = (\\d+)");
+    const int ms = clock.match(QString::fromUtf8(vars)).captured(1).toInt();
+    QVERIFY2(ms >= 250 && ms <= 1500, vars.constData());
+    Keys(main, {"alt+F4"});
+    QVERIFY(program_.waitForFinished(10000));
+  }
+};
+
+QTEST_MAIN(ScriptsDesktopTest)
+#include "scripts_desktop_test.moc"
