@@ -90,7 +90,7 @@ void ScriptSession::ListenForLines(bool lines) {
   hearsLines_ = lines;
 }
 
-void ScriptSession::LineStored(int32_t, std::string_view text, bool received) {
+void ScriptSession::LineStored(int32_t index, std::string_view text, bool received) {
   if (!received || !host_.WantsLines() || !Active()) return;
   const TOptions& options = *session_.Options();
   // The margin the terminal puts before each line is not the server's.
@@ -98,6 +98,7 @@ void ScriptSession::LineStored(int32_t, std::string_view text, bool received) {
     text.remove_prefix(options.margin.size());
   StripEscapes(text, visible_, options.features.extendedcolours);
   const LineEffects effects = host_.ProcessLine(visible_);
+  if (effects.gag) session_.Core().Gag(index);
   host_.Perform(effects.actions);
   Report(effects.errors);
 }

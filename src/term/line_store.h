@@ -29,6 +29,7 @@ class StableBlocks {
  public:
   size_t size() const { return size_; }
   const T& operator[](size_t i) const { return blocks_[i >> kShift][i & kMask]; }
+  void pop_back() { --size_; }  // its block stays for the next one
   void push_back(const T& value) {
     if ((size_ & kMask) == 0 && (size_ >> kShift) == blocks_.size())
       blocks_.push_back(std::make_unique_for_overwrite<T[]>(kBlock));
@@ -162,6 +163,12 @@ class LineStore {
     current_.clear();
     scan.valid = false;
     return arena_.Get(r.span);
+  }
+  // Takes back the last completed line (a script gagged it): the current
+  // line moves up into its place with the start state it has. Its text
+  // stays in the arena, unused.
+  void DropLastCompleted() {
+    if (records_.size() > 0) records_.pop_back();
   }
   // By reference: the state was mostly just written field by field, and a
   // copy read back whole would wait for those writes.

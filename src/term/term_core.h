@@ -128,6 +128,10 @@ class TermCore : public CommandTarget {
   ReadResult LoadLog(const std::string& fileName);
 
   void RunTriggers(std::string_view lineText);
+  // A line just stored that a listener (a script) gags: taken out of the
+  // store while it is still the last completed one; false when lines came
+  // after it. The log already has it.
+  bool Gag(int32_t index);
   // A line the terminal says itself (or a script's error): written and told.
   void Status(const std::string& text);
 

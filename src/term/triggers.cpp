@@ -36,4 +36,12 @@ void TermCore::RunTriggers(std::string_view line) {
   }
 }
 
+bool TermCore::Gag(int32_t index) {
+  if (index != store_.CurLine() - 1) return false;
+  store_.DropLastCompleted();
+  // What a backspace may erase was counted on the current line's old number.
+  erasable_.valid = false;
+  return true;
+}
+
 }  // namespace ombrel

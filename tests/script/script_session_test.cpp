@@ -40,6 +40,7 @@ struct ScriptedTerminal {
 
   explicit ScriptedTerminal(const std::string& script, bool on = true) {
     options.name = "Main";
+    options.ansi = true;
     options.features.scripts = on;
     options.triggers.push_back(TTrigger{.name = "t", .string = "dragon", .textenabled = true, .text = {"classic"}});
     test::WriteBytes(dir / "Main.lua", script);
@@ -197,6 +198,33 @@ TEST(ScriptSession, EchoAndLoadingPoints) {
   t.scripts->Reload();
   EXPECT_TRUE(t.ShowsLineWith("loaded 3"));
   EXPECT_EQ(t.Shown()[t.Shown().size() - 3], "Password: ");
+}
+
+// Gagged lines are taken out of the terminal; the lines around them stay,
+// and what the gagging trigger sends still goes.
+TEST(ScriptSession, GaggedLinesAreNotShown) {
+  ScriptedTerminal t(R"lua(
+trigger("secret", function() send("hush") end, {gag = true})
+on("line", function(line) if line:find("spam") then gag() end end)
+)lua");
+  t.Connect();
+  t.Receive("one\r\nthe secret word\r\n\x1b[31mtwo\x1b[0m\r\nspam spam\r\nthree\r\n");
+  const std::vector<std::string> shown = t.Shown();
+  EXPECT_EQ(std::vector<std::string>(shown.end() - 3, shown.end()),
+            (std::vector<std::string>{"one", "\x1b[31mtwo\x1b[0m", "three"}));
+  EXPECT_EQ(t.Sent(), std::vector<std::string>{"hush\r\n"});
+}
+
+// A damaged vars file is said, and left as it was after the session.
+TEST(ScriptSession, DamagedVarsAreSaidAndKept) {
+  ScriptedTerminal t("vars.n = 1");
+  const std::string damaged = "{ n = 1,\n  broken = \"never closed }\n";
+  test::WriteBytes(t.dir / "Main.vars", damaged);
+  t.Connect();
+  EXPECT_TRUE(t.ShowsLineWith("Main.vars:2: ")) << ::testing::PrintToString(t.Shown());
+  t.session->Core().clientsocketDisconnect();
+  EXPECT_TRUE(t.ShowsLineWith("could not be read when the script was loaded"));
+  EXPECT_EQ(test::ReadBytes(t.dir / "Main.vars"), damaged);
 }
 
 }  // namespace
