@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "gmcp/game_settings.h"
 #include "util/digits.h"
 
 namespace ombrel {
@@ -77,6 +78,9 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.extendedcolours = set.features.extendedcolours;
   f.utf8 = set.features.utf8;
   f.mccp = set.features.mccp;
+  f.gmcp = set.features.gmcp;
+  const GameDataTexts texts = TextsOf(set.gamedata);
+  f.gmcpModules = texts.modules, f.gauges = texts.gauges, f.msdpVariables = texts.msdpVariables;
   return f;
 }
 
@@ -118,6 +122,8 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.extendedcolours = f.extendedcolours;
   set.features.utf8 = f.utf8;
   set.features.mccp = f.mccp;
+  set.features.gmcp = f.gmcp;
+  StoreTexts({f.gmcpModules, f.gauges, f.msdpVariables}, set.gamedata);
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {
