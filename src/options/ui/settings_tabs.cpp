@@ -4,7 +4,9 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QFormLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "options/ui/option_widgets.h"
@@ -47,7 +49,23 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   extendedColoursCB = Named(new QCheckBox("256 Colours and True Colour", this), "extendedColoursCB");
   utf8CB = Named(new QCheckBox("UTF-8 Text", this), "utf8CB");
   mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB}) col->addWidget(cb);
+  gmcpCB = Named(new QCheckBox("GMCP and MSDP", this), "gmcpCB");
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, gmcpCB}) col->addWidget(cb);
+  gameDataBox_ = new QWidget(this);
+  auto* form = new QFormLayout(gameDataBox_);
+  form->setContentsMargins(20, 0, 0, 0);
+  gmcpModulesEdit = Named(new QLineEdit(gameDataBox_), "gmcpModulesEdit");
+  gaugesEdit = Named(new QPlainTextEdit(gameDataBox_), "gaugesEdit");
+  gaugesEdit->setToolTip("One gauge a line: Label = current/max current/max ...; the first pair that reads wins");
+  gaugesEdit->setTabChangesFocus(true);
+  gaugesEdit->setMaximumHeight(gaugesEdit->fontMetrics().lineSpacing() * 5);
+  msdpVariablesEdit = Named(new QLineEdit(gameDataBox_), "msdpVariablesEdit");
+  form->addRow("GMCP Modules", gmcpModulesEdit);
+  form->addRow("Gauges", gaugesEdit);
+  form->addRow("MSDP Variables", msdpVariablesEdit);
+  col->addWidget(gameDataBox_);
+  gameDataBox_->setEnabled(false);
+  connect(gmcpCB, &QCheckBox::toggled, gameDataBox_, &QWidget::setEnabled);
   col->addStretch();
 }
 
@@ -55,12 +73,21 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   extendedColoursCB->setChecked(f.extendedcolours);
   utf8CB->setChecked(f.utf8);
   mccpCB->setChecked(f.mccp);
+  gmcpCB->setChecked(f.gmcp);
+  // The names are ASCII in every game we know; the labels are the player's.
+  gmcpModulesEdit->setText(FromBytes(f.gmcpModules, true));
+  gaugesEdit->setPlainText(FromBytes(f.gauges, true));
+  msdpVariablesEdit->setText(FromBytes(f.msdpVariables, true));
 }
 
 void TfeaturesTab::ReadFields(SetFields& f) const {
   f.extendedcolours = extendedColoursCB->isChecked();
   f.utf8 = utf8CB->isChecked();
   f.mccp = mccpCB->isChecked();
+  f.gmcp = gmcpCB->isChecked();
+  f.gmcpModules = ToBytes(gmcpModulesEdit->text(), true);
+  f.gauges = ToBytes(gaugesEdit->toPlainText(), true);
+  f.msdpVariables = ToBytes(msdpVariablesEdit->text(), true);
 }
 
 // ---- General
