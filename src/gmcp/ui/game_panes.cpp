@@ -69,7 +69,9 @@ void TgamePanes::ShowGauges(const std::vector<std::optional<GaugeReading>>& gaug
     bar->setRange(0, std::max(1, BarValue(g->max)));
     bar->setValue(std::min(BarValue(g->current), bar->maximum()));
     bar->setFormat(QString(text).replace('%', "%%"));
+    // A screen reader says the reading, not a percentage of the bar.
     bar->setAccessibleName(text);
+    bar->setAccessibleDescription(text);
   }
   gaugeRow_->setVisible(std::any_of(gauges.begin(), gauges.end(), [](const auto& g) { return g.has_value(); }));
   ShowIfAny();
