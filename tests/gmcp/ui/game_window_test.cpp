@@ -79,7 +79,7 @@ class GameWindowTest : public QObject {
     term->session().Type("gmcp ire");
     QVERIFY(QTest::qWaitFor([&] { return Shown("END GMCP"); }, kWait));
     QVERIFY(Shown(R"(GMCP GOT Core.Supports.Set ["Char 1","Char.Vitals 1","Room 1","Comm.Channel 1"])"));
-    QVERIFY(panes->isVisible());
+    QTRY_VERIFY(panes->isVisible());
     // Iron Realms sends every value as a string; mana is its "mp".
     QCOMPARE(QAccessible::queryAccessibleInterface(panes->Gauge(0))->text(QAccessible::Name), QString("Health 4500 of 4800"));
     QCOMPARE(panes->Gauge(0)->accessibleDescription(), QString("Health 4500 of 4800"));
@@ -92,7 +92,7 @@ class GameWindowTest : public QObject {
 
     term->session().Type("gmcp vitals 3");
     QVERIFY(QTest::qWaitFor([&] { return Shown("END GMCP VITALS"); }, kWait));
-    QCOMPARE(panes->Gauge(0)->text(), QString("Health 4798 of 4800"));
+    QTRY_COMPARE(panes->Gauge(0)->text(), QString("Health 4798 of 4800"));
 
     term->session().Type("mssp");
     QVERIFY(QTest::qWaitFor([&] { return Shown("END MSSP"); }, kWait));
