@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gmcp/game_session.h"
 #include "gmcp/game_views.h"
 #include "telnet/gmcp_option.h"
 #include "telnet/telnet_parser.h"
@@ -87,6 +88,48 @@ void LargestMessageInSegments(benchmark::State& state) {
   }
 }
 
+// The whole receive path of a terminal: each read through the session's
+// core (telnet, line store) with the game data switch on, the messages into
+// the tree and the panes' reading of it; beside it the same text with no
+// GMCP in it, which shows what the messages add and that the text's own cost
+// stays as it was.
+struct Nothing : ScrollTarget, ParamPrompt, IClientSocket {
+  void ScrollBy(int) override {}
+  int Rows() const override { return 24; }
+  int CurLine() const override { return 0; }
+  std::string Ask(const std::string&) override { return {}; }
+  void SendText(const std::string&) override {}
+  bool Active() const override { return true; }
+  bool Established() const override { return true; }
+  void Close() override {}
+  std::string Address() const override { return {}; }
+  std::string Host() const override { return {}; }
+  int Port() const override { return 0; }
+};
+
+void ReceivePath(benchmark::State& state, bool gmcp) {
+  std::vector<std::string> reads = Reads(1000);
+  if (!gmcp)
+    for (std::string& r : reads) r = r.substr(r.rfind('\xf0') + 1);  // the prompt alone
+  TOptions options{.telnet = true};
+  options.features.gmcp = true;
+  Nothing nothing;
+  TermSession session(&options, nothing, nothing);
+  GameSession game(session);
+  NoView view;
+  GamePanes panes(game.Data(), view);
+  session.Core().SetSocket(&nothing);
+  session.Core().clientsocketConnecting();
+  session.Core().clientsocketConnect();
+  session.Core().WriteText("\xff\xfb\xc9", true);
+  for (auto _ : state)
+    for (const std::string& read : reads) session.Core().WriteText(read, true);
+  benchmark::DoNotOptimize(view.shown);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * reads.size()));
+}
+
+BENCHMARK_CAPTURE(ReceivePath, text_and_gmcp, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReceivePath, text_alone, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Vitals, parser_and_tree, false)->Unit(benchmark::kMillisecond);
 BENCHMARK(LargestMessageInSegments)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Vitals, with_gauges_and_room, true)->Unit(benchmark::kMillisecond);

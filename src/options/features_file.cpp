@@ -20,6 +20,7 @@ constexpr Switch kSwitches[] = {
     {"#utf8", &TSetFeatures::utf8},
     {"#mccp", &TSetFeatures::mccp},
     {"#scripts", &TSetFeatures::scripts},
+    {"#gmcp", &TSetFeatures::gmcp},
 };
 
 void AddLine(std::string& out, std::string_view line) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "gmcp/game_settings.h"
 #include "util/digits.h"
 
 namespace ombrel {
@@ -78,6 +79,9 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.utf8 = set.features.utf8;
   f.mccp = set.features.mccp;
   f.scripts = set.features.scripts;
+  f.gmcp = set.features.gmcp;
+  const GameDataTexts texts = TextsOf(set.gamedata);
+  f.gmcpModules = texts.modules, f.gauges = texts.gauges, f.msdpVariables = texts.msdpVariables;
   return f;
 }
 
@@ -120,6 +124,8 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.utf8 = f.utf8;
   set.features.mccp = f.mccp;
   set.features.scripts = f.scripts;
+  set.features.gmcp = f.gmcp;
+  StoreTexts({f.gmcpModules, f.gauges, f.msdpVariables}, set.gamedata);
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {

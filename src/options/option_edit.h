@@ -71,6 +71,9 @@ struct SetFields {
   std::string altpasteprefix, altpastesuffix;
   std::string paramstart, paramend;
   bool extendedcolours = false, utf8 = false, mccp = false, scripts = false;
+  bool gmcp = false;
+  // The game data settings as texts: modules, gauges (a line each), MSDP variables.
+  std::string gmcpModules, gauges, msdpVariables;
 };
 
 SetFields FieldsFromSet(const TOptions& set);

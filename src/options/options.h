@@ -94,6 +94,7 @@ struct TSetFeatures {
   bool utf8 = false;             // text shown and sent as UTF-8
   bool mccp = false;             // the server may compress what it sends
   bool scripts = false;          // the set's Lua scripts run in its terminals
+  bool gmcp = false;             // GMCP, MSDP and MSSP: gauges, room, channels
   Lines unknown;                 // lines of keys this version does not know, kept
   bool operator==(const TSetFeatures&) const = default;
 };
@@ -103,6 +104,16 @@ struct TSetPatterns {
   Lines groupsoff;  // groups whose triggers do not fire
   Lines unknown;    // lines of keys this version does not know, kept
   bool operator==(const TSetPatterns&) const = default;
+};
+
+// What a set asks of a game's data and how it shows it (gamedata.dat), as
+// the Features tab's fields hold them; none: the defaults.
+struct TSetGameData {
+  std::optional<std::string> modules;        // GMCP modules: "Char 1, Room 1"
+  std::optional<std::string> gauges;         // "Health = Char.Vitals.hp/Char.Vitals.maxhp; ..."
+  std::optional<std::string> msdpvariables;  // "HEALTH HEALTH_MAX"
+  Lines unknown;                             // lines of keys this version does not know, kept
+  bool operator==(const TSetGameData&) const = default;
 };
 
 struct TOptions {
@@ -133,6 +144,7 @@ struct TOptions {
   std::string paramend = "]";
   TSetFeatures features;
   TSetPatterns patterns;
+  TSetGameData gamedata;
 
   Color textcolor() const { return font.color; }
   // Field by field; the editor and the file tests compare whole sets.

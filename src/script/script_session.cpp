@@ -48,6 +48,10 @@ void ScriptSession::Drop() {
   ListenForLines(false);
 }
 
+void ScriptSession::SetGameData(GameData& data) {
+  gameFeed_ = std::make_unique<ScriptGameFeed>(data, host_, [this](const ScriptHost::Errors& e) { Report(e); });
+}
+
 void ScriptSession::SetApplied() {
   if (Enabled() && session_.SocketOpen()) {
     Load();
@@ -163,12 +167,8 @@ void ScriptSession::PlaySound(const std::string& file) {
 void ScriptSession::SendGmcp(const std::string& name, const std::string& json) {
   // Only to a server that agreed to GMCP: others would show it as text.
   if (!session_.Connected() || !session_.Core().Parser().OptionOn(telnet::OPT_GMCP, true)) return;
-  const std::string payload = json.empty() ? name : name + " " + json;
-  std::string bytes = "\xFF\xFA";
-  bytes += static_cast<char>(telnet::OPT_GMCP);
-  bytes += EscapeIAC(payload, true);
-  bytes += "\xFF\xF0";
-  session_.Core().Send(bytes);
+  const std::string bytes = ScriptGmcpBytes(name, json);
+  if (!bytes.empty()) session_.Core().Send(bytes);
 }
 
 }  // namespace ombrel

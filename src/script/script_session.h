@@ -15,6 +15,7 @@
 #include <string>
 
 #include "command/command_processor.h"
+#include "script/script_game_data.h"
 #include "script/script_host.h"
 #include "term/term_session.h"
 
@@ -39,6 +40,9 @@ class ScriptSession : private TermListener, private ScriptTerminal, private Comm
   ScriptSession& operator=(const ScriptSession&) = delete;
 
   void SetSoundPlayer(ISoundPlayer* player) { player_ = player; }
+  // The terminal's game data, which its scripts read as `gmcp` and hear as
+  // "gmcp.<Package.Message>" events; it must outlive this session.
+  void SetGameData(GameData& data);
 
   // The terminal's set was applied (or changed): a connected terminal
   // loads the set's scripts, one without a connection drops what ran.
@@ -89,6 +93,7 @@ class ScriptSession : private TermListener, private ScriptTerminal, private Comm
   bool loadedForAttempt_ = false;
   ConnectionState state_ = ConnectionState::Disconnected;
   std::string visible_;  // the line being read, without colour sequences
+  std::unique_ptr<ScriptGameFeed> gameFeed_;
 };
 
 }  // namespace ombrel

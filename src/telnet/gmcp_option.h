@@ -33,6 +33,8 @@ std::string GmcpMessageBytes(std::string_view name, const Json& value = Json());
 class GmcpOption : public TelnetOption {
  public:
   explicit GmcpOption(GameData& data, std::vector<std::string> modules = DefaultGmcpModules());
+  // Asked for from the next time the option goes on.
+  void SetModules(std::vector<std::string> modules) { modules_ = std::move(modules); }
   unsigned char Code() const override { return telnet::OPT_GMCP; }
   std::string Name() const override { return "GMCP"; }
   bool AcceptsWill() const override { return true; }

@@ -35,6 +35,8 @@ std::vector<std::string> DefaultMsdpVariables();
 class MsdpOption : public TelnetOption {
  public:
   explicit MsdpOption(GameData& data, std::vector<std::string> reported = DefaultMsdpVariables());
+  // Reported from the next time the option goes on.
+  void SetReported(std::vector<std::string> reported) { reported_ = std::move(reported); }
   unsigned char Code() const override { return telnet::OPT_MSDP; }
   std::string Name() const override { return "MSDP"; }
   bool AcceptsWill() const override { return true; }

@@ -11,6 +11,7 @@
 #include "app/ui/main_form.h"
 #include "app/ui/param_form.h"
 #include "options/features_file.h"
+#include "options/game_data_file.h"
 #include "options/options_file.h"
 #include "options/ui/add_option_set_form.h"
 #include "options/ui/option_form.h"
@@ -21,7 +22,8 @@
 namespace ombrel {
 
 Program::Program(const QString& dataDir)
-    : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat") {
+    : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat"),
+      gameDataPath_(dataDir + "gamedata.dat") {
   TmainForm* m = mainForm.get();
   module = new TdModule(m);
   m->SetModule(module);
@@ -76,6 +78,7 @@ void Program::Bind() {
     WriteResult w = SaveOptionSets(FileName(optionsPath_), optionSets);
     // An unreadable features.dat is not written over; a switch that cannot be saved is said.
     if (w.ok) w = SaveSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
+    if (w.ok) w = SaveSetGameData(FileName(gameDataPath_), optionSets, keptGameData_);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -93,6 +96,9 @@ void Program::LoadOptions() {
   const ReadResult features = LoadSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
   if (!features.ok)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(features.error.c_str()));
+  const ReadResult gameData = LoadSetGameData(FileName(gameDataPath_), optionSets, keptGameData_);
+  if (!gameData.ok)
+    mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(gameData.error.c_str()));
   optionForm->SetsLoaded();
 }
 

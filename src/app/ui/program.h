@@ -48,6 +48,9 @@ class Program {
   QString optionsPath_;
   QString featuresPath_;
   KeptFeatureSets keptFeatures_;
+  // The settings of the game data switch, kept as features.dat is.
+  QString gameDataPath_;
+  KeptFeatureSets keptGameData_;
   bool mayOverwriteOptions_ = true;
 };
 

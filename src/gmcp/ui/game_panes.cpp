@@ -5,10 +5,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace ombrel {
 
@@ -41,6 +43,10 @@ TgamePanes::TgamePanes(QWidget* parent) : QWidget(parent) {
   room_->hide();
   channels_->hide();
   hide();
+  frame_ = new QTimer(this);
+  frame_->setSingleShot(true);
+  frame_->setInterval(kFrameMs);
+  connect(frame_, &QTimer::timeout, this, [this] { ApplyPending(); });
 }
 
 TgamePanes::~TgamePanes() = default;
@@ -51,6 +57,28 @@ void TgamePanes::Bind(GameData* data, std::vector<GaugeMapping> gauges) {
 }
 
 void TgamePanes::ShowGauges(const std::vector<std::optional<GaugeReading>>& gauges) {
+  pendingGauges_ = gauges;
+  if (!frame_->isActive()) frame_->start();
+}
+
+void TgamePanes::ShowRoom(const std::optional<RoomInfo>& room) {
+  pendingRoom_ = room;
+  if (!frame_->isActive()) frame_->start();
+}
+
+void TgamePanes::AddChannelMessage(const ChannelMessage& message) {
+  pendingTalk_.push_back(message);
+  if (!frame_->isActive()) frame_->start();
+}
+
+void TgamePanes::ApplyPending() {
+  if (pendingGauges_) ApplyGauges(*std::exchange(pendingGauges_, std::nullopt));
+  if (pendingRoom_) ApplyRoom(*std::exchange(pendingRoom_, std::nullopt));
+  if (!pendingTalk_.empty()) ApplyTalk();
+  ShowIfAny();
+}
+
+void TgamePanes::ApplyGauges(const std::vector<std::optional<GaugeReading>>& gauges) {
   while (gauges_.size() < gauges.size()) {
     auto* bar = new QProgressBar(gaugeRow_);
     bar->setTextVisible(true);
@@ -69,31 +97,32 @@ void TgamePanes::ShowGauges(const std::vector<std::optional<GaugeReading>>& gaug
     bar->setRange(0, std::max(1, BarValue(g->max)));
     bar->setValue(std::min(BarValue(g->current), bar->maximum()));
     bar->setFormat(QString(text).replace('%', "%%"));
+    // A screen reader says the reading, not a percentage of the bar.
     bar->setAccessibleName(text);
+    bar->setAccessibleDescription(text);
   }
   gaugeRow_->setVisible(std::any_of(gauges.begin(), gauges.end(), [](const auto& g) { return g.has_value(); }));
-  ShowIfAny();
 }
 
-void TgamePanes::ShowRoom(const std::optional<RoomInfo>& room) {
+void TgamePanes::ApplyRoom(const std::optional<RoomInfo>& room) {
   if (room) {
     QStringList exits;
     for (const std::string& e : room->exits) exits << Text(e);
     room_->setText(Text(room->name) + "    Exits: " + (exits.isEmpty() ? "none" : exits.join(", ")));
   }
   room_->setVisible(room.has_value());
-  ShowIfAny();
 }
 
-void TgamePanes::AddChannelMessage(const ChannelMessage& message) {
+void TgamePanes::ApplyTalk() {
   QScrollBar* scroll = channels_->verticalScrollBar();
   const bool atEnd = scroll->value() == scroll->maximum();
-  const QString channel = message.channel.empty() ? QString() : "[" + Text(message.channel) + "] ";
-  channels_->appendPlainText(channel + Text(message.text));
+  for (const ChannelMessage& message : std::exchange(pendingTalk_, {})) {
+    const QString channel = message.channel.empty() ? QString() : "[" + Text(message.channel) + "] ";
+    channels_->appendPlainText(channel + Text(message.text));
+  }
   // Newest at the bottom, followed unless the player scrolled back to read.
   if (atEnd) scroll->setValue(scroll->maximum());
   channels_->show();
-  ShowIfAny();
 }
 
 void TgamePanes::ShowIfAny() { setVisible(!gaugeRow_->isHidden() || !room_->isHidden() || !channels_->isHidden()); }

@@ -1,7 +1,9 @@
 // The panes beside a terminal that show what the game sends beside its
 // text: gauges for health, mana and moves, the room's name and exits, and
 // the channel talk, newest at the bottom. Each part stays hidden until it
-// has something to show, and the whole until one has.
+// has something to show, and the whole until one has. What changes is shown
+// at most once a frame, however many messages came: a game may send a
+// thousand a second, and painting each would cost a quarter of a core.
 #pragma once
 
 #include <QWidget>
@@ -13,6 +15,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
+class QTimer;
 
 namespace ombrel {
 
@@ -35,15 +38,25 @@ class TgamePanes : public QWidget, public GamePanesView {
   QPlainTextEdit* Channels() const { return channels_; }
   // Talk is kept to this many lines, the oldest dropped.
   static constexpr int kChannelLines = 500;
+  static constexpr int kFrameMs = 100;
 
  private:
   void ShowIfAny();
+  void ApplyPending();
+  void ApplyGauges(const std::vector<std::optional<GaugeReading>>& gauges);
+  void ApplyRoom(const std::optional<RoomInfo>& room);
+  void ApplyTalk();
 
   QWidget* gaugeRow_;
   std::vector<QProgressBar*> gauges_;
   QLabel* room_;
   QPlainTextEdit* channels_;
   std::unique_ptr<GamePanes> panes_;
+  // What came since the last frame: the latest gauges and room, all talk.
+  QTimer* frame_;
+  std::optional<std::vector<std::optional<GaugeReading>>> pendingGauges_;
+  std::optional<std::optional<RoomInfo>> pendingRoom_;
+  std::vector<ChannelMessage> pendingTalk_;
 };
 
 }  // namespace ombrel

@@ -4,7 +4,9 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QFormLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "options/ui/option_widgets.h"
@@ -49,7 +51,23 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
   scriptsCB = Named(new QCheckBox("Scripts", this), "scriptsCB");
   scriptsCB->setToolTip("Runs data/scripts/<set>.lua in each terminal using this set");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, scriptsCB}) col->addWidget(cb);
+  gmcpCB = Named(new QCheckBox("GMCP and MSDP", this), "gmcpCB");
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, scriptsCB, gmcpCB}) col->addWidget(cb);
+  gameDataBox_ = new QWidget(this);
+  auto* form = new QFormLayout(gameDataBox_);
+  form->setContentsMargins(20, 0, 0, 0);
+  gmcpModulesEdit = Named(new QLineEdit(gameDataBox_), "gmcpModulesEdit");
+  gaugesEdit = Named(new QPlainTextEdit(gameDataBox_), "gaugesEdit");
+  gaugesEdit->setToolTip("One gauge a line: Label = current/max current/max ...; the first pair that reads wins");
+  gaugesEdit->setTabChangesFocus(true);
+  gaugesEdit->setMaximumHeight(gaugesEdit->fontMetrics().lineSpacing() * 5);
+  msdpVariablesEdit = Named(new QLineEdit(gameDataBox_), "msdpVariablesEdit");
+  form->addRow("GMCP Modules", gmcpModulesEdit);
+  form->addRow("Gauges", gaugesEdit);
+  form->addRow("MSDP Variables", msdpVariablesEdit);
+  col->addWidget(gameDataBox_);
+  gameDataBox_->setEnabled(false);
+  connect(gmcpCB, &QCheckBox::toggled, gameDataBox_, &QWidget::setEnabled);
   col->addStretch();
 }
 
@@ -58,6 +76,11 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   utf8CB->setChecked(f.utf8);
   mccpCB->setChecked(f.mccp);
   scriptsCB->setChecked(f.scripts);
+  gmcpCB->setChecked(f.gmcp);
+  // The names are ASCII in every game we know; the labels are the player's.
+  gmcpModulesEdit->setText(FromBytes(f.gmcpModules, true));
+  gaugesEdit->setPlainText(FromBytes(f.gauges, true));
+  msdpVariablesEdit->setText(FromBytes(f.msdpVariables, true));
 }
 
 void TfeaturesTab::ReadFields(SetFields& f) const {
@@ -65,6 +88,10 @@ void TfeaturesTab::ReadFields(SetFields& f) const {
   f.utf8 = utf8CB->isChecked();
   f.mccp = mccpCB->isChecked();
   f.scripts = scriptsCB->isChecked();
+  f.gmcp = gmcpCB->isChecked();
+  f.gmcpModules = ToBytes(gmcpModulesEdit->text(), true);
+  f.gauges = ToBytes(gaugesEdit->toPlainText(), true);
+  f.msdpVariables = ToBytes(msdpVariablesEdit->text(), true);
 }
 
 // ---- General

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPlainTextEdit;
 
 namespace ombrel {
 
@@ -38,6 +39,14 @@ class TfeaturesTab : public QWidget {
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
   QCheckBox* scriptsCB;
+  QCheckBox* gmcpCB;
+  // What the game's data switch asks for and shows; editable while it is on.
+  QLineEdit* gmcpModulesEdit;
+  QPlainTextEdit* gaugesEdit;
+  QLineEdit* msdpVariablesEdit;
+
+ private:
+  QWidget* gameDataBox_;
 };
 
 class TgeneralTab : public QWidget {

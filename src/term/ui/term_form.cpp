@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "gmcp/game_session.h"
+#include "gmcp/ui/game_panes.h"
 #include "term/ui/term_owner.h"
 #include "script/script_session.h"
 #include "script/ui/qt_script_clock.h"
@@ -83,8 +85,10 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
       sbar(new QScrollBar(Qt::Vertical, this)),
       termBox(new TermBox(this)),
       returnBtn(new QPushButton(this)),
+      gamePanes(new TgamePanes(this)),
       owner_(owner),
       session_(options, *this, *this),
+      game_(std::make_unique<GameSession>(session_)),
       view_(session_.Core()),
       connection_(AttachQtSocket(session_)) {
   setWindowTitle(Caption());
@@ -95,6 +99,7 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   returnBtn->setFocusPolicy(Qt::NoFocus);
   cmdEdit->installEventFilter(this);
   sbar->installEventFilter(this);
+  gamePanes->installEventFilter(this);
   connect(cmdEdit, &QLineEdit::returnPressed, this, [this] { returnBtnClick(); });
   connect(returnBtn, &QPushButton::clicked, this, [this] { returnBtnClick(); });
   connect(sbar, &QScrollBar::actionTriggered, this, [this](int) {
@@ -120,12 +125,15 @@ void TtermForm::BindScripts() {
   scriptClock_ = new QtScriptClock(this);
   scripts_ = std::make_unique<ScriptSession>(session_, *scriptClock_, dir);
   scripts_->SetSoundPlayer(&owner_.SoundOutput());
+  scripts_->SetGameData(game_->Data());
   scriptClock_->SetSession(scripts_.get());
 }
 
 TtermForm::~TtermForm() {
   // Its vars are saved while the session and the clock are still there.
   scripts_.reset();
+  // The panes are a child widget, which outlives the tree they follow.
+  gamePanes->Bind(nullptr);
   // The session outlives the view by a moment: it tells this window nothing more.
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
@@ -142,7 +150,17 @@ void TtermForm::LogLoaded() {
   view_.Redraw(false);
 }
 
-void TtermForm::ConnectionChanged(ConnectionState, bool) { owner_.TerminalConnectionChanged(this); }
+void TtermForm::ConnectionChanged(ConnectionState state, bool) {
+  // The game data session has read the set by now: the panes take its gauges.
+  if (state == ConnectionState::Connecting) BindGamePanes();
+  owner_.TerminalConnectionChanged(this);
+}
+
+void TtermForm::BindGamePanes() {
+  const TOptions* o = session_.Options();
+  if (game_->On() && o) gamePanes->Bind(&game_->Data(), SettingsOf(o->gamedata).gauges);
+  else gamePanes->Bind(nullptr);
+}
 
 void TtermForm::UnseenChanged(bool) { owner_.TerminalTabsChanged(); }
 
@@ -226,11 +244,14 @@ void TtermForm::LayoutTerminal() {
   if (!o) return;
   const int w = width(), h = height();
   const int editH = cmdEdit->sizeHint().height();
-  sbar->setGeometry(w - sbar->width(), 0, sbar->width(), h - editH);
+  // The game's panes take what they ask, up to a third of the height.
+  const int top = gamePanes->isVisibleTo(this) ? std::min(gamePanes->sizeHint().height(), h / 3) : 0;
+  gamePanes->setGeometry(0, 0, w, top);
+  sbar->setGeometry(w - sbar->width(), top, sbar->width(), h - editH - top);
   const int boxW = sbar->isVisibleTo(this) ? w - sbar->width() : w;
-  termBox->setGeometry(0, 0, boxW, h - editH + 1);
-  cmdEdit->setGeometry(0, termBox->height(), w, editH);
-  returnBtn->setGeometry(w, termBox->height(), 0, editH);
+  termBox->setGeometry(0, top, boxW, h - editH + 1 - top);
+  cmdEdit->setGeometry(0, top + termBox->height(), w, editH);
+  returnBtn->setGeometry(w, top + termBox->height(), 0, editH);
   // The session hears the cells and tells the server only new ones.
   view_.Layout(Measure(*o), termBox->width(), termBox->height());
 }
@@ -335,6 +356,12 @@ bool TtermForm::FormKeyDown(QKeyEvent* event) {
 
 bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
   // The wheel over the scroll bar scrolls as it does over the text.
+  // The panes appear when the game's data comes, and grow with the channel pane.
+  if (watched == gamePanes && (event->type() == QEvent::Show || event->type() == QEvent::Hide ||
+                               event->type() == QEvent::LayoutRequest)) {
+    LayoutTerminal();
+    return false;
+  }
   if (watched == sbar && event->type() == QEvent::Wheel) {
     wheelEvent(static_cast<QWheelEvent*>(event));
     return true;

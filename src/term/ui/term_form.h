@@ -22,8 +22,10 @@ class QTimer;
 
 namespace ombrel {
 
+class GameSession;
 class TermOwner;
 class TermBox;
+class TgamePanes;
 class QtClientSocket;
 class QtScriptClock;
 class QtTextMeasure;
@@ -62,6 +64,9 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   QScrollBar* sbar;
   TermBox* termBox;
   QPushButton* returnBtn;
+  // Gauges, room and channel talk above the text, hidden until the game sends some.
+  TgamePanes* gamePanes;
+  GameSession& Game() { return *game_; }
 
   bool Connected() const { return session_.Connected(); }
   // Whether the set shows, keeps and sends its texts as UTF-8.
@@ -125,6 +130,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   void BindView();
   void BindScripts();
   void SyncScrollBar();
+  void BindGamePanes();
   const QtTextMeasure& Measure(const TOptions& options);
   void returnBtnClick();
   bool FormKeyDown(QKeyEvent* event);
@@ -132,6 +138,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
 
   TermOwner& owner_;
   TermSession session_;
+  std::unique_ptr<GameSession> game_;  // before the session goes
   TermView view_;
   QtClientSocket& connection_;  // kept by the session
   QImage bitmap_;

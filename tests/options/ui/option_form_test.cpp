@@ -1,6 +1,7 @@
 #include "options/options_file.h"
 #include "options/ui/add_option_set_form.h"
 #include "options/ui/option_form.h"
+#include "options/ui/settings_tabs.h"
 #include "ui_helpers.h"
 
 using namespace ombrel;
@@ -217,6 +218,24 @@ class OptionFormTest : public QObject {
     QVERIFY((set.aliases == std::vector<TAlias>{{"look", {"look %1"}}}));
     form->aliasTab->delaliasBtn->click();
     QVERIFY(set.aliases.empty() && form->aliasTab->aliasMemo->toPlainText().isEmpty());
+  }
+
+  // The game data fields follow their switch, and what was changed in them
+  // reaches gamedata.dat when the editor closes.
+  void gameDataFieldsFollowTheSwitchAndAreSaved() {
+    form->ShowEditor();
+    TfeaturesTab* tab = form->featuresTab;
+    QVERIFY(!tab->gaugesEdit->isEnabled());
+    tab->gmcpCB->setChecked(true);
+    QVERIFY(tab->gaugesEdit->isEnabled());
+    QCOMPARE(tab->gmcpModulesEdit->text(), QString("Char 1, Char.Vitals 1, Room 1, Comm.Channel 1"));
+    tab->gaugesEdit->setPlainText("Health = Char.Vitals.hp/Char.Vitals.maxhp\nWill = Char.Vitals.wp/Char.Vitals.maxwp");
+    form->OKBtn->click();
+    QVERIFY(Set(0).features.gmcp);
+    QFile file(p.DataDir() + "gamedata.dat");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("#optionset\tDefault\r\n#gauges\tHealth = Char.Vitals.hp/Char.Vitals.maxhp; "
+                                        "Will = Char.Vitals.wp/Char.Vitals.maxwp\r\n"));
   }
 };
 
