@@ -65,7 +65,9 @@ void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   SequenceWalker walker(piece, strings);
   for (LinePiece text; walker.Next(text) && text.kind != PieceKind::CutOff;) {
     if (text.kind != PieceKind::Text) continue;
-    for (size_t at = piece.find(kBS, text.begin); at < text.end; at = piece.find(kBS, at + 1)) {
+    const char* d = piece.data();
+    for (size_t at = FindAnyOf(d, text.begin, text.end, kBS, kBS, kBS); at < text.end;
+         at = FindAnyOf(d, at + 1, text.end, kBS, kBS, kBS)) {
       Assemble(piece.substr(from, at - from), checkTriggers);
       Backspace();
       from = at + 1;

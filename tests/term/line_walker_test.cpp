@@ -45,6 +45,8 @@ TEST(LineWalker, VisibleTextMapsEachByteBackToItsOffsetAndCell) {
     EXPECT_EQ(v.cells, c.cells) << c.why;
     EXPECT_EQ(v.width, c.width) << c.why;
     EXPECT_EQ(VisibleCells(c.line, 0, c.line.size(), c.mode), static_cast<int>(c.width)) << c.why;
+    for (size_t k = 0; k < v.offsets.size(); ++k) EXPECT_EQ(v.VisibleIndexOf(v.offsets[k]), k) << c.why;
+    EXPECT_EQ(v.VisibleIndexOf(c.line.size()), v.text.size()) << c.why;
   }
 }
 
