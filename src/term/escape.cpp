@@ -6,8 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "term/line_walker.h"
 #include "util/byte_scan.h"
-#include "util/utf8.h"
 
 namespace ombrel {
 
@@ -23,36 +23,6 @@ size_t StringEnd(std::string_view text, size_t esc) {
     if (c == kEsc && i + 1 < limit && text[i + 1] == '\\') return i + 1;
   }
   return limit == esc + kMaxStringSequence ? limit - 1 : std::string_view::npos;
-}
-
-namespace {
-
-// One loop for each way of reading: the wrap counts every line's cells.
-template <bool kUtf8, bool kStrings>
-int CellsOf(std::string_view s, size_t from, size_t to) {
-  int cells = 0;
-  char32_t cp;
-  for (size_t i = from; i < to;) {
-    if (s[i] == kEsc) {
-      const size_t end = EscapeEnd(s, i, kStrings);
-      if (end == std::string_view::npos || end >= to) break;
-      i = end + 1;
-    } else if (kUtf8) {
-      i += utf8::Decode(s.data(), to, i, cp);
-      cells += utf8::Cells(cp);
-    } else {
-      ++i;
-      ++cells;
-    }
-  }
-  return cells;
-}
-
-}  // namespace
-
-int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8, bool strings) {
-  if (strings) return utf8 ? CellsOf<true, true>(s, from, to) : CellsOf<false, true>(s, from, to);
-  return utf8 ? CellsOf<true, false>(s, from, to) : CellsOf<false, false>(s, from, to);
 }
 
 std::string_view EscapeParams(std::string_view text, size_t esc, size_t final) {
@@ -278,12 +248,9 @@ void CarrySGR(std::string_view text, AttrState& state, bool extended, bool mayHo
       return;
     }
   }
-  for (size_t i = text.find(kEsc); i != std::string_view::npos; i = text.find(kEsc, i + 1)) {
-    const size_t stop = EscapeEnd(text, i, extended);
-    if (stop == std::string_view::npos) return;
-    if (text[stop] == 'm' && !(extended && StartsString(text, i))) apply(EscapeParams(text, i, stop), state);
-    i = stop;
-  }
+  SequenceWalker walker(text, extended);
+  for (LinePiece piece; walker.Next(piece) && piece.kind != PieceKind::CutOff;)
+    if (walker.IsSgr(piece)) apply(walker.Params(piece), state);
 }
 
 Color ApplyColor(const AttrState& state, const TOptions& options, Color current) {
@@ -342,15 +309,9 @@ std::string StripEscapes(std::string_view text, bool strings) {
 void StripEscapes(std::string_view text, std::string& out, bool strings) {
   out.clear();
   // The plain stretches between sequences go over whole.
-  for (size_t i = 0; i < text.size();) {
-    const auto* esc = static_cast<const char*>(std::memchr(text.data() + i, kEsc, text.size() - i));
-    const size_t at = esc ? static_cast<size_t>(esc - text.data()) : text.size();
-    out.append(text.data() + i, at - i);
-    if (!esc) break;
-    const size_t end = EscapeEnd(text, at, strings);
-    if (end == std::string_view::npos) break;
-    i = end + 1;
-  }
+  SequenceWalker walker(text, strings);
+  for (LinePiece piece; walker.Next(piece) && piece.kind != PieceKind::CutOff;)
+    if (piece.kind == PieceKind::Text) out.append(text.data() + piece.begin, piece.end - piece.begin);
 }
 
 }  // namespace ombrel

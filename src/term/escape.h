@@ -80,8 +80,8 @@ inline size_t EscapeEnd(std::string_view text, size_t esc, bool strings = false)
   return std::string_view::npos;
 }
 
-// Cells taken by s[from, to): sequences take none, and shown as UTF-8
-// (`to` then ends a character) each character takes its own.
+// Cells taken by s[from, to), as the line walker counts them
+// (`term/line_walker.h`).
 int VisibleCells(std::string_view s, size_t from, size_t to, bool utf8, bool strings = false);
 
 // Parameter text of the complete sequence text[esc..final]: what lies

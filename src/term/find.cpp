@@ -8,6 +8,7 @@
 
 #include "options/options.h"
 #include "term/escape.h"
+#include "term/line_walker.h"
 #include "term/term_view.h"
 #include "util/byte_scan.h"
 #include "util/utf8.h"
@@ -70,48 +71,32 @@ class LineMatcher {
   }
 
   // The visible column (1-based) where the pattern starts in `t`, matched
-  // within columns from..to; 0 when it is not there.
+  // within columns from..to; 0 when it is not there. Each run of text
+  // between sequences is searched for the pattern's first byte.
   int Find(std::string_view t, int from, int to) const {
     const char* d = t.data();
-    const size_t n = t.size();
     const int last = to - static_cast<int>(pattern_.size()) + 1;  // the last column a match may start in
-    int visible = 0;                                               // visible bytes before i
-    size_t i = 0;
-    while (true) {
-      const size_t hit = anyFirst_ ? i : FindAnyOf(d, i, n, firsts_[0], firsts_[1], kEsc);
-      visible += static_cast<int>(hit - i);
-      if (hit == n || visible + 1 > last) return 0;
-      if (d[hit] == kEsc) {
-        const size_t end = EscapeEnd(t, hit, strings_);
-        if (end == std::string_view::npos) return 0;
-        i = end + 1;
-        continue;
+    int visible = 0;                                               // visible bytes before the run
+    SequenceWalker walker(t, strings_);
+    for (LinePiece piece; walker.Next(piece);) {
+      if (piece.kind == PieceKind::CutOff) return 0;
+      if (piece.kind != PieceKind::Text) continue;
+      for (size_t i = piece.begin;;) {
+        const size_t hit = anyFirst_ ? i : FindAnyOf(d, i, piece.end, firsts_[0], firsts_[1], firsts_[1]);
+        const int column = visible + static_cast<int>(hit - piece.begin) + 1;
+        if (hit == piece.end) break;
+        if (column > last) return 0;
+        if (column >= from && MatchesAt(t, hit)) return column;
+        i = hit + 1;
       }
-      if (visible + 1 >= from && MatchesAt(t, hit)) return visible + 1;
-      ++visible;
-      i = hit + 1;
+      visible += static_cast<int>(piece.end - piece.begin);
+      if (visible + 1 > last) return 0;
     }
+    return 0;
   }
 
  private:
-  // A byte lies inside a sequence when nothing ends the one begun by the
-  // nearest ESC before it; one ESC inside another's sequence changes nothing.
-  // A string holds final characters and ends in an ESC of its own: a line
-  // with one is read from its start.
-  bool InsideSequence(std::string_view t, size_t i) const {
-    if (strings_) {
-      for (size_t esc = t.find(kEsc); esc < i; esc = t.find(kEsc, esc + 1)) {
-        esc = EscapeEnd(t, esc, true);
-        if (esc >= i) return true;  // npos included: a sequence cut off
-      }
-      return false;
-    }
-    const size_t esc = FindLast(t.data(), i, kEsc);
-    if (esc == std::string_view::npos) return false;
-    for (size_t k = esc + 1; k < i; ++k)
-      if (EndsSequence(t[k])) return false;
-    return true;
-  }
+  bool InsideSequence(std::string_view t, size_t i) const { return WithinSequence(t, i, strings_); }
 
   // The lead bytes of the characters that fold to the pattern's first one
   // (it folds alike only to others of two bytes); how many there are.
@@ -134,12 +119,15 @@ class LineMatcher {
 
   template <bool wide>
   bool Matches(std::string_view t, size_t i) const {
+    // The pattern may go on across sequences.
+    SequenceWalker walker(t, strings_, i);
+    LinePiece piece;
     for (size_t k = 0; k < pattern_.size();) {
       if (i >= t.size()) return false;
       if (t[i] == kEsc) {
-        const size_t end = EscapeEnd(t, i, strings_);
-        if (end == std::string_view::npos) return false;
-        i = end + 1;
+        walker.Seek(i);
+        if (!walker.Next(piece) || piece.kind == PieceKind::CutOff) return false;
+        i = piece.end;
         continue;
       }
       if (wide && (t[i] & 0x80)) {

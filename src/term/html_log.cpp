@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "term/line_walker.h"
 #include "util/utf8.h"
 
 namespace ombrel {
@@ -149,26 +150,20 @@ void AppendHtmlLine(std::string_view t, const AttrState& start, const TOptions& 
   if (extended) extendedStyle();
   else if (o.ansi) style.foreground = ApplyColor(state, o, o.textcolor());
   std::optional<RunStyle> open;  // the span the text goes into
-  for (size_t i = 0; i < t.size();) {
-    const size_t esc = std::min(t.find(kEsc, i), t.size());
-    if (esc > i) {
+  SequenceWalker walker(t, strings);
+  for (LinePiece piece; walker.Next(piece) && piece.kind != PieceKind::CutOff;) {
+    if (piece.kind == PieceKind::Text) {
       if (open != style && open) out += "</span>";
       if (open != style && style != plain) OpenSpan(style, out);
       open = style == plain ? std::nullopt : std::optional(style);
-      AppendText(t.substr(i, esc - i), utf8, page, out);
-    }
-    if (esc == t.size()) break;
-    const size_t fin = EscapeEnd(t, esc, strings);
-    if (fin == std::string_view::npos) break;
-    const bool sgr = t[fin] == 'm' && !(strings && StartsString(t, esc));
-    if (extended && sgr) {
-      ApplyExtendedSGR(EscapeParams(t, esc, fin), state);
+      AppendText(t.substr(piece.begin, piece.end - piece.begin), utf8, page, out);
+    } else if (extended && walker.IsSgr(piece)) {
+      ApplyExtendedSGR(walker.Params(piece), state);
       extendedStyle();
-    } else if (o.ansi && sgr) {
-      ApplySGR(EscapeParams(t, esc, fin), state,
+    } else if (o.ansi && walker.IsSgr(piece)) {
+      ApplySGR(walker.Params(piece), state,
                [&](const AttrState& s) { style.foreground = ApplyColor(s, o, style.foreground); });
     }
-    i = fin + 1;
   }
   if (open) out += "</span>";
   out += "\r\n";

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 
+#include "term/line_walker.h"
 #include "term/term_core.h"
 #include "util/byte_scan.h"
 #include "util/utf8.h"
@@ -59,21 +60,18 @@ size_t FitCells(const char* d, size_t i, size_t end, long room, long& taken) {
 void TermCore::AddText(std::string_view piece, bool checkTriggers) {
   if (piece.find(kBS) == std::string_view::npos) return Assemble(piece, checkTriggers);
   const bool strings = options_->features.extendedcolours;
-  const char* d = piece.data();
+  // A backspace inside a sequence is part of it.
   size_t from = 0;
-  for (size_t i = 0;;) {
-    const size_t at = FindAnyOf(d, i, piece.size(), kBS, kEsc, kEsc);
-    if (at == piece.size()) break;
-    if (d[at] == kEsc) {
-      // A backspace inside a sequence is part of it.
-      const size_t end = EscapeEnd(piece, at, strings);
-      if (end == std::string_view::npos) break;
-      i = end + 1;
-      continue;
+  SequenceWalker walker(piece, strings);
+  for (LinePiece text; walker.Next(text) && text.kind != PieceKind::CutOff;) {
+    if (text.kind != PieceKind::Text) continue;
+    const char* d = piece.data();
+    for (size_t at = FindAnyOf(d, text.begin, text.end, kBS, kBS, kBS); at < text.end;
+         at = FindAnyOf(d, at + 1, text.end, kBS, kBS, kBS)) {
+      Assemble(piece.substr(from, at - from), checkTriggers);
+      Backspace();
+      from = at + 1;
     }
-    Assemble(piece.substr(from, at - from), checkTriggers);
-    Backspace();
-    from = i = at + 1;
   }
   Assemble(piece.substr(from), checkTriggers);
 }
@@ -102,25 +100,17 @@ void TermCore::Backspace() {
     e.pos = static_cast<size_t>(std::clamp(scan.firstBreak, 0L, static_cast<long>(line.size())));
     e.chars.clear();
   }
-  const bool utf8 = options_->features.utf8, strings = options_->features.extendedcolours;
-  for (size_t k = e.pos; k < line.size();) {
-    if (line[k] == kEsc) {
+  // A sequence is never erased, nor anything before it.
+  CharWalker walker(line, {options_->features.utf8, options_->features.extendedcolours}, e.pos);
+  PieceKind kind;
+  for (VisibleChar c; walker.Next(kind, c);) {
+    if (kind != PieceKind::Text) {
       e.chars.clear();
-      e.brk = static_cast<long>(k) - 1;
-      const size_t end = EscapeEnd(line, k, strings);
-      k = end == std::string::npos ? line.size() : end + 1;
+      e.brk = static_cast<long>(c.begin) - 1;
       continue;
     }
-    size_t len = 1;
-    int cells = 1;
-    if (utf8 && static_cast<unsigned char>(line[k]) >= 0x80) {
-      char32_t cp;
-      len = utf8::Decode(line.data(), line.size(), k, cp);
-      cells = utf8::Cells(cp);
-    }
-    e.chars.push_back({k, cells, e.brk});
-    if (IsBreakChar(line[k])) e.brk = static_cast<long>(k);
-    k += len;
+    e.chars.push_back({c.begin, c.cells, e.brk});
+    if (IsBreakChar(line[c.begin])) e.brk = static_cast<long>(c.begin);
   }
   e.pos = line.size();
   if (e.chars.empty()) return;
@@ -173,15 +163,16 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
   // the next one past the width, so break positions start after it.
   long firstBreak = resume ? saved.firstBreak : (work.compare(0, margin.size(), margin) == 0 ? marginCells : 0);
   long cells = resume ? saved.cells : 0;
-  auto store = [&](size_t to) {
+  auto store = [&](size_t to, bool wrapped) {
     StoreLine(start == 0 ? std::string_view() : std::string_view(margin), std::string_view(work).substr(start, to - start),
-              checkTriggers, noSequence);
+              checkTriggers, noSequence, wrapped);
   };
+  SequenceWalker sequences(work, strings);
   size_t i = from;
   while (i < n) {
     const char c = d[i];
     if (c == kCR || c == kLF) {
-      store(i);
+      store(i, false);
       size_t next = i + 1;
       const char pair = (c == kCR) ? kLF : kCR;
       if (next < n && d[next] == pair) {
@@ -197,9 +188,10 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
     }
     if (c == kEsc) {
       brk = static_cast<long>(i) - 1;
-      const size_t end = EscapeEnd(work, i, strings);
-      if (end == std::string::npos) break;
-      i = end + 1;
+      LinePiece sequence;
+      sequences.Seek(i);
+      if (!sequences.Next(sequence) || sequence.kind == PieceKind::CutOff) break;
+      i = sequence.end;
       continue;
     }
     // A line that ends in this read within the width cannot wrap: nothing
@@ -233,13 +225,13 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
       i = run;
       continue;
     }
-    auto visible = [&](size_t a, size_t b) { return VisibleCells(work, a, b, utf8, strings); };
+    auto visible = [&](size_t a, size_t b) { return VisibleCells(work, a, b, {utf8, strings}); };
     brk = LastBreak(d, lo, static_cast<long>(w), brk);
     // A break before every visible character would store a line of
     // sequences alone and leave the next one a cell over the width.
     if (brk < firstBreak || visible(firstBreak, brk + 1) == 0) brk = static_cast<long>(w) - 1;
     const size_t lineEnd = static_cast<size_t>(brk + 1);
-    store(lineEnd);
+    store(lineEnd, true);
     start = lineEnd;
     firstBreak = static_cast<long>(start);
     cells = marginCells + visible(start, after);
@@ -269,8 +261,9 @@ void TermCore::Assemble(std::string_view piece, bool checkTriggers) {
                  static_cast<int>(cells), static_cast<int>(tail), utf8, strings};
 }
 
-void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence) {
-  Stored(store_.Complete(head, text), checkTriggers, noSequence);
+void TermCore::StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence,
+                         bool wrapped) {
+  Stored(store_.Complete(head, text, wrapped), checkTriggers, noSequence);
 }
 
 void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequence) {

@@ -80,6 +80,7 @@ void LineStore::Clear() {
   // As on the first start: the colour carried on applies from the next line.
   currentStart_ = AttrState();
   currentIndex_ = 0;
+  currentContinues_ = false;
   starts_.clear();
   startIndex_.clear();
   Intern(AttrState());

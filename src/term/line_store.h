@@ -114,6 +114,8 @@ struct AssemblyScan {
 struct StoredLine {
   std::string_view text;
   AttrState start;
+  // The line goes on from the one before it: wrapping cut them apart.
+  bool continues = false;
 };
 
 class LineStore {
@@ -121,9 +123,9 @@ class LineStore {
   LineStore() { Intern(AttrState()); }
   // Lines 0 to CurLine(); the last one is the current line.
   StoredLine Line(int index) const {
-    if (index == CurLine()) return {current_, currentStart_};
+    if (index == CurLine()) return {current_, currentStart_, currentContinues_};
     const Record& r = records_[static_cast<size_t>(index)];
-    return {arena_.Get(r.span), starts_[r.start]};
+    return {arena_.Get(r.span), starts_[r.start], r.continues != 0};
   }
   int32_t CurLine() const { return static_cast<int32_t>(records_.size()); }
   int LineCount() const { return CurLine() + 1; }
@@ -137,14 +139,11 @@ class LineStore {
     return current_;
   }
   // Stores head and text as the current line's final text, for good, and
-  // starts an empty line after it; its start state follows with
-  // StartCurrent. Returns the stored text, which never moves.
-  std::string_view Complete(std::string_view head, std::string_view text) {
-    const Record r{arena_.Append(head, text), currentIndex_};
-    records_.push_back(r);
-    current_.clear();
-    scan.valid = false;
-    return arena_.Get(r.span);
+  // starts an empty line after it, which `wrapped` says continues it; its
+  // start state follows with StartCurrent. Returns the stored text, which
+  // never moves.
+  std::string_view Complete(std::string_view head, std::string_view text, bool wrapped = false) {
+    return Push({arena_.Append(head, text), currentIndex_, currentContinues_}, wrapped);
   }
   // For text that is to be stored as it stands, many lines at once: the
   // store keeps it, and CompleteIn stores a line that lies within it.
@@ -158,11 +157,9 @@ class LineStore {
     return {block, arena_.Get({block, 0, static_cast<uint32_t>(size)})};
   }
   std::string_view CompleteIn(uint32_t block, size_t offset, size_t length) {
-    const Record r{{block, static_cast<uint32_t>(offset), static_cast<uint32_t>(length)}, currentIndex_};
-    records_.push_back(r);
-    current_.clear();
-    scan.valid = false;
-    return arena_.Get(r.span);
+    return Push({{block, static_cast<uint32_t>(offset), static_cast<uint32_t>(length)}, currentIndex_,
+                 currentContinues_},
+                false);
   }
   // Takes back the last completed line (a script gagged it): the current
   // line moves up into its place with the start state it has. Its text
@@ -170,6 +167,10 @@ class LineStore {
   void DropLastCompleted() {
     if (records_.size() > 0) records_.pop_back();
   }
+  // Whether the current line goes on from the last stored one; cleared
+  // when it is emptied by other than a wrap.
+  bool CurrentContinues() const { return currentContinues_; }
+  void SetCurrentContinues(bool continues) { currentContinues_ = continues; }
   // By reference: the state was mostly just written field by field, and a
   // copy read back whole would wait for those writes.
   void StartCurrent(std::string_view text, const AttrState& start) {
@@ -193,10 +194,19 @@ class LineStore {
   // ones, which are few: most lines start in the same few colours. Only a
   // server that leaves a new true colour open at every line end makes the
   // table grow with the lines.
+  // Sixteen bytes: the continuation takes the top bit of the start's number.
   struct Record {
     TextArena::Span span;
-    uint32_t start;
+    uint32_t start : 31;
+    uint32_t continues : 1;
   };
+  std::string_view Push(const Record& r, bool wrapped) {
+    records_.push_back(r);
+    current_.clear();
+    currentContinues_ = wrapped;
+    scan.valid = false;
+    return arena_.Get(r.span);
+  }
   struct StateHash {
     size_t operator()(const AttrState& s) const;
   };
@@ -212,6 +222,7 @@ class LineStore {
   std::string current_;
   AttrState currentStart_;
   uint32_t currentIndex_ = 0;  // of currentStart_ in starts_
+  bool currentContinues_ = false;
 };
 
 }  // namespace ombrel

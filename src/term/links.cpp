@@ -3,6 +3,7 @@
 // (OSC 8: ESC ] 8 ; params ; address, ended as every string is).
 #include <algorithm>
 
+#include "term/line_walker.h"
 #include "term/term_view.h"
 
 namespace ombrel {
@@ -13,13 +14,9 @@ namespace {
 // have wrapped, but a link left open does not make the rest of a session one.
 constexpr int kMarkedLinkLines = 50;
 
-// Whether 0-based `pos` lies inside a sequence, strings read whole.
+// Whether 0-based `pos` lies on a sequence, strings read whole.
 bool InsideSequence(std::string_view text, size_t pos) {
-  for (size_t esc = text.find(kEsc); esc <= pos; esc = text.find(kEsc, esc + 1)) {
-    esc = EscapeEnd(text, esc, true);
-    if (esc >= pos) return true;
-  }
-  return false;
+  return text[pos] == kEsc || WithinSequence(text, pos, true);
 }
 
 // When text[esc..end] marks a link's start or end, `address` becomes what it
@@ -61,25 +58,24 @@ std::string TermView::MarkedLinkAt(int line, int index) const {
   for (int back = line - 1; back >= 0 && back >= line - kMarkedLinkLines; --back) {
     const std::string_view t = LineText(back);
     bool marked = false;
-    for (size_t esc = t.find(kEsc); esc != std::string_view::npos; esc = t.find(kEsc, esc + 1)) {
-      const size_t end = EscapeEnd(t, esc, true);
-      if (end == std::string_view::npos) break;
-      marked = ReadLinkMark(t, esc, end, open) || marked;
-      esc = end;
-    }
+    SequenceWalker walker(t, true);
+    for (LinePiece piece; walker.Next(piece) && piece.kind != PieceKind::CutOff;)
+      if (piece.kind == PieceKind::Sequence) marked = ReadLinkMark(t, piece.begin, piece.end - 1, open) || marked;
     if (marked) break;
   }
   const std::string_view t = LineText(line);
   if (index < 1 || index > static_cast<int>(t.size())) return {};
   const size_t at = static_cast<size_t>(index - 1);
-  for (size_t i = 0;;) {
-    const size_t esc = t.find(kEsc, i);
-    if (at < esc) return open;
-    const size_t end = EscapeEnd(t, esc, true);
-    if (end == std::string_view::npos || at <= end) return {};  // on a sequence
-    ReadLinkMark(t, esc, end, open);
-    i = end + 1;
+  SequenceWalker walker(t, true);
+  for (LinePiece piece; walker.Next(piece);) {
+    if (piece.kind == PieceKind::Text) {
+      if (at < piece.end) return open;
+      continue;
+    }
+    if (piece.kind == PieceKind::CutOff || at < piece.end) return {};  // on a sequence
+    ReadLinkMark(t, piece.begin, piece.end - 1, open);
   }
+  return open;
 }
 
 bool TermView::FindLink(int line, int index) {

@@ -1,7 +1,10 @@
 // What to paint: the visible lines as runs of text in their colours, the
 // backgrounds of runs on another colour, and the selection as rectangles to
 // invert.
+#include <algorithm>
+
 #include "term/escape.h"
+#include "term/line_walker.h"
 #include "term/term_view.h"
 #include "util/utf8.h"
 
@@ -9,30 +12,24 @@ namespace ombrel {
 
 int VisibleUpTo(std::string_view text, int p, bool strings) {
   if (p > static_cast<int>(text.size())) return 0;
+  // Bytes before p that are text; a sequence reaching past p still hides
+  // what it covers.
+  const size_t limit = static_cast<size_t>(std::max(p, 0));
+  SequenceWalker walker(text, strings);
   int visible = 0;
-  for (int i = 0; i < p; ++i) {
-    if (text[i] == kEsc) {
-      size_t end = EscapeEnd(text, i, strings);
-      if (end == std::string::npos) break;
-      i = static_cast<int>(end);
-      continue;
-    }
-    ++visible;
-  }
+  for (LinePiece piece; walker.Next(piece) && piece.begin < limit && piece.kind != PieceKind::CutOff;)
+    if (piece.kind == PieceKind::Text) visible += static_cast<int>(std::min(piece.end, limit) - piece.begin);
   return visible;
 }
 
 int PositionOfVisible(std::string_view text, int n, bool strings) {
   if (n <= 0) return 0;
-  int visible = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == kEsc) {
-      size_t end = EscapeEnd(text, i, strings);
-      if (end == std::string::npos) break;
-      i = end;
-      continue;
-    }
-    if (++visible == n) return static_cast<int>(i) + 1;
+  SequenceWalker walker(text, strings);
+  size_t left = static_cast<size_t>(n);  // visible bytes still to pass
+  for (LinePiece piece; walker.Next(piece) && piece.kind != PieceKind::CutOff;) {
+    if (piece.kind != PieceKind::Text) continue;
+    if (left <= piece.end - piece.begin) return static_cast<int>(piece.begin + left);
+    left -= piece.end - piece.begin;
   }
   return static_cast<int>(text.size());
 }
@@ -55,25 +52,22 @@ size_t SkipMarks(std::string_view t, size_t i, size_t end) {
 Cluster ClusterAt(std::string_view text, int p, bool strings) {
   if (p <= 0) return {0, 0, p, p};
   const size_t target = static_cast<size_t>(p - 1);
-  const size_t n = text.size();
   int cells = 0, before = 0;
   size_t first = 0;
   bool open = false;  // whether a mark here joins the character before
-  char32_t cp;
-  for (size_t i = 0; i < n;) {
-    if (text[i] == kEsc) {
-      const size_t end = EscapeEnd(text, i, strings);
-      if (end == std::string_view::npos || target <= end) break;
-      i = end + 1;
+  CharWalker walker(text, {true, strings});
+  PieceKind kind;
+  for (VisibleChar c; walker.Next(kind, c);) {
+    // On a sequence, or one cut off: no character of its own.
+    if (kind != PieceKind::Text && target < c.end) break;
+    if (kind != PieceKind::Text) {
       open = false;
       continue;
     }
-    const size_t len = utf8::Decode(text.data(), n, i, cp);
-    const int w = utf8::Cells(cp);
-    if (w > 0 || !open) first = i, before = cells, open = true;
-    cells += w;
-    i += len;
-    if (target < i) return {before, cells, static_cast<int>(first) + 1, static_cast<int>(SkipMarks(text, i, n))};
+    if (c.cells > 0 || !open) first = c.begin, before = cells, open = true;
+    cells += c.cells;
+    if (target < c.end)
+      return {before, cells, static_cast<int>(first) + 1, static_cast<int>(SkipMarks(text, c.end, text.size()))};
   }
   return {cells, cells, p, p};
 }
@@ -81,20 +75,116 @@ Cluster ClusterAt(std::string_view text, int p, bool strings) {
 int PositionOfCell(std::string_view text, int n, bool strings) {
   if (n <= 0) return 0;
   int cells = 0;
-  char32_t cp;
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == kEsc) {
-      const size_t end = EscapeEnd(text, i, strings);
-      if (end == std::string_view::npos) break;
-      i = end + 1;
-      continue;
-    }
-    i += utf8::Decode(text.data(), text.size(), i, cp);
-    cells += utf8::Cells(cp);
-    if (cells >= n) return static_cast<int>(SkipMarks(text, i, text.size()));
+  CharWalker walker(text, {true, strings});
+  PieceKind kind;
+  for (VisibleChar c; walker.Next(kind, c) && kind != PieceKind::CutOff;) {
+    if (kind != PieceKind::Text) continue;
+    cells += c.cells;
+    if (cells >= n) return static_cast<int>(SkipMarks(text, c.end, text.size()));
   }
   return static_cast<int>(text.size());
 }
+
+namespace {
+
+// Puts one stored line's runs into the plan, in the colours its sequences set.
+class LinePainter {
+ public:
+  LinePainter(const TOptions& o, const TextMeasure& measure, int charwidth, int lineheight, PaintPlan& plan,
+              size_t& used)
+      : o_(o), measure_(measure), charwidth_(charwidth), lineheight_(lineheight), plan_(plan), used_(used) {}
+
+  void Paint(const StoredLine& line, int y) {
+    const bool extended = o_.ansi && o_.features.extendedcolours;
+    state_ = line.start;
+    // Classic colours know no background or underline: the style stays empty.
+    style_ = extended ? StyleOf(state_, o_) : ExtendedStyle();
+    color_ = extended ? style_.foreground : o_.ansi ? ApplyColor(state_, o_, o_.textcolor()) : o_.textcolor();
+    x_ = cell_ = 0;
+    y_ = y;
+    const std::string_view t = line.text;
+    SequenceWalker walker(t, o_.features.extendedcolours);
+    for (LinePiece piece; walker.Next(piece) && piece.kind != PieceKind::CutOff;) {
+      if (piece.kind == PieceKind::Text) {
+        o_.features.utf8 ? PutCharacters(t, piece.begin, piece.end) : PutRun(t, piece.begin, piece.end);
+      } else if (walker.IsSgr(piece)) {
+        // A string is not painted and colours nothing, whatever it ends in.
+        Apply(walker.Params(piece), extended);
+      }
+    }
+  }
+
+ private:
+  void Apply(std::string_view params, bool extended) {
+    if (extended) {
+      ApplyExtendedSGR(params, state_);
+      style_ = StyleOf(state_, o_);
+      color_ = style_.foreground;
+    } else if (o_.ansi) {
+      ApplySGR(params, state_, [&](const AttrState& s) { color_ = ApplyColor(s, o_, color_); });
+    }
+  }
+
+  TextRun& NewRun(int x, std::string_view text) {
+    if (used_ == plan_.runs.size()) plan_.runs.emplace_back();
+    TextRun& run = plan_.runs[used_++];
+    run.x = x, run.y = y_, run.color = color_, run.underline = style_.underline;
+    run.text.assign(text);
+    return run;
+  }
+  void Background(const TextRun& run) {
+    if (style_.hasBackground) plan_.backgrounds.push_back({{run.x, y_, run.width, lineheight_}, style_.background});
+  }
+
+  // Bytes, measured in the font.
+  void PutRun(std::string_view t, size_t from, size_t to) {
+    TextRun& run = NewRun(x_, t.substr(from, to - from));
+    run.width = measure_.TextWidth(run.text);
+    Background(run);
+    x_ += run.width;
+  }
+
+  // Runs of ASCII go whole; any other character is a run of its own with
+  // its marks, so that a wide one or one from a fallback font still lands
+  // on its cells.
+  void PutCharacters(std::string_view t, size_t from, size_t to) {
+    char32_t cp;
+    for (size_t j = from; j < to;) {
+      size_t k = j;
+      while (k < to && static_cast<unsigned char>(t[k]) < 0x80) ++k;
+      int w = static_cast<int>(k - j);
+      if (k == j) {
+        k = j + utf8::Decode(t.data(), to, j, cp);
+        w = utf8::Cells(cp);
+        k = SkipMarks(t, k, to);
+        if (w == 0 && j > from) {
+          // Marks after an ASCII letter are drawn with it.
+          plan_.runs[used_ - 1].text.append(t.data() + j, k - j);
+          j = k;
+          continue;
+        }
+      }
+      TextRun& run = NewRun(cell_ * charwidth_, t.substr(j, k - j));
+      run.width = w * charwidth_;
+      Background(run);
+      cell_ += w;
+      j = k;
+    }
+  }
+
+  const TOptions& o_;
+  const TextMeasure& measure_;
+  const int charwidth_, lineheight_;
+  PaintPlan& plan_;
+  size_t& used_;
+  AttrState state_;
+  ExtendedStyle style_;
+  Color color_ = 0;
+  int x_ = 0, y_ = 0;
+  int cell_ = 0;  // shown as UTF-8
+};
+
+}  // namespace
 
 PaintPlan TermView::BuildPaintPlan(const TextMeasure& measure) const {
   PaintPlan plan;
@@ -114,77 +204,11 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   if (!o || topline < 0) return finish();
   const bool utf8 = o->features.utf8;
   plan.utf8 = utf8;
-  const bool extended = o->ansi && o->features.extendedcolours;
   const bool strings = o->features.extendedcolours;
   const int y0 = imageHeight - rows() * lineheight;
-  for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
-    const StoredLine line = store().Line(topline + k);
-    const int y = y0 + k * lineheight;
-    AttrState state = line.start;
-    // Classic colours know no background or underline: the style stays empty.
-    ExtendedStyle style = extended ? StyleOf(state, *o) : ExtendedStyle();
-    Color color = extended ? style.foreground : o->ansi ? ApplyColor(state, *o, o->textcolor()) : o->textcolor();
-    const std::string_view t = line.text;
-    int x = 0;
-    int cell = 0;  // shown as UTF-8
-    size_t i = 0;
-    while (i < t.size()) {
-      const size_t esc = t.find(kEsc, i);
-      const size_t stop = (esc == std::string::npos) ? t.size() : esc;
-      if (stop > i && utf8) {
-        // Runs of ASCII go whole; any other character is a run of its own
-        // with its marks, so that a wide one or one from a fallback font
-        // still lands on its cells.
-        char32_t cp;
-        for (size_t j = i; j < stop;) {
-          size_t k = j;
-          while (k < stop && static_cast<unsigned char>(t[k]) < 0x80) ++k;
-          int w = static_cast<int>(k - j);
-          if (k == j) {
-            k = j + utf8::Decode(t.data(), stop, j, cp);
-            w = utf8::Cells(cp);
-            k = SkipMarks(t, k, stop);
-            if (w == 0 && j > i) {
-              // Marks after an ASCII letter are drawn with it.
-              plan.runs[used - 1].text.append(t.data() + j, k - j);
-              j = k;
-              continue;
-            }
-          }
-          if (used == plan.runs.size()) plan.runs.emplace_back();
-          TextRun& run = plan.runs[used++];
-          run.x = cell * charwidth, run.y = y, run.color = color, run.underline = style.underline;
-          run.text.assign(t.data() + j, k - j);
-          run.width = w * charwidth;
-          if (style.hasBackground) plan.backgrounds.push_back({{run.x, y, run.width, lineheight}, style.background});
-          cell += w;
-          j = k;
-        }
-      } else if (stop > i) {
-        if (used == plan.runs.size()) plan.runs.emplace_back();
-        TextRun& run = plan.runs[used++];
-        run.x = x, run.y = y, run.color = color, run.underline = style.underline;
-        run.text.assign(t.data() + i, stop - i);
-        run.width = measure.TextWidth(run.text);
-        if (style.hasBackground) plan.backgrounds.push_back({{x, y, run.width, lineheight}, style.background});
-        x += run.width;
-      }
-      if (esc == std::string::npos) break;
-      const size_t fin = EscapeEnd(t, esc, strings);
-      if (fin == std::string::npos) break;
-      // A string is not painted and colours nothing, whatever it ends in.
-      const bool sgr = t[fin] == 'm' && !(strings && StartsString(t, esc));
-      if (extended && sgr) {
-        ApplyExtendedSGR(EscapeParams(t, esc, fin), state);
-        style = StyleOf(state, *o);
-        color = style.foreground;
-      } else if (o->ansi && sgr) {
-        ApplySGR(EscapeParams(t, esc, fin), state,
-                 [&](const AttrState& s) { color = ApplyColor(s, *o, color); });
-      }
-      i = fin + 1;
-    }
-  }
+  LinePainter painter(*o, measure, charwidth, lineheight, plan, used);
+  for (int k = 0; k < rows() && topline + k <= curline(); ++k)
+    painter.Paint(store().Line(topline + k), y0 + k * lineheight);
   finish();
   if (!hasselection) return;
   // V(p) columns; the ends in order.

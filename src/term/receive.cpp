@@ -9,6 +9,7 @@
 #endif
 
 #include "command/iac.h"
+#include "term/line_walker.h"
 
 namespace ombrel {
 
@@ -157,11 +158,9 @@ size_t CutOffSequence(std::string_view text, bool strings) {
     // which no sequence runs across, is read from there.
     while (i > 0 && text[i - 1] != '\r' && text[i - 1] != '\n') --i;
     if (MayHoldString(text.substr(i))) {
-      for (size_t esc = text.find(kEsc, i); esc != std::string_view::npos;) {
-        const size_t end = EscapeEnd(text, esc, true);
-        if (end == std::string_view::npos) return esc;
-        esc = text.find(kEsc, end + 1);
-      }
+      SequenceWalker walker(text, true, i);
+      for (LinePiece piece; walker.Next(piece);)
+        if (piece.kind == PieceKind::CutOff) return piece.begin;
       return std::string_view::npos;
     }
     i = text.size();
@@ -192,10 +191,11 @@ void TermCore::SplitAtEscapes(std::string_view text, bool received) {
     return;
   }
   size_t pieceStart = 0;
-  size_t pos = 0;
-  while ((pos = text.find(kEsc, pos)) != std::string_view::npos) {
-    size_t end = EscapeEnd(text, pos, strings);
-    if (end == std::string_view::npos) {
+  SequenceWalker walker(text, strings);
+  for (LinePiece piece; walker.Next(piece);) {
+    const size_t pos = piece.begin;
+    if (piece.kind == PieceKind::Text) continue;
+    if (piece.kind == PieceKind::CutOff) {
       // Cut off by the end of the read: wait for the rest in the next one.
       if (pos > pieceStart) AddText(text.substr(pieceStart, pos - pieceStart), received);
       if (received) KeepEscapeTail(text.substr(pos));
@@ -203,16 +203,13 @@ void TermCore::SplitAtEscapes(std::string_view text, bool received) {
     }
     // Kept sequences stay in the piece, so a coloured line is assembled in
     // one go rather than once per colour change. A string acts on nothing.
+    const size_t end = piece.end - 1;
     const bool string = strings && StartsString(text, pos);
     stringsSeen_ = stringsSeen_ || string;
-    if (options_->ansi && (string || !ConsumesEscape(EscapeParams(text, pos, end), text[end]))) {
-      pos = end + 1;
-      continue;
-    }
+    if (options_->ansi && (string || !ConsumesEscape(walker.Params(piece), text[end]))) continue;
     if (pos > pieceStart) AddText(text.substr(pieceStart, pos - pieceStart), received);
-    if (options_->ansi) ApplyEscape(EscapeParams(text, pos, end), text[end]);
-    pieceStart = end + 1;
-    pos = end + 1;
+    if (options_->ansi) ApplyEscape(walker.Params(piece), text[end]);
+    pieceStart = piece.end;
   }
   if (pieceStart < text.size()) AddText(text.substr(pieceStart), received);
 }
@@ -226,6 +223,7 @@ bool TermCore::ApplyEscape(std::string_view params, char final) {
     case 'J':
       // The old lines stay above; the view shows a fresh, empty screen.
       store_.EditCurrent().clear();
+      store_.SetCurrentContinues(false);
       for (int i = 0; i < rows; ++i) NewLine({}, true);
       return true;
     case 'n':
@@ -237,7 +235,7 @@ bool TermCore::ApplyEscape(std::string_view params, char final) {
         // Shown as UTF-8 the server asks where the cursor stands: in cells.
         const std::string_view current = store_.CurrentText();
         const size_t column = options_->features.utf8
-                                  ? VisibleCells(current, 0, current.size(), true, options_->features.extendedcolours)
+                                  ? VisibleCells(current, 0, current.size(), {true, options_->features.extendedcolours})
                                   : current.size();
         Send("\x1b[" + std::to_string(store_.CurLine() + 1) + ";" + std::to_string(column) + "R");
         return true;

@@ -159,8 +159,10 @@ class TermCore : public CommandTarget {
   void Backspace();
   void KeepEscapeTail(std::string_view tail);
   // Completes the current line as head + text. `noSequence` tells that
-  // neither holds an ESC, so the line carries no colour on.
-  void StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence = false);
+  // neither holds an ESC, so the line carries no colour on; `wrapped` that
+  // the width cut it, so the next line continues it.
+  void StoreLine(std::string_view head, std::string_view text, bool checkTriggers, bool noSequence = false,
+                 bool wrapped = false);
   // What follows a line's completion: the colours it carries on, the next
   // line's start, its log and its triggers.
   void Stored(std::string_view stored, bool checkTriggers, bool noSequence = false);

@@ -194,3 +194,57 @@ TEST(UnseenMark, SetWhileInactiveClearedWhenActiveAndTabsRebuiltOnChange) {
 
 }  // namespace
 }  // namespace ombrel
+
+namespace ombrel::testing {
+namespace {
+
+std::vector<bool> Continues(const TermFixture& f) {
+  std::vector<bool> out;
+  for (int i = 0; i <= f.term.curline(); ++i) out.push_back(f.term.Store().Line(i).continues);
+  return out;
+}
+
+TEST(LineAssembly, AWrappedPartKnowsItContinuesTheLineBefore) {
+  struct Case {
+    const char* why;
+    std::string text;
+    int cols;
+    std::vector<bool> continues;
+  };
+  const std::vector<Case> cases = {
+      {"lines within the width", "abc\r\ndef", 10, {false, false}},
+      {"cut at a space, then ended", "one two three\r\nx", 8, {false, true, false}},
+      {"cut twice, the last part still open", "abcdefghij", 4, {false, true, true}},
+      {"a line end right at the width", "abcd\r\nef", 4, {false, false}},
+      {"erasing the display: the emptied part continues nothing", "abcdef\x1b[2J", 4, {false, false, false, false}},
+  };
+  for (const Case& c : cases) {
+    TermFixture f({.ansi = true, .cols = c.cols, .rows = 2});
+    f.term.WriteText(c.text, true);
+    EXPECT_EQ(Continues(f), c.continues) << c.why;
+  }
+}
+
+// Parts joined where they continue give back each received line, however
+// the wrap cut them and wherever reads were cut.
+TEST(LineAssembly, JoiningContinuedPartsGivesBackTheLines) {
+  std::mt19937 rng(11);
+  const std::vector<std::string> parts = {" ", "ab", "中", "-", "e\xcc\x81", "\x1b[1m", "\r\n", "word "};
+  for (int round = 0; round < 1000; ++round) {
+    const std::string margin = round % 3 ? "" : "> ";
+    TermFixture f({.ansi = true, .margin = margin, .cols = 4 + static_cast<int>(rng() % 12), .utf8 = round % 2 == 0});
+    std::string text;
+    for (int k = rng() % 30; k > 0; --k) text += parts[rng() % parts.size()];
+    for (size_t i = 0, n = 0; i < text.size(); i += n) f.term.clientsocketRead(text.substr(i, n = 1 + rng() % 7));
+    std::string joined;
+    for (int i = 0; i <= f.term.curline(); ++i) {
+      const StoredLine line = f.term.Store().Line(i);
+      if (i > 0 && !line.continues) joined += "\r\n";
+      joined += line.text.substr(margin.size());
+    }
+    ASSERT_EQ(joined, text) << round;
+  }
+}
+
+}  // namespace
+}  // namespace ombrel::testing
