@@ -19,6 +19,11 @@ constexpr Switch kSwitches[] = {
     {"#extendedcolours", &TSetFeatures::extendedcolours},
     {"#utf8", &TSetFeatures::utf8},
     {"#mccp", &TSetFeatures::mccp},
+    {"#serverecho", &TSetFeatures::serverecho},
+    {"#autoreconnect", &TSetFeatures::autoreconnect},
+    {"#htmllog", &TSetFeatures::htmllog},
+    {"#tabcomplete", &TSetFeatures::tabcomplete},
+    {"#splitscroll", &TSetFeatures::splitscroll},
 };
 
 void AddLine(std::string& out, std::string_view line) {

@@ -77,6 +77,11 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.extendedcolours = set.features.extendedcolours;
   f.utf8 = set.features.utf8;
   f.mccp = set.features.mccp;
+  f.serverecho = set.features.serverecho;
+  f.autoreconnect = set.features.autoreconnect;
+  f.htmllog = set.features.htmllog;
+  f.tabcomplete = set.features.tabcomplete;
+  f.splitscroll = set.features.splitscroll;
   return f;
 }
 
@@ -118,6 +123,11 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.extendedcolours = f.extendedcolours;
   set.features.utf8 = f.utf8;
   set.features.mccp = f.mccp;
+  set.features.serverecho = f.serverecho;
+  set.features.autoreconnect = f.autoreconnect;
+  set.features.htmllog = f.htmllog;
+  set.features.tabcomplete = f.tabcomplete;
+  set.features.splitscroll = f.splitscroll;
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {

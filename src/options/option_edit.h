@@ -71,6 +71,7 @@ struct SetFields {
   std::string altpasteprefix, altpastesuffix;
   std::string paramstart, paramend;
   bool extendedcolours = false, utf8 = false, mccp = false;
+  bool serverecho = false, autoreconnect = false, htmllog = false, tabcomplete = false, splitscroll = false;
 };
 
 SetFields FieldsFromSet(const TOptions& set);

@@ -93,6 +93,11 @@ struct TSetFeatures {
   bool extendedcolours = false;  // 256 colours, true colour, reverse, underline
   bool utf8 = false;             // text shown and sent as UTF-8
   bool mccp = false;             // the server may compress what it sends
+  bool serverecho = false;       // the server may echo, hiding what is typed (passwords)
+  bool autoreconnect = false;    // a lost connection is made again
+  bool htmllog = false;          // a log named *.html or *.htm is a web page
+  bool tabcomplete = false;      // Tab completes words, Ctrl+R searches the history
+  bool splitscroll = false;      // scrolled back, the newest lines stay in view below
   Lines unknown;                 // lines of keys this version does not know, kept
   bool operator==(const TSetFeatures&) const = default;
 };

@@ -47,7 +47,14 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   extendedColoursCB = Named(new QCheckBox("256 Colours and True Colour", this), "extendedColoursCB");
   utf8CB = Named(new QCheckBox("UTF-8 Text", this), "utf8CB");
   mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB}) col->addWidget(cb);
+  serverEchoCB = Named(new QCheckBox("Hidden Passwords (Server Echo)", this), "serverEchoCB");
+  autoReconnectCB = Named(new QCheckBox("Reconnect When the Connection Is Lost", this), "autoReconnectCB");
+  htmlLogCB = Named(new QCheckBox("HTML Logs (*.html, *.htm)", this), "htmlLogCB");
+  tabCompleteCB = Named(new QCheckBox("Tab Completion and Ctrl+R History Search", this), "tabCompleteCB");
+  splitScrollCB = Named(new QCheckBox("Split-Screen Scrollback", this), "splitScrollCB");
+  for (QCheckBox* cb :
+       {extendedColoursCB, utf8CB, mccpCB, serverEchoCB, autoReconnectCB, htmlLogCB, tabCompleteCB, splitScrollCB})
+    col->addWidget(cb);
   col->addStretch();
 }
 
@@ -55,12 +62,22 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   extendedColoursCB->setChecked(f.extendedcolours);
   utf8CB->setChecked(f.utf8);
   mccpCB->setChecked(f.mccp);
+  serverEchoCB->setChecked(f.serverecho);
+  autoReconnectCB->setChecked(f.autoreconnect);
+  htmlLogCB->setChecked(f.htmllog);
+  tabCompleteCB->setChecked(f.tabcomplete);
+  splitScrollCB->setChecked(f.splitscroll);
 }
 
 void TfeaturesTab::ReadFields(SetFields& f) const {
   f.extendedcolours = extendedColoursCB->isChecked();
   f.utf8 = utf8CB->isChecked();
   f.mccp = mccpCB->isChecked();
+  f.serverecho = serverEchoCB->isChecked();
+  f.autoreconnect = autoReconnectCB->isChecked();
+  f.htmllog = htmlLogCB->isChecked();
+  f.tabcomplete = tabCompleteCB->isChecked();
+  f.splitscroll = splitScrollCB->isChecked();
 }
 
 // ---- General

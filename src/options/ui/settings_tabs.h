@@ -37,6 +37,11 @@ class TfeaturesTab : public QWidget {
   QCheckBox* extendedColoursCB;
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
+  QCheckBox* serverEchoCB;
+  QCheckBox* autoReconnectCB;
+  QCheckBox* htmlLogCB;
+  QCheckBox* tabCompleteCB;
+  QCheckBox* splitScrollCB;
 };
 
 class TgeneralTab : public QWidget {
