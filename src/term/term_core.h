@@ -15,6 +15,7 @@
 #include "term/platform.h"
 #include "term/term_listener.h"
 #include "telnet/compression_option.h"
+#include "telnet/echo_option.h"
 #include "telnet/inflate_stream.h"
 #include "telnet/telnet_parser.h"
 #include "telnet/terminal_identity.h"
@@ -84,6 +85,8 @@ class TermCore : public CommandTarget {
   static bool ConsumesEscape(std::string_view params, char final);
   void Send(const std::string& bytes) override;
   bool Connected() const override { return socket_ && socket_->Established(); }
+  // The server echoes what is typed (telnet ECHO, a password prompt).
+  bool ServerEchoes() const override { return echo_.ServerEchoes(); }
   // Being set up or connected: something Disconnect can close.
   bool SocketOpen() const { return socket_ && socket_->Active(); }
   std::string CurrentLineText() const override { return store_.CurrentText(); }
@@ -170,6 +173,7 @@ class TermCore : public CommandTarget {
   std::unique_ptr<TerminalTypeOption> ttype_;
   CharsetOption charset_;
   CompressionOption mccp_;
+  EchoOption echo_;  // accepted with the set's #serverecho switch
   InflateStream inflate_;
   bool compressionFailed_ = false;  // input is dropped until the next connection
   std::string compressionError_;    // not yet told in the terminal

@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -78,6 +79,7 @@ class TermBox : public QWidget {
 TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
     : QWidget(parent),
       cmdEdit(new QLineEdit(this)),
+      lockLabel(new QLabel(this)),
       sbar(new QScrollBar(Qt::Vertical, this)),
       termBox(new TermBox(this)),
       returnBtn(new QPushButton(this)),
@@ -91,6 +93,11 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   sbar->hide();
   returnBtn->setFixedWidth(0);
   returnBtn->setFocusPolicy(Qt::NoFocus);
+  lockLabel->setObjectName("lockLabel");
+  lockLabel->setText(QString::fromUtf8("\U0001F512"));
+  lockLabel->setToolTip("The server hides what you type");
+  lockLabel->setAlignment(Qt::AlignCenter);
+  lockLabel->hide();
   cmdEdit->installEventFilter(this);
   sbar->installEventFilter(this);
   connect(cmdEdit, &QLineEdit::returnPressed, this, [this] { returnBtnClick(); });
@@ -131,6 +138,13 @@ void TtermForm::LogLoaded() {
 void TtermForm::ConnectionChanged(ConnectionState, bool) { owner_.TerminalConnectionChanged(this); }
 
 void TtermForm::UnseenChanged(bool) { owner_.TerminalTabsChanged(); }
+
+void TtermForm::ServerEchoChanged(bool serverEchoes) {
+  // Masked, the line edit also refuses to copy what it holds.
+  cmdEdit->setEchoMode(serverEchoes ? QLineEdit::Password : QLineEdit::Normal);
+  lockLabel->setVisible(serverEchoes);
+  LayoutTerminal();
+}
 
 void TtermForm::TelnetLog(std::string_view text) { owner_.TerminalTelnetLog(this, std::string(text)); }
 
@@ -206,7 +220,9 @@ void TtermForm::LayoutTerminal() {
   sbar->setGeometry(w - sbar->width(), 0, sbar->width(), h - editH);
   const int boxW = sbar->isVisibleTo(this) ? w - sbar->width() : w;
   termBox->setGeometry(0, 0, boxW, h - editH + 1);
-  cmdEdit->setGeometry(0, termBox->height(), w, editH);
+  const int lockW = lockLabel->isVisibleTo(this) ? editH : 0;
+  lockLabel->setGeometry(0, termBox->height(), lockW, editH);
+  cmdEdit->setGeometry(lockW, termBox->height(), w - lockW, editH);
   returnBtn->setGeometry(w, termBox->height(), 0, editH);
   // The session hears the cells and tells the server only new ones.
   view_.Layout(Measure(*o), termBox->width(), termBox->height());

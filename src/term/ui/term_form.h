@@ -13,6 +13,7 @@
 #include "term/term_view.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMdiSubWindow;
 class QPainter;
@@ -50,6 +51,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   QAction* menuEntry = nullptr;
 
   QLineEdit* cmdEdit;
+  // Left of the command line: the lock while the server hides what is typed.
+  QLabel* lockLabel;
   QScrollBar* sbar;
   TermBox* termBox;
   QPushButton* returnBtn;
@@ -109,6 +112,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   void ConnectionChanged(ConnectionState, bool) override;
   void UnseenChanged(bool) override;
   void TelnetLog(std::string_view text) override;
+  void ServerEchoChanged(bool serverEchoes) override;
   // TermHost
   bool IsActive() const override;
   void ErrorBox(const std::string& text, const std::string& caption) override;

@@ -111,6 +111,25 @@ class TermWindowTest : public QObject {
     QCOMPARE(CellPixels(term->Bitmap(), 2, 0, map[1]), 0);
   }
 
+  // While the server echoes, the command line hides what is typed and the
+  // lock shows; the line goes out; WONT ECHO gives both back.
+  void serverEchoMasksTheCommandLineAndShowsTheLock() {
+    TOptions& o = *term->core().Options();
+    o.telnet = true, o.features.serverecho = true;
+    term->core().clientsocketConnect();
+    term->core().clientsocketRead("\xff\xfb\x01Password: ");
+    QCOMPARE(socket.writes.back(), std::string("\xff\xfd\x01"));
+    QCOMPARE(std::make_pair(term->cmdEdit->echoMode(), term->lockLabel->isVisibleTo(term)),
+             std::make_pair(QLineEdit::Password, true));
+    QVERIFY(term->cmdEdit->x() >= term->lockLabel->width());
+    term->cmdEdit->setText("s3cret");
+    QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    QCOMPARE(socket.writes.back(), std::string("s3cret\r\n"));
+    term->core().clientsocketRead("\r\n\xff\xfc\x01");
+    QCOMPARE(std::make_pair(term->cmdEdit->echoMode(), term->lockLabel->isVisibleTo(term)),
+             std::make_pair(QLineEdit::Normal, false));
+  }
+
   void pasteLineGoesInAtTheCaret() {
     term->cmdEdit->setText("say  now");
     term->cmdEdit->setCursorPosition(4);
