@@ -25,6 +25,7 @@
 #include "term/ui/term_owner.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/qt_paint.h"
+#include "term/ui/reconnector.h"
 
 namespace ombrel {
 
@@ -80,6 +81,7 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
     : QWidget(parent),
       cmdEdit(new QLineEdit(this)),
       lockLabel(new QLabel(this)),
+      countdownLabel(new QLabel(this)),
       sbar(new QScrollBar(Qt::Vertical, this)),
       termBox(new TermBox(this)),
       returnBtn(new QPushButton(this)),
@@ -98,6 +100,8 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   lockLabel->setToolTip("The server hides what you type");
   lockLabel->setAlignment(Qt::AlignCenter);
   lockLabel->hide();
+  countdownLabel->setObjectName("countdownLabel");
+  countdownLabel->hide();
   cmdEdit->installEventFilter(this);
   sbar->installEventFilter(this);
   connect(cmdEdit, &QLineEdit::returnPressed, this, [this] { returnBtnClick(); });
@@ -114,12 +118,21 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   session_.SetHost(this);
   session_.SetSoundPlayer(&owner_.SoundOutput());
   BindView();
+  reconnector_ = std::make_unique<Reconnector>(session_, connection_, [this](const std::string& line) {
+    countdownLabel->setText(QString::fromStdString(line));
+    if (countdownLabel->isVisibleTo(this) == line.empty()) {
+      countdownLabel->setVisible(!line.empty());
+      LayoutTerminal();
+      owner_.TerminalConnectionChanged(this);  // Disconnect stops a countdown
+    }
+  });
   core().ClearTerminal();
   setFocusProxy(cmdEdit);
 }
 
 TtermForm::~TtermForm() {
   // The session outlives the view by a moment: it tells this window nothing more.
+  reconnector_.reset();
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
 }
@@ -208,7 +221,12 @@ void TtermForm::SetOptions(TOptions* options) {
   LayoutTerminal();
 }
 
-void TtermForm::Disconnect() { session_.Disconnect(); }
+void TtermForm::Disconnect() {
+  reconnector_->PlayerDisconnected();
+  session_.Disconnect();
+}
+
+bool TtermForm::CanDisconnect() const { return session_.SocketOpen() || reconnector_->Waiting(); }
 
 // ---- view
 
@@ -222,7 +240,9 @@ void TtermForm::LayoutTerminal() {
   termBox->setGeometry(0, 0, boxW, h - editH + 1);
   const int lockW = lockLabel->isVisibleTo(this) ? editH : 0;
   lockLabel->setGeometry(0, termBox->height(), lockW, editH);
-  cmdEdit->setGeometry(lockW, termBox->height(), w - lockW, editH);
+  const int countdownW = countdownLabel->isVisibleTo(this) ? countdownLabel->sizeHint().width() + 8 : 0;
+  countdownLabel->setGeometry(lockW, termBox->height(), countdownW, editH);
+  cmdEdit->setGeometry(lockW + countdownW, termBox->height(), w - lockW - countdownW, editH);
   returnBtn->setGeometry(w, termBox->height(), 0, editH);
   // The session hears the cells and tells the server only new ones.
   view_.Layout(Measure(*o), termBox->width(), termBox->height());
@@ -363,7 +383,7 @@ void TtermForm::showEvent(QShowEvent* event) {
 void TtermForm::closeEvent(QCloseEvent* event) {
   // Closing a terminal closes its log.
   core().CloseLog();
-  session_.Disconnect();
+  Disconnect();
   owner_.TerminalClosed(this);
   QWidget::closeEvent(event);
 }

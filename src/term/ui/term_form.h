@@ -26,6 +26,7 @@ namespace ombrel {
 class TermOwner;
 class TermBox;
 class QtClientSocket;
+class Reconnector;
 class QtTextMeasure;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, private TermListener, private TermHost {
@@ -53,6 +54,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   QLineEdit* cmdEdit;
   // Left of the command line: the lock while the server hides what is typed.
   QLabel* lockLabel;
+  // Beside it, the countdown to the next attempt while reconnecting.
+  QLabel* countdownLabel;
   QScrollBar* sbar;
   TermBox* termBox;
   QPushButton* returnBtn;
@@ -60,7 +63,10 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   bool Connected() const { return session_.Connected(); }
   // Whether the set shows, keeps and sends its texts as UTF-8.
   bool Utf8() const { return session_.Options() && session_.Options()->features.utf8; }
+  // Closes the connection, or stops the countdown to the next one.
   void Disconnect();
+  // There is a connection to close or a countdown to stop.
+  bool CanDisconnect() const;
 
   // View: scrolling, selection, find and links live in the view core.
   TermView& view() { return view_; }
@@ -134,6 +140,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   static constexpr int kFrameMs = 16;
   int wheelRest_ = 0;  // wheel turn not yet a whole notch
   QTimer* frameTimer_ = nullptr;
+  std::unique_ptr<Reconnector> reconnector_;
 };
 
 }  // namespace ombrel

@@ -243,6 +243,26 @@ class DesktopTest : public QObject {
     QVERIFY2(logged.contains("Password: ") && logged.contains("look") && !logged.contains("hunter2"), logged);
   }
 
+  // The server drops the connection: the terminal is back within five
+  // seconds and sends its auto-send again. After Disconnect it stays away,
+  // and not because it gave up on a refused login.
+  void lostConnectionIsMadeAgainUntilDisconnect() {
+    QVERIFY(Connect("#autoreconnect\t1\r\n", {"hello"}));
+    QTRY_VERIFY_WITH_TIMEOUT(received_.contains("hello\r\n"), 5000);
+    received_.clear();
+    peer_->disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(connections_ == 2 && received_.contains("hello\r\n"), 5000);
+    Keys(Window("^Ombrel"), {"ctrl+d"});
+    QTRY_VERIFY_WITH_TIMEOUT(peer_->state() == QAbstractSocket::UnconnectedState, 5000);
+    QTest::qWait(4500);  // the next delay would have been 4 s
+    QCOMPARE(connections_, 2);
+    Keys(Window("^Ombrel"), {"ctrl+a", "ctrl+c"});
+    QByteArray screen;
+    QTRY_VERIFY_WITH_TIMEOUT((screen = Run("xclip", {"-selection", "clipboard", "-o"})).contains("Disconnected"), 5000);
+    QVERIFY2(!screen.contains("not reconnecting"), screen);
+    QVERIFY(Close());
+  }
+
   // Only the option editor's own closing writes the option sets.
   void closingTheProgramLeavesOptionsAlone() {
     Prepare(-1, false);
