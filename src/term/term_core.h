@@ -11,6 +11,7 @@
 #include "command/command_target.h"
 #include "options/options.h"
 #include "term/escape.h"
+#include "term/html_log.h"
 #include "term/line_store.h"
 #include "term/platform.h"
 #include "term/term_listener.h"
@@ -163,7 +164,10 @@ class TermCore : public CommandTarget {
   // What follows a line's completion: the colours it carries on, the next
   // line's start, its log and its triggers.
   void Stored(std::string_view stored, bool checkTriggers, bool noSequence = false);
-  void LogLine(std::string_view lineText);
+  // `start`: the attributes the line begins in, which a web page needs.
+  void LogLine(std::string_view lineText, const AttrState& start);
+  // A log named as a web page starts one, or goes on in the page's charset.
+  void StartHtmlLog();
   void ErrorBox(const std::string& text, const std::string& caption);
 
   TOptions* options_ = nullptr;
@@ -217,6 +221,9 @@ class TermCore : public CommandTarget {
 
   std::string logname_;
   std::FILE* logfile_ = nullptr;
+  bool htmlLog_ = false;  // the log is a web page (the set's #htmllog switch)
+  PageCharset logPage_ = PageCharset::Latin1;
+  std::string logLine_;  // a line as the page shows it, keeping its room
   void FlushLog();
   void StopLogging();
   TriggerFilter triggerFilter_;
