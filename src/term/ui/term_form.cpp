@@ -25,6 +25,7 @@
 #include "term/ui/term_owner.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/qt_paint.h"
+#include "term/ui/command_comforts.h"
 #include "term/ui/reconnector.h"
 
 namespace ombrel {
@@ -126,6 +127,7 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
       owner_.TerminalConnectionChanged(this);  // Disconnect stops a countdown
     }
   });
+  comforts_ = std::make_unique<CommandComforts>(session_, *cmdEdit);
   core().ClearTerminal();
   setFocusProxy(cmdEdit);
 }
@@ -133,6 +135,7 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
 TtermForm::~TtermForm() {
   // The session outlives the view by a moment: it tells this window nothing more.
   reconnector_.reset();
+  comforts_.reset();
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
 }
@@ -233,6 +236,7 @@ bool TtermForm::CanDisconnect() const { return session_.SocketOpen() || reconnec
 void TtermForm::LayoutTerminal() {
   const TOptions* o = session_.Options();
   if (!o) return;
+  if (comforts_) comforts_->FollowSwitch();
   const int w = width(), h = height();
   const int editH = cmdEdit->sizeHint().height();
   sbar->setGeometry(w - sbar->width(), 0, sbar->width(), h - editH);
@@ -363,7 +367,8 @@ bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == cmdEdit && event->type() == QEvent::KeyPress) {
     // A history step replaces the line; the edit control must not then
     // move the caret for the same key.
-    return FormKeyDown(static_cast<QKeyEvent*>(event));
+    auto* key = static_cast<QKeyEvent*>(event);
+    return comforts_->KeyPress(*key) || FormKeyDown(key);
   }
   return QWidget::eventFilter(watched, event);
 }

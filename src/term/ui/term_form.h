@@ -27,6 +27,7 @@ class TermOwner;
 class TermBox;
 class QtClientSocket;
 class Reconnector;
+class CommandComforts;
 class QtTextMeasure;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, private TermListener, private TermHost {
@@ -141,6 +142,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   int wheelRest_ = 0;  // wheel turn not yet a whole notch
   QTimer* frameTimer_ = nullptr;
   std::unique_ptr<Reconnector> reconnector_;
+  std::unique_ptr<CommandComforts> comforts_;
 };
 
 }  // namespace ombrel

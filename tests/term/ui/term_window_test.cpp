@@ -130,6 +130,25 @@ class TermWindowTest : public QObject {
              std::make_pair(QLineEdit::Normal, false));
   }
 
+  // Tab completes from what was shown, again for the next word, then the
+  // word as typed; Ctrl+R finds a sent line as typed and Enter sends it.
+  void tabCompletesAndCtrlRSearchesTheHistory() {
+    term->core().Options()->features.tabcomplete = true;
+    term->LayoutTerminal();
+    term->core().WriteText("A goblin and a gobbet.\r\n", true);
+    term->cmdEdit->setText("kill gob");
+    QStringList seen;
+    for (int k = 0; k < 3; ++k) QTest::keyClick(term->cmdEdit, Qt::Key_Tab), seen << term->cmdEdit->text();
+    QCOMPARE(seen, (QStringList{"kill gobbet", "kill goblin", "kill gob"}));
+    QVERIFY(term->cmdEdit->hasFocus() || !term->isActiveWindow());
+    for (const char* line : {"look", "kill orc"}) term->cmdEdit->setText(line), QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    QTest::keyClick(term->cmdEdit, Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClicks(term->cmdEdit, "lo");
+    QCOMPARE(term->cmdEdit->text(), QString("(reverse-i-search)`lo': look"));
+    QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    QCOMPARE(socket.writes.back(), std::string("look\r\n"));
+  }
+
   void pasteLineGoesInAtTheCaret() {
     term->cmdEdit->setText("say  now");
     term->cmdEdit->setCursorPosition(4);
