@@ -154,6 +154,7 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
           if (used == plan.runs.size()) plan.runs.emplace_back();
           TextRun& run = plan.runs[used++];
           run.x = cell * charwidth, run.y = y, run.color = color, run.underline = style.underline;
+          run.italic = style.italic, run.strike = style.strike;
           run.text.assign(t.data() + j, k - j);
           run.width = w * charwidth;
           if (style.hasBackground) plan.backgrounds.push_back({{run.x, y, run.width, lineheight}, style.background});
@@ -164,6 +165,7 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
         if (used == plan.runs.size()) plan.runs.emplace_back();
         TextRun& run = plan.runs[used++];
         run.x = x, run.y = y, run.color = color, run.underline = style.underline;
+        run.italic = style.italic, run.strike = style.strike;
         run.text.assign(t.data() + i, stop - i);
         run.width = measure.TextWidth(run.text);
         if (style.hasBackground) plan.backgrounds.push_back({{x, y, run.width, lineheight}, style.background});

@@ -32,6 +32,8 @@ struct TextRun {
   std::string text;
   Color color = 0;
   bool underline = false;
+  bool italic = false;
+  bool strike = false;
   int width = 0;  // in pixels, as the view counts the run's cells
 };
 

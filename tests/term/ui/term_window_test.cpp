@@ -149,6 +149,14 @@ class TermWindowTest : public QObject {
     QCOMPARE(socket.writes.back(), std::string("look\r\n"));
   }
 
+  void strikethroughIsALineThroughTheCells() {
+    p.program->optionSets.At(0).features.extendedcolours = true;
+    term->core().WriteText("\x1b[9;38;2;1;2;3m \x1b[0m \r\n", true);
+    term->PaintImageNow();
+    QVERIFY(CellPixels(term->Bitmap(), 0, 0, 0x030201) >= term->view().charwidth);
+    QCOMPARE(CellPixels(term->Bitmap(), 1, 0, 0x030201), 0);
+  }
+
   void pasteLineGoesInAtTheCaret() {
     term->cmdEdit->setText("say  now");
     term->cmdEdit->setCursorPosition(4);
