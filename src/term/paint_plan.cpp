@@ -117,8 +117,12 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   const bool extended = o->ansi && o->features.extendedcolours;
   const bool strings = o->features.extendedcolours;
   const int y0 = imageHeight - rows() * lineheight;
-  for (int k = 0; k < rows() && topline + k <= curline(); ++k) {
-    const StoredLine line = store().Line(topline + k);
+  const SplitPanes panes = Panes();
+  if (panes.split) plan.backgrounds.push_back({{0, y0 + panes.topRows * lineheight - 1, imageWidth, 2}, o->textcolor()});
+  for (int k = 0; k < rows(); ++k) {
+    const int lineNumber = RowLine(panes, k);
+    if (lineNumber < 0 || lineNumber > curline()) continue;
+    const StoredLine line = store().Line(lineNumber);
     const int y = y0 + k * lineheight;
     AttrState state = line.start;
     // Classic colours know no background or underline: the style stays empty.
@@ -193,7 +197,8 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   TextPos a{selstartline, selstartcol}, b{selendline, selendcol};
   if (a.line > b.line || (a.line == b.line && a.index > b.index)) std::swap(a, b);
   const int fullWidth = (core_.cols + 1) * charwidth;
-  for (int line = std::max(a.line, topline); line <= b.line && line < topline + rows(); ++line) {
+  // Split, the selection shows in the history above.
+  for (int line = std::max(a.line, topline); line <= b.line && line < topline + panes.topRows; ++line) {
     if (line < 0 || line > curline()) continue;
     const int y = y0 + (line - topline) * lineheight;
     const std::string_view t = LineText(line);
