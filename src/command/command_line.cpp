@@ -1,6 +1,7 @@
 #include "command/command_line.h"
 
 #include "command/paste.h"
+#include "command/typed_line.h"
 
 namespace ombrel {
 
@@ -8,9 +9,13 @@ CommandLine::CommandLine(CommandTarget& target, ScrollTarget& view, ParamPrompt&
     : target_(target), view_(view), processor_(target, prompt) {}
 
 void CommandLine::ReturnPressed(const std::string& text) {
-  if (!target_.Connected()) return;
-  processor_.SendCommand(text, true);
-  HistoryAdd(text);
+  const TypedLineFate fate = FateOfTypedLine(target_.Connected(), target_.ServerEchoes());
+  if (!fate.send) return;
+  if (fate.expand)
+    processor_.SendCommand(text, true);
+  else
+    processor_.SendSecret(text);
+  if (fate.keep) HistoryAdd(text);
 }
 
 void CommandLine::HistoryAdd(const std::string& text) {

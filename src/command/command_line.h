@@ -31,6 +31,7 @@ class CommandLine {
   void HistoryAdd(const std::string& text);
   std::string HistoryPrev() { return history_.HistoryPrev(); }
   std::string HistoryNext() { return history_.HistoryNext(); }
+  const CommandHistory& History() const { return history_; }
 
   // Paste as commands: every line sent, prefixed lines expanded as typed.
   void PasteCommands(const std::string& clipboardText);

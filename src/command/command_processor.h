@@ -30,6 +30,9 @@ class CommandProcessor {
 
   // One line of input, possibly several commands joined by the separator.
   void SendCommand(const std::string& text, bool expandAliases);
+  // A line the server hides (a password): out exactly as typed, ended by
+  // CR LF, and echoed nowhere.
+  void SendSecret(const std::string& text) { Write(text + "\r\n"); }
   // A multi-line text, line by line; with `usePrefix` every line ended by
   // CR is wrapped in the standard paste prefix and suffix.
   void SendLines(const std::string& text, bool usePrefix, bool expandAliases);

@@ -14,6 +14,9 @@ struct CommandTarget {
   // The terminal's option set; null while it has none.
   virtual const TOptions* Options() const = 0;
   virtual bool Connected() const = 0;
+  // The server echoes what is typed, hiding it (a password): a typed line
+  // leaves no trace.
+  virtual bool ServerEchoes() const { return false; }
   // One write on the socket, bytes exactly as given (already escaped).
   virtual void Send(const std::string& bytes) = 0;
   // Local text into the terminal (the terminal's WriteText).

@@ -21,6 +21,11 @@ constexpr Switch kSwitches[] = {
     {"#mccp", &TSetFeatures::mccp},
     {"#scripts", &TSetFeatures::scripts},
     {"#gmcp", &TSetFeatures::gmcp},
+    {"#serverecho", &TSetFeatures::serverecho},
+    {"#autoreconnect", &TSetFeatures::autoreconnect},
+    {"#htmllog", &TSetFeatures::htmllog},
+    {"#tabcomplete", &TSetFeatures::tabcomplete},
+    {"#splitscroll", &TSetFeatures::splitscroll},
 };
 
 void AddLine(std::string& out, std::string_view line) {

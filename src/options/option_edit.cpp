@@ -82,6 +82,11 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.gmcp = set.features.gmcp;
   const GameDataTexts texts = TextsOf(set.gamedata);
   f.gmcpModules = texts.modules, f.gauges = texts.gauges, f.msdpVariables = texts.msdpVariables;
+  f.serverecho = set.features.serverecho;
+  f.autoreconnect = set.features.autoreconnect;
+  f.htmllog = set.features.htmllog;
+  f.tabcomplete = set.features.tabcomplete;
+  f.splitscroll = set.features.splitscroll;
   return f;
 }
 
@@ -126,6 +131,11 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.scripts = f.scripts;
   set.features.gmcp = f.gmcp;
   StoreTexts({f.gmcpModules, f.gauges, f.msdpVariables}, set.gamedata);
+  set.features.serverecho = f.serverecho;
+  set.features.autoreconnect = f.autoreconnect;
+  set.features.htmllog = f.htmllog;
+  set.features.tabcomplete = f.tabcomplete;
+  set.features.splitscroll = f.splitscroll;
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {

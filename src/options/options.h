@@ -95,6 +95,11 @@ struct TSetFeatures {
   bool mccp = false;             // the server may compress what it sends
   bool scripts = false;          // the set's Lua scripts run in its terminals
   bool gmcp = false;             // GMCP, MSDP and MSSP: gauges, room, channels
+  bool serverecho = false;       // the server may echo, hiding what is typed (passwords)
+  bool autoreconnect = false;    // a lost connection is made again
+  bool htmllog = false;          // a log named *.html or *.htm is a web page
+  bool tabcomplete = false;      // Tab completes words, Ctrl+R searches the history
+  bool splitscroll = false;      // scrolled back, the newest lines stay in view below
   Lines unknown;                 // lines of keys this version does not know, kept
   bool operator==(const TSetFeatures&) const = default;
 };

@@ -185,10 +185,22 @@ void ApplyExtendedSGR(std::string_view params, AttrState& state) {
     }
     if (v == 0) {
       state = AttrState();
-    } else if (v == 1 || v == 22) {
-      state.bold = v == 1;
-    } else if (v == 4 || v == 24) {
-      state.underline = v == 4;
+    } else if (v == 1) {
+      state.bold = 1;
+    } else if (v == 2) {
+      state.faint = 1;
+    } else if (v == 22) {  // neither bold nor faint
+      state.bold = state.faint = 0;
+    } else if (v == 3 || v == 23) {
+      state.italic = v == 3;
+    } else if (v == 4 || v == 21 || v == 24) {
+      state.underline = v != 24;
+    } else if (v == 5 || v == 6 || v == 25) {
+      state.blink = v != 25;
+    } else if (v == 8 || v == 28) {
+      state.conceal = v == 8;
+    } else if (v == 9 || v == 29) {
+      state.strike = v == 9;
     } else if (v == 7 || v == 27) {
       state.reverse = v == 7;
     } else if (v >= 30 && v <= 37) {
@@ -286,17 +298,33 @@ Color Resolve(ExtColor c, bool bold, Color fallback, const TOptions& options) {
 
 }  // namespace
 
+namespace {
+
+// Each channel of 0x00BBGGRR halfway from `a` to `b`.
+Color Halfway(Color a, Color b) {
+  Color out = 0;
+  for (int shift : {0, 8, 16}) out |= ((((a >> shift) & 0xFF) + ((b >> shift) & 0xFF)) / 2) << shift;
+  return out;
+}
+
+}  // namespace
+
 ExtendedStyle StyleOf(const AttrState& state, const TOptions& options) {
-  const Color text = state.bold ? options.textbrightcolor : options.textcolor();
+  const bool bright = state.bold || state.blink;
+  const Color text = bright ? options.textbrightcolor : options.textcolor();
   ExtendedStyle style;
-  style.foreground = Resolve(static_cast<ExtColor>(state.color), state.bold, text, options);
+  style.foreground = Resolve(static_cast<ExtColor>(state.color), bright, text, options);
   style.background = Resolve(state.background, false, options.bgcolor, options);
   style.hasBackground = state.background != 0;
+  if (state.faint) style.foreground = Halfway(style.foreground, style.background);
   if (state.reverse) {
     std::swap(style.foreground, style.background);
     style.hasBackground = true;
   }
+  if (state.conceal) style.foreground = style.background;
   style.underline = state.underline;
+  style.italic = state.italic;
+  style.strike = state.strike;
   return style;
 }
 

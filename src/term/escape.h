@@ -105,7 +105,12 @@ struct AttrState {
   int32_t color = 0;
   ExtColor background = 0;
   uint8_t reverse = 0;
-  uint8_t underline = 0;
+  uint8_t underline = 0;  // single (4) or double (21), drawn alike
+  uint8_t faint = 0;      // 2: halfway to the background
+  uint8_t italic = 0;     // 3
+  uint8_t blink = 0;      // 5 or 6: nothing flashes, it stands out as bold does
+  uint8_t conceal = 0;    // 8: in the background's colour, still there to copy
+  uint8_t strike = 0;     // 9
   bool operator==(const AttrState&) const = default;
 };
 
@@ -114,8 +119,9 @@ struct AttrState {
 void ApplySGR(std::string_view params, AttrState& state,
               const std::function<void(const AttrState&)>& afterValue);
 void ApplySGR(std::string_view params, AttrState& state);
-// The same as xterm reads it, for sets with extended colours: codes for
-// what is not drawn (italic, blink and the like) are passed over.
+// The same as xterm reads it, for sets with extended colours: faint,
+// italic, blink, conceal, strikethrough and double underline too; codes
+// for what is not drawn (fonts, frames) are passed over.
 void ApplyExtendedSGR(std::string_view params, AttrState& state);
 
 // Applies every complete SGR sequence of `text` in order: the state a line
@@ -134,12 +140,16 @@ Color PaletteColor(int n, const TOptions& options);
 // How text in an extended `state` is painted. Bold brightens the default
 // colour and those of 30-37, as it does with classic colours; 90-97, the
 // palette and true colours are shown as named. Reverse swaps the two, the
-// set's colours standing for the defaults.
+// set's colours standing for the defaults. Blink brightens as bold does;
+// faint mixes the text halfway into its background; concealed text takes
+// the background's colour.
 struct ExtendedStyle {
   Color foreground = 0;
   Color background = 0;
   bool hasBackground = false;  // other than the set's
   bool underline = false;
+  bool italic = false;
+  bool strike = false;
 };
 ExtendedStyle StyleOf(const AttrState& state, const TOptions& options);
 

@@ -84,6 +84,8 @@ struct RunStyle {
   Color foreground = 0;
   std::optional<Color> background;
   bool underline = false;
+  bool italic = false;
+  bool strike = false;
   bool operator==(const RunStyle&) const = default;
 };
 
@@ -94,7 +96,11 @@ void OpenSpan(const RunStyle& s, std::string& out) {
     out += ";background:";
     AppendHex(*s.background, out);
   }
-  if (s.underline) out += ";text-decoration:underline";
+  if (s.underline || s.strike) {
+    out += ";text-decoration:";
+    out += s.underline && s.strike ? "underline line-through" : s.underline ? "underline" : "line-through";
+  }
+  if (s.italic) out += ";font-style:italic";
   out += "\">";
 }
 
@@ -138,14 +144,15 @@ void AppendHtmlLine(std::string_view t, const AttrState& start, const TOptions& 
   const bool extended = o.ansi && o.features.extendedcolours;
   const bool strings = o.features.extendedcolours;
   const bool utf8 = o.features.utf8;
-  const RunStyle plain{o.textcolor(), std::nullopt, false};
+  const RunStyle plain{o.textcolor(), std::nullopt};
   AttrState state = start;
   // As the painter reads the line: classic colours know no background
   // or underline.
   RunStyle style = plain;
   const auto extendedStyle = [&] {
     const ExtendedStyle e = StyleOf(state, o);
-    style = {e.foreground, e.hasBackground ? std::optional(e.background) : std::nullopt, e.underline};
+    style = {e.foreground, e.hasBackground ? std::optional(e.background) : std::nullopt, e.underline, e.italic,
+             e.strike};
   };
   if (extended) extendedStyle();
   else if (o.ansi) style.foreground = ApplyColor(state, o, o.textcolor());

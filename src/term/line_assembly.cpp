@@ -267,10 +267,11 @@ void TermCore::StoreLine(std::string_view head, std::string_view text, bool chec
 }
 
 void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequence) {
+  const AttrState start = carry_;
   if (!noSequence) CarrySGR(stored, carry_, options_->features.extendedcolours, stringsSeen_);
   store_.StartCurrent(options_->margin, carry_);
   // Stored text never moves, so an echo from a trigger may add lines freely.
-  if (logfile_) LogLine(stored);
+  if (logfile_) LogLine(stored, start);
   // The triggers of the set act first: what listeners do with a line (a
   // script's reply) comes after theirs.
   const int32_t index = store_.CurLine() - 1;

@@ -61,7 +61,9 @@ void TextArena::Clear() {
 }
 
 size_t LineStore::StateHash::operator()(const AttrState& s) const {
-  const uint64_t low = s.background | uint64_t{s.bold} << 32 | uint64_t{s.reverse} << 40 | uint64_t{s.underline} << 48;
+  const unsigned more = s.faint | s.italic << 1 | s.blink << 2 | s.conceal << 3 | s.strike << 4;
+  const uint64_t low = s.background | uint64_t{s.bold} << 32 | uint64_t{s.reverse} << 40 | uint64_t{s.underline} << 48 |
+                       uint64_t{more} << 56;
   return std::hash<uint64_t>()(low ^ uint64_t{static_cast<uint32_t>(s.color)} * 0x9E3779B97F4A7C15);
 }
 

@@ -129,6 +129,7 @@ class LinePainter {
     if (used_ == plan_.runs.size()) plan_.runs.emplace_back();
     TextRun& run = plan_.runs[used_++];
     run.x = x, run.y = y_, run.color = color_, run.underline = style_.underline;
+    run.italic = style_.italic, run.strike = style_.strike;
     run.text.assign(text);
     return run;
   }
@@ -207,15 +208,21 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   const bool strings = o->features.extendedcolours;
   const int y0 = imageHeight - rows() * lineheight;
   LinePainter painter(*o, measure, charwidth, lineheight, plan, used);
-  for (int k = 0; k < rows() && topline + k <= curline(); ++k)
-    painter.Paint(store().Line(topline + k), y0 + k * lineheight);
+  const SplitPanes panes = Panes();
+  if (panes.split) plan.backgrounds.push_back({{0, y0 + panes.topRows * lineheight - 1, imageWidth, 2}, o->textcolor()});
+  for (int k = 0; k < rows(); ++k) {
+    const int lineNumber = RowLine(panes, k);
+    if (lineNumber < 0 || lineNumber > curline()) continue;
+    painter.Paint(store().Line(lineNumber), y0 + k * lineheight);
+  }
   finish();
   if (!hasselection) return;
   // V(p) columns; the ends in order.
   TextPos a{selstartline, selstartcol}, b{selendline, selendcol};
   if (a.line > b.line || (a.line == b.line && a.index > b.index)) std::swap(a, b);
   const int fullWidth = (core_.cols + 1) * charwidth;
-  for (int line = std::max(a.line, topline); line <= b.line && line < topline + rows(); ++line) {
+  // Split, the selection shows in the history above.
+  for (int line = std::max(a.line, topline); line <= b.line && line < topline + panes.topRows; ++line) {
     if (line < 0 || line > curline()) continue;
     const int y = y0 + (line - topline) * lineheight;
     const std::string_view t = LineText(line);

@@ -13,7 +13,8 @@
 
 namespace ombrel {
 
-TermCore::TermCore(TOptions* options) : options_(options) {
+TermCore::TermCore(TOptions* options)
+    : options_(options), echo_([this](bool on) { listeners_.Tell(&TermListener::ServerEchoChanged, on); }) {
   if (options_) store_.EditCurrent() = options_->margin;
 }
 
@@ -298,6 +299,7 @@ void TermCore::clientsocketDisconnect() {
   if (!reconnecting) Status("Disconnected.");
   caption = "Not Connected";
   listeners_.Tell(&TermListener::CaptionChanged, caption);
+  echo_.Reset();  // the lock goes with the connection
   ConnectionChanged(ConnectionState::Disconnected);
 }
 

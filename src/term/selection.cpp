@@ -1,5 +1,6 @@
 // Selecting text with the mouse, and copying it.
 #include <algorithm>
+#include <cstdlib>
 
 #include "command/token_list.h"
 #include "term/escape.h"
@@ -26,7 +27,7 @@ std::string_view TermView::Part(std::string_view text, int from, int to) const {
 }
 
 TextPos TermView::PointToPos(int x, int y) const {
-  int line = Div(y + rows() * lineheight - imageHeight, lineheight) + topline;
+  int line = RowLine(Panes(), Div(y + rows() * lineheight - imageHeight, lineheight));
   line = std::max(line, 0);
   const int column = std::max(Div(x, charwidth) + 1, 0);
   if (line > curline()) return {curline(), static_cast<int>(LineText(curline()).size())};
@@ -42,6 +43,11 @@ void TermView::ClearSelection() {
 
 void TermView::MouseDown(MouseButton button, int x, int y) {
   if (button != MouseButton::Left || suppressmouse || !linkurl.empty()) return;
+  // The divider between the panes is taken a few pixels either side.
+  if (const int divider = DividerY(); divider >= 0 && std::abs(y - divider) <= 3) {
+    draggingDivider = true;
+    return;
+  }
   if (events.clearCommandSelection) events.clearCommandSelection();
   ClearSelection();
   const TextPos p = PointToPos(x, y);
@@ -58,6 +64,12 @@ void TermView::MouseDown(MouseButton button, int x, int y) {
 void TermView::MouseMove(int x, int y) {
   mousex = x;
   mousey = y;
+  if (draggingDivider) {
+    // The divider goes to the row boundary nearest the pointer.
+    split.DragDivider(Div(y - (imageHeight - rows() * lineheight) + lineheight / 2, lineheight), rows());
+    Repaint();
+    return;
+  }
   if (selecting) {
     if (!suppressmouse) {
       const TextPos p = PointToPos(x, y);
@@ -76,6 +88,10 @@ void TermView::MouseMove(int x, int y) {
 
 void TermView::MouseUp(MouseButton button, int x, int y) {
   if (suppressmouse) return;
+  if (draggingDivider) {
+    draggingDivider = false;
+    return;
+  }
   if (button == MouseButton::Left && !linkurl.empty() && events.openLink) events.openLink(linkurl);
   if (!selecting) return;
   const TextPos p = PointToPos(x, y);

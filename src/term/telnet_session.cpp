@@ -28,6 +28,10 @@ void TermCore::BindParser() {
   if (features.utf8) parser_.AddOption(&charset_);
   ResetCompression();
   if (features.mccp) parser_.AddOption(&mccp_);
+  // A new connection starts with nobody echoing for us; off, the parser
+  // refuses ECHO as ever.
+  echo_.Reset();
+  if (features.serverecho) parser_.AddOption(&echo_);
   for (TelnetOption* option : addedOptions_) parser_.AddOption(option);
 }
 

@@ -11,10 +11,12 @@
 #include "command/command_target.h"
 #include "options/options.h"
 #include "term/escape.h"
+#include "term/html_log.h"
 #include "term/line_store.h"
 #include "term/platform.h"
 #include "term/term_listener.h"
 #include "telnet/compression_option.h"
+#include "telnet/echo_option.h"
 #include "telnet/inflate_stream.h"
 #include "telnet/telnet_parser.h"
 #include "telnet/terminal_identity.h"
@@ -84,6 +86,8 @@ class TermCore : public CommandTarget {
   static bool ConsumesEscape(std::string_view params, char final);
   void Send(const std::string& bytes) override;
   bool Connected() const override { return socket_ && socket_->Established(); }
+  // The server echoes what is typed (telnet ECHO, a password prompt).
+  bool ServerEchoes() const override { return echo_.ServerEchoes(); }
   // Being set up or connected: something Disconnect can close.
   bool SocketOpen() const { return socket_ && socket_->Active(); }
   std::string CurrentLineText() const override { return store_.CurrentText(); }
@@ -166,7 +170,10 @@ class TermCore : public CommandTarget {
   // What follows a line's completion: the colours it carries on, the next
   // line's start, its log and its triggers.
   void Stored(std::string_view stored, bool checkTriggers, bool noSequence = false);
-  void LogLine(std::string_view lineText);
+  // `start`: the attributes the line begins in, which a web page needs.
+  void LogLine(std::string_view lineText, const AttrState& start);
+  // A log named as a web page starts one, or goes on in the page's charset.
+  void StartHtmlLog();
   void ErrorBox(const std::string& text, const std::string& caption);
 
   TOptions* options_ = nullptr;
@@ -176,6 +183,7 @@ class TermCore : public CommandTarget {
   std::unique_ptr<TerminalTypeOption> ttype_;
   CharsetOption charset_;
   CompressionOption mccp_;
+  EchoOption echo_;  // accepted with the set's #serverecho switch
   InflateStream inflate_;
   bool compressionFailed_ = false;  // input is dropped until the next connection
   std::string compressionError_;    // not yet told in the terminal
@@ -219,6 +227,9 @@ class TermCore : public CommandTarget {
 
   std::string logname_;
   std::FILE* logfile_ = nullptr;
+  bool htmlLog_ = false;  // the log is a web page (the set's #htmllog switch)
+  PageCharset logPage_ = PageCharset::Latin1;
+  std::string logLine_;  // a line as the page shows it, keeping its room
   void FlushLog();
   void StopLogging();
   TriggerFilter triggerFilter_;

@@ -19,16 +19,41 @@ void TermCore::SetLogFile(const std::string& fileName) {
   if (!logfile_) {
     logname_.clear();
     ErrorBox("Failed to open logfile for output.", "File Error");
+    return;
   }
+  htmlLog_ = options_ && options_->features.htmllog && IsHtmlLogName(fileName);
+  if (htmlLog_) StartHtmlLog();
+}
+
+void TermCore::StartHtmlLog() {
+  logPage_ = CharsetOf(*options_);
+  std::FILE* page = std::fopen(logname_.c_str(), "rb");
+  char start[1024];
+  const size_t got = page ? std::fread(start, 1, sizeof start, page) : 0;
+  if (page) std::fclose(page);
+  if (got > 0) {
+    // Another session's page goes on in the charset it declared.
+    logPage_ = DeclaredCharset(std::string_view(start, got)).value_or(logPage_);
+    return;
+  }
+  const std::string head = HtmlLogHead(*options_, logPage_, caption);
+  if (std::fwrite(head.data(), 1, head.size(), logfile_) != head.size() || std::fflush(logfile_) != 0) StopLogging();
 }
 
 void TermCore::CloseLog() {
   if (logfile_) std::fclose(logfile_);  // flushes what is still buffered
   logfile_ = nullptr;
   logname_.clear();
+  htmlLog_ = false;
 }
 
-void TermCore::LogLine(std::string_view lineText) {
+void TermCore::LogLine(std::string_view lineText, const AttrState& start) {
+  if (htmlLog_) {
+    logLine_.clear();
+    AppendHtmlLine(lineText, start, *options_, logPage_, logLine_);
+    if (std::fwrite(logLine_.data(), 1, logLine_.size(), logfile_) != logLine_.size()) StopLogging();
+    return;
+  }
   bool ok = std::fwrite(lineText.data(), 1, lineText.size(), logfile_) == lineText.size() &&
             std::fwrite("\r\n", 1, 2, logfile_) == 2;
   if (!ok) StopLogging();

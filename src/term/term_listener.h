@@ -43,6 +43,9 @@ class TermListener {
   virtual void StatusLine(std::string_view /*text*/) {}
   // A negotiation step of the telnet parser, for the console.
   virtual void TelnetLog(std::string_view /*text*/) {}
+  // The server started or stopped echoing what is typed: while it does, the
+  // command line hides what is typed and shows a lock.
+  virtual void ServerEchoChanged(bool /*serverEchoes*/) {}
 };
 
 // The listeners of one terminal. One may be added or removed while an event

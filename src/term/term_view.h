@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "options/options.h"
+#include "term/split_view.h"
 #include "term/term_core.h"
 
 namespace ombrel {
@@ -32,6 +33,8 @@ struct TextRun {
   std::string text;
   Color color = 0;
   bool underline = false;
+  bool italic = false;
+  bool strike = false;
   int width = 0;  // in pixels, as the view counts the run's cells
 };
 
@@ -103,6 +106,17 @@ class TermView {
   void Wheel(bool up, bool shiftOnly) { ScrollBy(up ? -(shiftOnly ? 5 : 1) : (shiftOnly ? 5 : 1), true); }
   // After each block of text: follow the end, or stay.
   void AfterWrite() { follow ? ScrollToEnd() : Redraw(false); }
+
+  // ---- split-screen scrollback (the set's #splitscroll switch)
+  SplitScroll split;
+  bool draggingDivider = false;
+  // How the rows are shared now: whole unless the switch is on and the
+  // view is scrolled back.
+  SplitPanes Panes() const;
+  // The store's line shown at `row` of the view, 0 at the top.
+  int RowLine(const SplitPanes& panes, int row) const;
+  // The pixel row between the panes; -1 while whole.
+  int DividerY() const;
 
   PaintPlan BuildPaintPlan(const TextMeasure& measure) const;
   // The same into a plan kept from the last frame.

@@ -41,7 +41,9 @@ void TermView::ScrollToEnd() {
 void TermView::ScrollBy(int delta, bool repaint) {
   topline += delta;
   const int last = curline() - rows() + 1;
-  if (delta >= 0 && topline > last) {
+  // Split, the last line shown above is the end: the panes would show it twice.
+  const bool split = core_.Options() && core_.Options()->features.splitscroll;
+  if (delta >= 0 && (topline > last || (split && topline == last))) {
     topline = last;
     follow = true;
   }

@@ -10,6 +10,7 @@ using Writes = std::vector<std::string>;
 struct Bench : CommandTarget, ScrollTarget, ParamPrompt {
   TOptions options;
   bool connected = true;
+  bool serverEchoes = false;
   std::string currentLine;
   Writes sends, echoes, asked, answers;
   std::vector<int> scrolls;
@@ -18,6 +19,7 @@ struct Bench : CommandTarget, ScrollTarget, ParamPrompt {
 
   const TOptions* Options() const override { return &options; }
   bool Connected() const override { return connected; }
+  bool ServerEchoes() const override { return serverEchoes; }
   void Send(const std::string& bytes) override { sends.push_back(bytes); }
   void WriteText(const std::string& text, bool triggers) override { if (!triggers) echoes.push_back(text); }
   std::string CurrentLineText() const override { return currentLine; }
@@ -115,6 +117,21 @@ TEST_F(Commands, PastedLinesEchoesAndTheConnection) {
   line.ReturnPressed("lost"), line.PasteCommands("x");
   EXPECT_TRUE(sends.empty() && echoes.empty() && line.HistoryPrev().empty());  // history: only what was sent
   EXPECT_EQ(asked, (Writes{"1"}));
+}
+
+// While the server echoes, a typed line is a password: out byte for byte
+// (separator, path character and alias names untouched), then nowhere.
+TEST_F(Commands, APasswordGoesOutAsTypedAndLeavesNoTrace) {
+  options.localecho = true, currentLine = "Password: ";
+  AddAlias("k", {"kill [1]"});
+  line.ReturnPressed("look");
+  serverEchoes = true;
+  for (const char* secret : {"k|/2n", "s3cr\xff"}) line.ReturnPressed(secret);
+  serverEchoes = false;
+  EXPECT_EQ(Sent(), Crlf({"look", "k|/2n", "s3cr\xff"}));
+  EXPECT_EQ(echoes, Crlf({"look"}));
+  EXPECT_EQ(std::pair(line.HistoryPrev(), line.HistoryPrev()), std::pair(std::string("look"), std::string("look")));
+  EXPECT_TRUE(asked.empty());
 }
 
 TEST(CommandHistory, EmptyAndLimits) {

@@ -184,7 +184,8 @@ TEST(FeaturesFile, SwitchesByNameUnknownsKeptAndOptionsUntouched) {
   EXPECT_EQ(list.At(0).features, TSetFeatures());  // not named: every switch off
   EXPECT_EQ(FormatOptionSets(list), optionsBefore);
   EXPECT_EQ(FormatSetFeatures(list, kept),
-            "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\t0\r\n#scripts\t1\r\n#gmcp\t0\r\n#later\t7\r\n"
+            "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\t0\r\n#scripts\t1\r\n#gmcp\t0\r\n"
+            "#serverecho\t0\r\n#autoreconnect\t0\r\n#htmllog\t0\r\n#tabcomplete\t0\r\n#splitscroll\t0\r\n#later\t7\r\n"
             "#optionset\tGone\r\n#utf8\t1\r\n");
 
   // With every switch off nothing is written, and no file is created.

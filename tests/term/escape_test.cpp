@@ -83,6 +83,8 @@ TEST(ExtendedSGR, PaletteEntriesAtTheEdgesOfTheCubeAndTheGreys) {
 
 constexpr int32_t Fg(ExtColor c) { return static_cast<int32_t>(c); }
 
+constexpr AttrState kEvery{.bold = 1, .underline = 1, .faint = 1, .italic = 1, .blink = 1, .conceal = 1, .strike = 1};
+
 TEST(ExtendedSGR, XtermRules) {
   const AttrState all{.bold = 1, .color = Fg(kExtBase | 1), .background = kExtRgb | 5, .reverse = 1, .underline = 1};
   const AttrState rgb{.background = kExtRgb | 0x030201};
@@ -99,7 +101,11 @@ TEST(ExtendedSGR, XtermRules) {
       {";7;4", all, {.reverse = 1, .underline = 1}, "so is an empty first one: a reset, then reverse and underline"},
       {"38;5;256;1", {}, {.bold = 1}, "an index out of range is ignored, what follows applies"},
       {"38;2;1;2", all, all, "cut short: nothing"},
-      {"44;5;x;1", {}, {.background = kExtPalette | 4}, "5 means nothing here; a bad part ends the sequence"},
+      {"44;5;x;1", {}, {.background = kExtPalette | 4, .blink = 1}, "5 blinks; a bad part ends the sequence"},
+      {"2;3;6;8;9;21", {}, {.underline = 1, .faint = 1, .italic = 1, .blink = 1, .conceal = 1, .strike = 1},
+       "faint, italic, rapid blink, conceal, strikethrough, double underline"},
+      {"23;25;28;29;24", kEvery, {.bold = 1, .faint = 1}, "each off by its own code"},
+      {"22", kEvery, {.underline = 1, .italic = 1, .blink = 1, .conceal = 1, .strike = 1}, "22 ends bold and faint"},
   };
   // The carried state reads each sequence alike, its shortcut included.
   for (auto [params, state, expected, why] : cases) {
@@ -108,6 +114,26 @@ TEST(ExtendedSGR, XtermRules) {
     ApplyExtendedSGR(params, state);
     EXPECT_EQ(std::make_pair(state, carried), std::make_pair(expected, expected)) << params << ": " << why;
   }
+}
+
+// What each attribute does to the colours a run is painted in.
+TEST(ExtendedSGR, AttributesAsPainted) {
+  TOptions o;
+  o.font.color = 0xC0C0C0, o.bgcolor = 0x102030;
+  const int32_t red = Fg(kExtBase | 1);
+  const ExtColor blue = kExtPalette | 4;
+  const auto fg = [&](AttrState s) { return StyleOf(s, o).foreground; };
+  const std::tuple<AttrState, Color, const char*> rows[] = {
+      {{.faint = 1}, 0x687078, "halfway to the background, channel by channel"},
+      {{.blink = 1}, o.textbrightcolor, "blink brightens the default colour as bold does"},
+      {{.color = red, .blink = 1}, fg({.bold = 1, .color = red}), "and the colours of 30-37"},
+      {{.background = blue, .conceal = 1}, o.ansimap[4], "concealed: the background's colour"},
+      {{.reverse = 1, .conceal = 1}, o.textcolor(), "reversed, the background is the text colour"},
+  };
+  for (const auto& [state, expected, why] : rows) EXPECT_EQ(fg(state), expected) << why;
+  const ExtendedStyle slanted = StyleOf({.underline = 1, .italic = 1, .strike = 1}, o);
+  EXPECT_TRUE(slanted.italic && slanted.strike && slanted.underline);
+  EXPECT_FALSE(StyleOf({.bold = 1, .faint = 1, .blink = 1}, o).italic || StyleOf({}, o).strike);
 }
 
 }  // namespace

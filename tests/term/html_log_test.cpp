@@ -25,6 +25,10 @@ TEST(HtmlLog, LinesAsTheTerminalPaintsThem) {
        "<span style=\"color:#ff8700;background:#010203\">Y</span>"},
       {extended, U, "\x1b[7mR\x1b[1m\x1b[22mR", {}, "<span style=\"color:#000000;background:#c0c0c0\">RR</span>"},
       {extended, U, "\x1b]0;a <title>\x07ok", {}, "ok"},
+      {extended, U, "\x1b[3;9mI\x1b[23;21mU\x1b[0;2mf", {},
+       "<span style=\"color:#c0c0c0;text-decoration:line-through;font-style:italic\">I</span>"
+       "<span style=\"color:#c0c0c0;text-decoration:underline line-through\">U</span>"
+       "<span style=\"color:#606060\">f</span>"},
       {plain, U, "\x1b[31mcafé — 日本", {}, "café — 日本"},
       {extended, L, "café — 日", {}, "caf\xE9 &#8212; &#26085;"},
       {extended, U, "a\xFF\x01" "b", {}, "a\xEF\xBF\xBD\xEF\xBF\xBD" "b"},

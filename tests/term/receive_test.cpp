@@ -127,6 +127,29 @@ TEST(ReceivePath, RecordedSessionMatchesTheGoldenDump) {
   }
 }
 
+// A log named as a web page, with the switch on: the head once, each line as
+// the terminal paints it the moment it is stored; a later session goes on
+// in the page's own charset; off, or under another name, the log is plain.
+TEST(Logging, HtmlPagesWhenSwitchedOn) {
+  TempDir dir;
+  const std::string page = dir / "game.HTML", plain = dir / "game.log", off = dir / "off.html";
+  TermFixture f({.ansi = true});
+  f.options.features.htmllog = true;
+  f.term.caption = "Zork";
+  const std::string text = "\x1b[31mred\x1b[0m & <b>\r\n";
+  for (const std::string& name : {page, plain}) f.term.SetLogFile(name), f.term.WriteText(text, true);
+  const std::string head = HtmlLogHead(f.options, PageCharset::Latin1, "Zork");
+  const std::string line = "<span style=\"color:#7f0000\">red</span> &amp; &lt;b&gt;\r\n";
+  EXPECT_EQ(ReadBytes(page), head + line);
+  EXPECT_EQ(ReadBytes(plain), text);
+  f.options.features.utf8 = true;  // the page was begun in Latin-1, and goes on so
+  f.term.SetLogFile(page), f.term.WriteText("caf\xc3\xa9\r\n", true);
+  EXPECT_EQ(ReadBytes(page), head + line + "caf\xe9\r\n");
+  f.options.features.htmllog = false;
+  f.term.SetLogFile(off), f.term.WriteText(text, true);
+  EXPECT_EQ(ReadBytes(off), text);
+}
+
 TEST(Logging, CompletedLinesReachTheFileAtOnceAndAppend) {
   TempDir dir;
   const std::string log = dir / "session.log", second = dir / "second.log";

@@ -373,3 +373,38 @@ TEST(Links, AMarkedLinkShowsItsTextAndOpensItsAddress) {
 
 }  // namespace
 }  // namespace ombrel
+
+namespace ombrel {
+namespace {
+
+// Scrolled back with the switch on: the history above, the newest lines
+// below a divider the pointer drags; scrolling down to the end makes it whole.
+TEST(SplitScrollback, PanesDividerPointerAndTheEnd) {
+  ViewFixture f;
+  f.options.features.splitscroll = true;
+  f.Numbered(30);  // lines 0-29, then the empty current line 30
+  const auto shown = [&] {
+    std::string texts;
+    for (const TextRun& r : f.view.BuildPaintPlan(f.measure).runs) texts += r.text.substr(5) + "@" + std::to_string(r.y / 16) + " ";
+    return texts;
+  };
+  f.view.ScrollBy(-20, true);
+  EXPECT_EQ(shown(), "1@0 2@1 3@2 4@3 5@4 6@5 7@6 28@7 29@8 ");
+  EXPECT_EQ(f.view.BuildPaintPlan(f.measure).backgrounds, (std::vector<FilledRect>{{{0, 111, 401, 2}, f.options.textcolor()}}));
+  EXPECT_EQ(f.view.PointToPos(1, 16 * 8 + 1).line, 29) << "the pointer over the bottom pane";
+  f.view.MouseDown(MouseButton::Left, 10, 112);  // on the divider: no selection starts
+  f.view.MouseMove(10, 5 * 16 + 3);
+  f.view.MouseUp(MouseButton::Left, 10, 5 * 16 + 3);
+  EXPECT_FALSE(f.view.hasselection);
+  EXPECT_EQ(shown(), "1@0 2@1 3@2 4@3 5@4 26@5 27@6 28@7 29@8 ");
+  f.Numbered(1);  // text arriving runs on below
+  EXPECT_EQ(shown(), "1@0 2@1 3@2 4@3 5@4 27@5 28@6 29@7 0@8 ");
+  f.view.ScrollBy(21, true);  // down to the end exactly
+  EXPECT_EQ(std::make_pair(f.view.follow, f.view.DividerY()), std::make_pair(true, -1));
+  f.options.features.splitscroll = false;
+  f.view.ScrollBy(-21, true);
+  EXPECT_EQ(shown(), "1@0 2@1 3@2 4@3 5@4 6@5 7@6 8@7 9@8 10@9 ");
+}
+
+}  // namespace
+}  // namespace ombrel

@@ -193,7 +193,7 @@ bool TdModule::IsCommandKey(QKeyCombination key) const {
 bool TdModule::ExpertMode() const { return action(ActionId::aExpertMode)->isChecked(); }
 
 void TdModule::UpdateDisconnect(TtermForm* terminal) {
-  action(ActionId::aDisconnect)->setEnabled(terminal && terminal->core().SocketOpen());
+  action(ActionId::aDisconnect)->setEnabled(terminal && terminal->CanDisconnect());
 }
 
 void TdModule::aExpertModeExecute() {

@@ -49,10 +49,17 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   extendedColoursCB = Named(new QCheckBox("256 Colours and True Colour", this), "extendedColoursCB");
   utf8CB = Named(new QCheckBox("UTF-8 Text", this), "utf8CB");
   mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
+  serverEchoCB = Named(new QCheckBox("Hidden Passwords (Server Echo)", this), "serverEchoCB");
+  autoReconnectCB = Named(new QCheckBox("Reconnect When the Connection Is Lost", this), "autoReconnectCB");
+  htmlLogCB = Named(new QCheckBox("HTML Logs (*.html, *.htm)", this), "htmlLogCB");
+  tabCompleteCB = Named(new QCheckBox("Tab Completion and Ctrl+R History Search", this), "tabCompleteCB");
+  splitScrollCB = Named(new QCheckBox("Split-Screen Scrollback", this), "splitScrollCB");
   scriptsCB = Named(new QCheckBox("Scripts", this), "scriptsCB");
   scriptsCB->setToolTip("Runs data/scripts/<set>.lua in each terminal using this set");
   gmcpCB = Named(new QCheckBox("GMCP and MSDP", this), "gmcpCB");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, scriptsCB, gmcpCB}) col->addWidget(cb);
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, serverEchoCB, autoReconnectCB, htmlLogCB, tabCompleteCB,
+                        splitScrollCB, scriptsCB, gmcpCB})
+    col->addWidget(cb);
   gameDataBox_ = new QWidget(this);
   auto* form = new QFormLayout(gameDataBox_);
   form->setContentsMargins(20, 0, 0, 0);
@@ -75,6 +82,11 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   extendedColoursCB->setChecked(f.extendedcolours);
   utf8CB->setChecked(f.utf8);
   mccpCB->setChecked(f.mccp);
+  serverEchoCB->setChecked(f.serverecho);
+  autoReconnectCB->setChecked(f.autoreconnect);
+  htmlLogCB->setChecked(f.htmllog);
+  tabCompleteCB->setChecked(f.tabcomplete);
+  splitScrollCB->setChecked(f.splitscroll);
   scriptsCB->setChecked(f.scripts);
   gmcpCB->setChecked(f.gmcp);
   // The names are ASCII in every game we know; the labels are the player's.
@@ -87,6 +99,11 @@ void TfeaturesTab::ReadFields(SetFields& f) const {
   f.extendedcolours = extendedColoursCB->isChecked();
   f.utf8 = utf8CB->isChecked();
   f.mccp = mccpCB->isChecked();
+  f.serverecho = serverEchoCB->isChecked();
+  f.autoreconnect = autoReconnectCB->isChecked();
+  f.htmllog = htmlLogCB->isChecked();
+  f.tabcomplete = tabCompleteCB->isChecked();
+  f.splitscroll = splitScrollCB->isChecked();
   f.scripts = scriptsCB->isChecked();
   f.gmcp = gmcpCB->isChecked();
   f.gmcpModules = ToBytes(gmcpModulesEdit->text(), true);

@@ -38,6 +38,11 @@ class TfeaturesTab : public QWidget {
   QCheckBox* extendedColoursCB;
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
+  QCheckBox* serverEchoCB;
+  QCheckBox* autoReconnectCB;
+  QCheckBox* htmlLogCB;
+  QCheckBox* tabCompleteCB;
+  QCheckBox* splitScrollCB;
   QCheckBox* scriptsCB;
   QCheckBox* gmcpCB;
   // What the game's data switch asks for and shows; editable while it is on.

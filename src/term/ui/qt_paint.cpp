@@ -75,6 +75,9 @@ void DrawPlan(QPainter& p, const QRect& area, const PaintPlan& plan, const QtTex
   p.fillRect(area, ToQColor(plan.background));
   for (const FilledRect& b : plan.backgrounds)
     p.fillRect(b.rect.x, b.rect.y, b.rect.width, b.rect.height, ToQColor(b.color));
+  QFont italic = measure.Font();
+  italic.setItalic(true);
+  bool italicSet = false;
   p.setFont(measure.Font());
   const int ascent = measure.Ascent();
   // One string for all runs: it keeps its room, each byte one character.
@@ -98,8 +101,15 @@ void DrawPlan(QPainter& p, const QRect& area, const PaintPlan& plan, const QtTex
       QChar* out = text.data();
       for (char c : run.text) *out++ = QChar(static_cast<uchar>(c));
     }
+    // Italic is the font's own slanted face, on the same cells.
+    if (run.italic != italicSet) {
+      italicSet = run.italic;
+      p.setFont(italicSet ? italic : measure.Font());
+    }
     p.setPen(ToQColor(run.color));
     p.drawText(run.x, run.y + ascent, text);
+    if (run.strike)
+      p.fillRect(run.x, run.y + ascent - measure.StrikeOutPos(), run.width, measure.LineWidth(), ToQColor(run.color));
     // A line of its own rather than an underlined font: the font stays
     // the same for every run.
     if (run.underline)

@@ -39,6 +39,7 @@ class QtTextMeasure : public TextMeasure {
   // Of the underline: below the baseline, and thick.
   int UnderlinePos() const { return metrics_.underlinePos(); }
   int LineWidth() const { return std::max(1, metrics_.lineWidth()); }
+  int StrikeOutPos() const { return metrics_.strikeOutPos(); }
   // Whether runs of printable bytes are measured by counting them.
   bool CountsCells() const { return advance64_ > 0; }
 

@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -28,6 +29,8 @@
 #include "script/ui/qt_script_clock.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/qt_paint.h"
+#include "term/ui/command_comforts.h"
+#include "term/ui/reconnector.h"
 
 namespace ombrel {
 
@@ -82,6 +85,8 @@ class TermBox : public QWidget {
 TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
     : QWidget(parent),
       cmdEdit(new QLineEdit(this)),
+      lockLabel(new QLabel(this)),
+      countdownLabel(new QLabel(this)),
       sbar(new QScrollBar(Qt::Vertical, this)),
       termBox(new TermBox(this)),
       returnBtn(new QPushButton(this)),
@@ -97,6 +102,13 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   sbar->hide();
   returnBtn->setFixedWidth(0);
   returnBtn->setFocusPolicy(Qt::NoFocus);
+  lockLabel->setObjectName("lockLabel");
+  lockLabel->setText(QString::fromUtf8("\U0001F512"));
+  lockLabel->setToolTip("The server hides what you type");
+  lockLabel->setAlignment(Qt::AlignCenter);
+  lockLabel->hide();
+  countdownLabel->setObjectName("countdownLabel");
+  countdownLabel->hide();
   cmdEdit->installEventFilter(this);
   sbar->installEventFilter(this);
   gamePanes->installEventFilter(this);
@@ -114,6 +126,15 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   session_.SetHost(this);
   session_.SetSoundPlayer(&owner_.SoundOutput());
   BindView();
+  reconnector_ = std::make_unique<Reconnector>(session_, connection_, [this](const std::string& line) {
+    countdownLabel->setText(QString::fromStdString(line));
+    if (countdownLabel->isVisibleTo(this) == line.empty()) {
+      countdownLabel->setVisible(!line.empty());
+      LayoutTerminal();
+      owner_.TerminalConnectionChanged(this);  // Disconnect stops a countdown
+    }
+  });
+  comforts_ = std::make_unique<CommandComforts>(session_, *cmdEdit);
   core().ClearTerminal();
   setFocusProxy(cmdEdit);
   BindScripts();
@@ -135,6 +156,8 @@ TtermForm::~TtermForm() {
   // The panes are a child widget, which outlives the tree they follow.
   gamePanes->Bind(nullptr);
   // The session outlives the view by a moment: it tells this window nothing more.
+  reconnector_.reset();
+  comforts_.reset();
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
 }
@@ -163,6 +186,13 @@ void TtermForm::BindGamePanes() {
 }
 
 void TtermForm::UnseenChanged(bool) { owner_.TerminalTabsChanged(); }
+
+void TtermForm::ServerEchoChanged(bool serverEchoes) {
+  // Masked, the line edit also refuses to copy what it holds.
+  cmdEdit->setEchoMode(serverEchoes ? QLineEdit::Password : QLineEdit::Normal);
+  lockLabel->setVisible(serverEchoes);
+  LayoutTerminal();
+}
 
 void TtermForm::TelnetLog(std::string_view text) { owner_.TerminalTelnetLog(this, std::string(text)); }
 
@@ -235,13 +265,19 @@ void TtermForm::ReloadScripts() {
   if (scripts_) scripts_->Reload();
 }
 
-void TtermForm::Disconnect() { session_.Disconnect(); }
+void TtermForm::Disconnect() {
+  reconnector_->PlayerDisconnected();
+  session_.Disconnect();
+}
+
+bool TtermForm::CanDisconnect() const { return session_.SocketOpen() || reconnector_->Waiting(); }
 
 // ---- view
 
 void TtermForm::LayoutTerminal() {
   const TOptions* o = session_.Options();
   if (!o) return;
+  if (comforts_) comforts_->FollowSwitch();
   const int w = width(), h = height();
   const int editH = cmdEdit->sizeHint().height();
   // The game's panes take what they ask, up to a third of the height.
@@ -250,8 +286,13 @@ void TtermForm::LayoutTerminal() {
   sbar->setGeometry(w - sbar->width(), top, sbar->width(), h - editH - top);
   const int boxW = sbar->isVisibleTo(this) ? w - sbar->width() : w;
   termBox->setGeometry(0, top, boxW, h - editH + 1 - top);
-  cmdEdit->setGeometry(0, top + termBox->height(), w, editH);
-  returnBtn->setGeometry(w, top + termBox->height(), 0, editH);
+  const int editY = top + termBox->height();
+  const int lockW = lockLabel->isVisibleTo(this) ? editH : 0;
+  lockLabel->setGeometry(0, editY, lockW, editH);
+  const int countdownW = countdownLabel->isVisibleTo(this) ? countdownLabel->sizeHint().width() + 8 : 0;
+  countdownLabel->setGeometry(lockW, editY, countdownW, editH);
+  cmdEdit->setGeometry(lockW + countdownW, editY, w - lockW - countdownW, editH);
+  returnBtn->setGeometry(w, editY, 0, editH);
   // The session hears the cells and tells the server only new ones.
   view_.Layout(Measure(*o), termBox->width(), termBox->height());
 }
@@ -377,7 +418,8 @@ bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == cmdEdit && event->type() == QEvent::KeyPress) {
     // A history step replaces the line; the edit control must not then
     // move the caret for the same key.
-    return FormKeyDown(static_cast<QKeyEvent*>(event));
+    auto* key = static_cast<QKeyEvent*>(event);
+    return comforts_->KeyPress(*key) || FormKeyDown(key);
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -398,7 +440,7 @@ void TtermForm::closeEvent(QCloseEvent* event) {
   // Closing a terminal closes its log and keeps what its scripts counted.
   core().CloseLog();
   if (scripts_) scripts_->SaveVars();
-  session_.Disconnect();
+  Disconnect();
   owner_.TerminalClosed(this);
   QWidget::closeEvent(event);
 }

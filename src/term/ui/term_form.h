@@ -13,6 +13,7 @@
 #include "term/term_view.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMdiSubWindow;
 class QPainter;
@@ -28,6 +29,8 @@ class TermBox;
 class TgamePanes;
 class QtClientSocket;
 class QtScriptClock;
+class Reconnector;
+class CommandComforts;
 class QtTextMeasure;
 class ScriptSession;
 
@@ -61,6 +64,10 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   QAction* menuEntry = nullptr;
 
   QLineEdit* cmdEdit;
+  // Left of the command line: the lock while the server hides what is typed.
+  QLabel* lockLabel;
+  // Beside it, the countdown to the next attempt while reconnecting.
+  QLabel* countdownLabel;
   QScrollBar* sbar;
   TermBox* termBox;
   QPushButton* returnBtn;
@@ -71,7 +78,10 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   bool Connected() const { return session_.Connected(); }
   // Whether the set shows, keeps and sends its texts as UTF-8.
   bool Utf8() const { return session_.Options() && session_.Options()->features.utf8; }
+  // Closes the connection, or stops the countdown to the next one.
   void Disconnect();
+  // There is a connection to close or a countdown to stop.
+  bool CanDisconnect() const;
 
   // View: scrolling, selection, find and links live in the view core.
   TermView& view() { return view_; }
@@ -123,6 +133,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   void ConnectionChanged(ConnectionState, bool) override;
   void UnseenChanged(bool) override;
   void TelnetLog(std::string_view text) override;
+  void ServerEchoChanged(bool serverEchoes) override;
   // TermHost
   bool IsActive() const override;
   void ErrorBox(const std::string& text, const std::string& caption) override;
@@ -149,6 +160,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   QTimer* frameTimer_ = nullptr;
   QtScriptClock* scriptClock_ = nullptr;  // a child: outlives scripts_
   std::unique_ptr<ScriptSession> scripts_;
+  std::unique_ptr<Reconnector> reconnector_;
+  std::unique_ptr<CommandComforts> comforts_;
 };
 
 }  // namespace ombrel

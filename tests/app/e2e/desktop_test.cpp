@@ -52,6 +52,8 @@ class DesktopTest : public QObject {
   QTcpServer server_;
   QByteArray received_;
   bool connected_ = false;
+  int connections_ = 0;
+  QPointer<QTcpSocket> peer_;  // the last connection made
 
   QString Data(const QString& name) const { return dir_.filePath("data/" + name); }
   // A missing file reads as a zeroed record, so the checks on it fail cleanly.
@@ -64,18 +66,26 @@ class DesktopTest : public QObject {
   }
 
   // A fresh data folder: the window at kSavedAt, the account "Loop" on the
-  // recording server, and a paste prefix unless the options file is left out.
-  void Prepare(int accountIndex, bool withOptions = true) {
+  // recording server, and telnet, local echo and a paste prefix unless the
+  // options file is left out;
+  // `features`: the lines of the Default set in features.dat.
+  void Prepare(int accountIndex, bool withOptions = true, const QByteArray& features = {}, Lines autoSend = {}) {
     QDir(Data("")).removeRecursively();
     TConfigRecord config{kSavedAt.x(), kSavedAt.y(), 700, 500, accountIndex, 0, 1, ""};
     QVERIFY(WriteConfigFile(Data("config.cfg").toStdString(), config).ok);
     TAccountList accounts;
     accounts.Insert(std::make_unique<TAccount>(
-        TAccount{"Loop", "127.0.0.1", std::to_string(server_.serverPort()), "Default", {}, {}}));
+        TAccount{"Loop", "127.0.0.1", std::to_string(server_.serverPort()), "Default", {}, autoSend}));
     QVERIFY(SaveAccounts(Data("accounts.dat").toStdString(), accounts).ok);
     TOptionSetList sets;
-    sets.AddNew("Default").stdpasteprefix = "say ";
+    TOptions& set = sets.AddNew("Default");
+    set.stdpasteprefix = "say ";
+    set.telnet = true;  // answers what the server offers; says nothing first
+    set.localecho = true;  // what is sent shows, unless it is a secret
     if (withOptions) QVERIFY(SaveOptionSets(Data("options.dat").toStdString(), sets).ok);
+    if (features.isEmpty()) return;
+    QFile file(Data("features.dat"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#optionset\tDefault\r\n" + features) > 0);
   }
 
   // The id of the visible window whose title matches, or empty after ten seconds.
@@ -94,8 +104,8 @@ class DesktopTest : public QObject {
     return program_.waitForFinished(10000) && program_.exitStatus() == QProcess::NormalExit;
   }
   // Connects to the recording server with the account manager's Enter.
-  bool Connect() {
-    Prepare(0);
+  bool Connect(const QByteArray& features = {}, Lines autoSend = {}) {
+    Prepare(0, true, features, autoSend);
     Keys(Start(), {"F2"});
     Keys(Window("^Connect$"), {"Return"});
     return QTest::qWaitFor([&] { return connected_; }, 10000) && QTest::qWaitFor([&] {
@@ -119,9 +129,11 @@ class DesktopTest : public QObject {
       connect(peer, &QTcpSocket::readyRead, this, [this, peer] { received_ += peer->readAll(); });
       peer->write("Welcome, traveller\r\n");
       connected_ = true;
+      ++connections_;
+      peer_ = peer;
     });
   }
-  void init() { received_.clear(), connected_ = false; }
+  void init() { received_.clear(), connected_ = false, connections_ = 0; }
   void cleanup() {
     if (program_.state() != QProcess::NotRunning) program_.kill(), program_.waitForFinished();
   }
@@ -192,6 +204,63 @@ class DesktopTest : public QObject {
     QTRY_VERIFY(Run("xdotool", {"getactivewindow", "getwindowname"}).startsWith("Ombrel"));
     QVERIFY(Close());
     QCOMPARE(ConfigInt(16), -1);
+  }
+
+  // A password prompt: the server takes over the echo. The typed word goes
+  // out and stays off the screen, the log and the history; once the server
+  // gives the echo back, typing shows again.
+  void passwordStaysHidden() {
+    QVERIFY(Connect("#serverecho\t1\r\n"));
+    const QString main = Window("^Ombrel");
+    QTemporaryDir logDir;  // typed into the file dialog: a name xdotool types as it is
+    const QString log = logDir.filePath("session.log");
+    Keys(main, {"ctrl+shift+l"});
+    Keys(Window("^Select Log File$"), {"ctrl+a"});
+    Run("xdotool", {"type", "--delay", "5", log});
+    Run("xdotool", {"key", "Return"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 5000);
+    const QByteArray will("\xff\xfb\x01", 3), wont("\xff\xfc\x01", 3);
+    peer_->write(will + "Password: ");
+    QTRY_VERIFY_WITH_TIMEOUT(received_.contains(QByteArray("\xff\xfd\x01", 3)), 5000);  // DO ECHO
+    Keys(main, {"h", "u", "n", "t", "e", "r", "2", "Return"});
+    QTRY_VERIFY_WITH_TIMEOUT(received_.contains("hunter2\r\n"), 5000);
+    peer_->write("\r\n" + wont + "Welcome back\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(received_.contains(QByteArray("\xff\xfe\x01", 3)), 5000);  // DONT ECHO
+    Keys(main, {"l", "o", "o", "k", "Return"});
+    QTRY_VERIFY_WITH_TIMEOUT(received_.endsWith("look\r\n"), 5000);
+    // Up twice: the oldest entry kept, which the password would be.
+    Keys(main, {"Up", "Up", "Return"});
+    QTRY_VERIFY_WITH_TIMEOUT(received_.endsWith("look\r\nlook\r\n"), 5000);
+    Keys(main, {"ctrl+a", "ctrl+c"});
+    QByteArray screen;
+    QTRY_VERIFY_WITH_TIMEOUT((screen = Run("xclip", {"-selection", "clipboard", "-o"})).contains("Welcome back"), 5000);
+    QVERIFY2(screen.contains("look") && !screen.contains("hunter2"), screen);
+    QCOMPARE(received_.count("hunter2"), 1);
+    QVERIFY(Close());
+    QFile logFile(log);
+    QVERIFY(logFile.open(QIODevice::ReadOnly));
+    const QByteArray logged = logFile.readAll();
+    QVERIFY2(logged.contains("Password: ") && logged.contains("look") && !logged.contains("hunter2"), logged);
+  }
+
+  // The server drops the connection: the terminal is back within five
+  // seconds and sends its auto-send again. After Disconnect it stays away,
+  // and not because it gave up on a refused login.
+  void lostConnectionIsMadeAgainUntilDisconnect() {
+    QVERIFY(Connect("#autoreconnect\t1\r\n", {"hello"}));
+    QTRY_VERIFY_WITH_TIMEOUT(received_.contains("hello\r\n"), 5000);
+    received_.clear();
+    peer_->disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(connections_ == 2 && received_.contains("hello\r\n"), 5000);
+    Keys(Window("^Ombrel"), {"ctrl+d"});
+    QTRY_VERIFY_WITH_TIMEOUT(peer_->state() == QAbstractSocket::UnconnectedState, 5000);
+    QTest::qWait(4500);  // the next delay would have been 4 s
+    QCOMPARE(connections_, 2);
+    Keys(Window("^Ombrel"), {"ctrl+a", "ctrl+c"});
+    QByteArray screen;
+    QTRY_VERIFY_WITH_TIMEOUT((screen = Run("xclip", {"-selection", "clipboard", "-o"})).contains("Disconnected"), 5000);
+    QVERIFY2(!screen.contains("not reconnecting"), screen);
+    QVERIFY(Close());
   }
 
   // Only the option editor's own closing writes the option sets.

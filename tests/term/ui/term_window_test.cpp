@@ -111,6 +111,52 @@ class TermWindowTest : public QObject {
     QCOMPARE(CellPixels(term->Bitmap(), 2, 0, map[1]), 0);
   }
 
+  // While the server echoes, the command line hides what is typed and the
+  // lock shows; the line goes out; WONT ECHO gives both back.
+  void serverEchoMasksTheCommandLineAndShowsTheLock() {
+    TOptions& o = *term->core().Options();
+    o.telnet = true, o.features.serverecho = true;
+    term->core().clientsocketConnect();
+    term->core().clientsocketRead("\xff\xfb\x01Password: ");
+    QCOMPARE(socket.writes.back(), std::string("\xff\xfd\x01"));
+    QCOMPARE(std::make_pair(term->cmdEdit->echoMode(), term->lockLabel->isVisibleTo(term)),
+             std::make_pair(QLineEdit::Password, true));
+    QVERIFY(term->cmdEdit->x() >= term->lockLabel->width());
+    term->cmdEdit->setText("s3cret");
+    QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    QCOMPARE(socket.writes.back(), std::string("s3cret\r\n"));
+    term->core().clientsocketRead("\r\n\xff\xfc\x01");
+    QCOMPARE(std::make_pair(term->cmdEdit->echoMode(), term->lockLabel->isVisibleTo(term)),
+             std::make_pair(QLineEdit::Normal, false));
+  }
+
+  // Tab completes from what was shown, again for the next word, then the
+  // word as typed; Ctrl+R finds a sent line as typed and Enter sends it.
+  void tabCompletesAndCtrlRSearchesTheHistory() {
+    term->core().Options()->features.tabcomplete = true;
+    term->LayoutTerminal();
+    term->core().WriteText("A goblin and a gobbet.\r\n", true);
+    term->cmdEdit->setText("kill gob");
+    QStringList seen;
+    for (int k = 0; k < 3; ++k) QTest::keyClick(term->cmdEdit, Qt::Key_Tab), seen << term->cmdEdit->text();
+    QCOMPARE(seen, (QStringList{"kill gobbet", "kill goblin", "kill gob"}));
+    QVERIFY(term->cmdEdit->hasFocus() || !term->isActiveWindow());
+    for (const char* line : {"look", "kill orc"}) term->cmdEdit->setText(line), QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    QTest::keyClick(term->cmdEdit, Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClicks(term->cmdEdit, "lo");
+    QCOMPARE(term->cmdEdit->text(), QString("(reverse-i-search)`lo': look"));
+    QTest::keyClick(term->cmdEdit, Qt::Key_Return);
+    QCOMPARE(socket.writes.back(), std::string("look\r\n"));
+  }
+
+  void strikethroughIsALineThroughTheCells() {
+    p.program->optionSets.At(0).features.extendedcolours = true;
+    term->core().WriteText("\x1b[9;38;2;1;2;3m \x1b[0m \r\n", true);
+    term->PaintImageNow();
+    QVERIFY(CellPixels(term->Bitmap(), 0, 0, 0x030201) >= term->view().charwidth);
+    QCOMPARE(CellPixels(term->Bitmap(), 1, 0, 0x030201), 0);
+  }
+
   void pasteLineGoesInAtTheCaret() {
     term->cmdEdit->setText("say  now");
     term->cmdEdit->setCursorPosition(4);
