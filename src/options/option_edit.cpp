@@ -77,6 +77,7 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.extendedcolours = set.features.extendedcolours;
   f.utf8 = set.features.utf8;
   f.mccp = set.features.mccp;
+  f.patterns = set.features.patterns;
   return f;
 }
 
@@ -118,6 +119,7 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.extendedcolours = f.extendedcolours;
   set.features.utf8 = f.utf8;
   set.features.mccp = f.mccp;
+  set.features.patterns = f.patterns;
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {

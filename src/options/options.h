@@ -93,6 +93,7 @@ struct TSetFeatures {
   bool extendedcolours = false;  // 256 colours, true colour, reverse, underline
   bool utf8 = false;             // text shown and sent as UTF-8
   bool mccp = false;             // the server may compress what it sends
+  bool patterns = false;         // triggers by regular expression, gag, highlight...
   Lines unknown;                 // lines of keys this version does not know, kept
   bool operator==(const TSetFeatures&) const = default;
 };

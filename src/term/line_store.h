@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -36,6 +37,8 @@ class StableBlocks {
     ++size_;
   }
   size_t reserved() const { return blocks_.size() * kBlock * sizeof(T); }
+  // Forgets the entries from `n` on; their blocks stay for those that follow.
+  void truncate(size_t n) { size_ = std::min(size_, n); }
   void clear() {
     blocks_.clear();
     blocks_.shrink_to_fit();
@@ -163,6 +166,27 @@ class LineStore {
     scan.valid = false;
     return arena_.Get(r.span);
   }
+  // A completed line as the store keeps it: where its text lies and the
+  // number of its start state. Pattern triggers take a read's lines out
+  // and put them back without those gagged, changed, or with echoes
+  // between them; the text itself never moves.
+  struct Record {
+    TextArena::Span span;
+    uint32_t start;
+  };
+  Record RecordAt(int32_t index) const { return records_[static_cast<size_t>(index)]; }
+  std::string_view TextOf(const Record& r) const { return arena_.Get(r.span); }
+  const AttrState& StartOf(const Record& r) const { return starts_[r.start]; }
+  // Forgets the completed lines from `index` on; the current line stays.
+  void DropFrom(int32_t index) { records_.truncate(static_cast<size_t>(index)); }
+  // Completes a line before the current one, which stays as it is.
+  void Restore(const Record& r) { records_.push_back(r); }
+  std::string_view Insert(std::string_view text, uint32_t start) {
+    const Record r{arena_.Append({}, text), start};
+    records_.push_back(r);
+    return arena_.Get(r.span);
+  }
+
   // By reference: the state was mostly just written field by field, and a
   // copy read back whole would wait for those writes.
   void StartCurrent(std::string_view text, const AttrState& start) {
@@ -186,10 +210,6 @@ class LineStore {
   // ones, which are few: most lines start in the same few colours. Only a
   // server that leaves a new true colour open at every line end makes the
   // table grow with the lines.
-  struct Record {
-    TextArena::Span span;
-    uint32_t start;
-  };
   struct StateHash {
     size_t operator()(const AttrState& s) const;
   };

@@ -50,6 +50,31 @@ size_t SkipMarks(std::string_view t, size_t i, size_t end) {
   return i;
 }
 
+// The colours pattern triggers gave the byte at `at`: of the first range
+// covering it that has each.
+struct MarkColours {
+  std::optional<Color> fg, bg;
+};
+MarkColours MarkAt(std::span<const RawHighlight> marks, size_t at) {
+  MarkColours c;
+  for (const RawHighlight& m : marks) {
+    if (at < m.begin || at >= m.end) continue;
+    if (!c.fg) c.fg = m.fgcolor;
+    if (!c.bg) c.bg = m.bgcolor;
+  }
+  return c;
+}
+
+// The first edge of a range after `from` and before `stop`: runs are cut
+// there, so a highlight colours exactly its own cells.
+size_t NextMarkEdge(std::span<const RawHighlight> marks, size_t from, size_t stop) {
+  for (const RawHighlight& m : marks) {
+    if (m.begin > from && m.begin < stop) stop = m.begin;
+    if (m.end > from && m.end < stop) stop = m.end;
+  }
+  return stop;
+}
+
 }  // namespace
 
 Cluster ClusterAt(std::string_view text, int p, bool strings) {
@@ -125,12 +150,20 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
     ExtendedStyle style = extended ? StyleOf(state, *o) : ExtendedStyle();
     Color color = extended ? style.foreground : o->ansi ? ApplyColor(state, *o, o->textcolor()) : o->textcolor();
     const std::string_view t = line.text;
+    const std::span<const RawHighlight> marks = core_.HighlightsOf(topline + k);
     int x = 0;
     int cell = 0;  // shown as UTF-8
     size_t i = 0;
     while (i < t.size()) {
       const size_t esc = t.find(kEsc, i);
-      const size_t stop = (esc == std::string::npos) ? t.size() : esc;
+      const size_t next = (esc == std::string::npos) ? t.size() : esc;
+      const size_t stop = marks.empty() ? next : NextMarkEdge(marks, i, next);
+      const MarkColours mark = marks.empty() ? MarkColours() : MarkAt(marks, i);
+      const Color shown = mark.fg.value_or(color);
+      const auto background = [&](int left, int width) {
+        if (mark.bg) plan.backgrounds.push_back({{left, y, width, lineheight}, *mark.bg});
+        else if (style.hasBackground) plan.backgrounds.push_back({{left, y, width, lineheight}, style.background});
+      };
       if (stop > i && utf8) {
         // Runs of ASCII go whole; any other character is a run of its own
         // with its marks, so that a wide one or one from a fallback font
@@ -153,21 +186,25 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
           }
           if (used == plan.runs.size()) plan.runs.emplace_back();
           TextRun& run = plan.runs[used++];
-          run.x = cell * charwidth, run.y = y, run.color = color, run.underline = style.underline;
+          run.x = cell * charwidth, run.y = y, run.color = shown, run.underline = style.underline;
           run.text.assign(t.data() + j, k - j);
           run.width = w * charwidth;
-          if (style.hasBackground) plan.backgrounds.push_back({{run.x, y, run.width, lineheight}, style.background});
+          background(run.x, run.width);
           cell += w;
           j = k;
         }
       } else if (stop > i) {
         if (used == plan.runs.size()) plan.runs.emplace_back();
         TextRun& run = plan.runs[used++];
-        run.x = x, run.y = y, run.color = color, run.underline = style.underline;
+        run.x = x, run.y = y, run.color = shown, run.underline = style.underline;
         run.text.assign(t.data() + i, stop - i);
         run.width = measure.TextWidth(run.text);
-        if (style.hasBackground) plan.backgrounds.push_back({{x, y, run.width, lineheight}, style.background});
+        background(x, run.width);
         x += run.width;
+      }
+      if (stop < next) {
+        i = stop;  // cut at a highlight's edge
+        continue;
       }
       if (esc == std::string::npos) break;
       const size_t fin = EscapeEnd(t, esc, strings);

@@ -9,6 +9,7 @@
 #endif
 
 #include "command/iac.h"
+#include "term/pattern_triggers.h"
 
 namespace ombrel {
 
@@ -101,6 +102,7 @@ void TermCore::Receive(std::string_view input, bool checkTriggers) {
   } else {
     SplitAtEscapes(received, checkTriggers);
   }
+  if (checkTriggers) RunPatternTriggers();
   FlushLog();
   // Told after the text inflated before the failure, which is kept.
   if (!compressionError_.empty()) ReportCompressionError();

@@ -47,7 +47,8 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   extendedColoursCB = Named(new QCheckBox("256 Colours and True Colour", this), "extendedColoursCB");
   utf8CB = Named(new QCheckBox("UTF-8 Text", this), "utf8CB");
   mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB}) col->addWidget(cb);
+  patternsCB = Named(new QCheckBox("Pattern Triggers", this), "patternsCB");
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, patternsCB}) col->addWidget(cb);
   col->addStretch();
 }
 
@@ -55,12 +56,14 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   extendedColoursCB->setChecked(f.extendedcolours);
   utf8CB->setChecked(f.utf8);
   mccpCB->setChecked(f.mccp);
+  patternsCB->setChecked(f.patterns);
 }
 
 void TfeaturesTab::ReadFields(SetFields& f) const {
   f.extendedcolours = extendedColoursCB->isChecked();
   f.utf8 = utf8CB->isChecked();
   f.mccp = mccpCB->isChecked();
+  f.patterns = patternsCB->isChecked();
 }
 
 // ---- General

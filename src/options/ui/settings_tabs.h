@@ -37,6 +37,7 @@ class TfeaturesTab : public QWidget {
   QCheckBox* extendedColoursCB;
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
+  QCheckBox* patternsCB;
 };
 
 class TgeneralTab : public QWidget {
