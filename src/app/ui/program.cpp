@@ -21,7 +21,8 @@
 namespace ombrel {
 
 Program::Program(const QString& dataDir)
-    : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat") {
+    : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat"),
+      patternsPath_(dataDir + "patterns.dat") {
   TmainForm* m = mainForm.get();
   module = new TdModule(m);
   m->SetModule(module);
@@ -76,6 +77,8 @@ void Program::Bind() {
     WriteResult w = SaveOptionSets(FileName(optionsPath_), optionSets);
     // An unreadable features.dat is not written over; a switch that cannot be saved is said.
     if (w.ok) w = SaveSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
+    // What pattern triggers hold beyond the classic record; no file while none has any.
+    if (w.ok) w = SaveSetPatterns(FileName(patternsPath_), optionSets, keptPatterns_);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -93,6 +96,9 @@ void Program::LoadOptions() {
   const ReadResult features = LoadSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
   if (!features.ok)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(features.error.c_str()));
+  const ReadResult patterns = LoadSetPatterns(FileName(patternsPath_), optionSets, keptPatterns_);
+  if (!patterns.ok)
+    mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(patterns.error.c_str()));
   optionForm->SetsLoaded();
 }
 

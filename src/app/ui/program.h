@@ -9,6 +9,7 @@
 
 #include "options/features_file.h"
 #include "options/options.h"
+#include "patterns/patterns_file.h"
 
 namespace ombrel {
 
@@ -48,6 +49,8 @@ class Program {
   QString optionsPath_;
   QString featuresPath_;
   KeptFeatureSets keptFeatures_;
+  QString patternsPath_;
+  KeptPatternSets keptPatterns_;
   bool mayOverwriteOptions_ = true;
 };
 
