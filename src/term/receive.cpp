@@ -84,8 +84,9 @@ void TermCore::clientsocketRead(std::string_view bytes) {
 
 void TermCore::Receive(std::string_view input, bool checkTriggers) {
   if (!options_) return;
-  // Trigger strings may have been edited since the last read.
-  if (checkTriggers) triggerFilter_.Update(options_->triggers);
+  // Trigger strings may have been edited since the last read; pattern
+  // triggers are compiled apart, and compared only when told of a change.
+  if (checkTriggers && !options_->features.patterns) triggerFilter_.Update(options_->triggers);
   // What the program writes itself (echoes, status lines) is text, never
   // commands: a typed byte 255 must neither vanish nor answer the server.
   const bool telnet = checkTriggers && options_->telnet && telnet_;
