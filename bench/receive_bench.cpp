@@ -2,6 +2,7 @@
 // interpreter, line assembly and triggers, fed in socket-sized reads.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -85,7 +86,10 @@ void BM_Utf8Text(benchmark::State& s) { Feed(s, bench::Utf8Text(kBlock), false, 
 // expressions, about a tenth of the lines firing with captures, or a large
 // profile of 10,000, mostly words to highlight.
 void BM_PatternTriggers(benchmark::State& s) {
-  Feed(s, bench::BusyColouredText(kBlock), false, false, kRead, false, bench::SetOf(s.range(0)));
+  const std::string text = bench::BusyColouredText(kBlock);
+  Feed(s, text, false, false, kRead, false, bench::SetOf(s.range(0)));
+  const auto lines = static_cast<double>(std::count(text.begin(), text.end(), '\n'));
+  s.counters["lines"] = benchmark::Counter(lines * static_cast<double>(s.iterations()), benchmark::Counter::kIsRate);
 }
 
 BENCHMARK(BM_PatternTriggers)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
