@@ -5,11 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "mud_text.h"
+#include "pattern_sets.h"
 #include "patterns/trigger_actions.h"
 
 namespace ombrel {
@@ -58,90 +58,9 @@ const Reads& BusyReads() {
   return reads;
 }
 
-// Words no line of the stream holds, for the triggers a large profile has
-// for other places and times.
-std::vector<std::string> OtherWords(size_t n) {
-  static const char* syllables[] = {"zu", "pho", "ny", "xer", "quo", "bly", "wex", "jad", "ovv", "ruk"};
-  std::mt19937 rng(3);
-  std::vector<std::string> out;
-  while (out.size() < n) {
-    std::string w;
-    for (int i = 0, k = 2 + rng() % 3; i < k; ++i) w += syllables[rng() % 10];
-    out.push_back(w);
-  }
-  return out;
-}
-
-TTrigger Trigger(TriggerKind kind, std::string string, bool reply) {
-  TTrigger t;
-  t.string = std::move(string);
-  t.pattern.kind = kind;
-  if (reply) {
-    t.textenabled = true;
-    t.text = {"say %1 (%2)"};
-  }
-  return t;
-}
-
-// A thousand regular expressions as a player of a busy MUD keeps them:
-// prompts, tells, channels, loot, experience, damage taken and dealt, per
-// player and per mob, and many for other places that never fire here.
-std::vector<TTrigger> MixedRegexes(size_t n) {
-  std::vector<TTrigger> t;
-  auto add = [&](std::string re, bool reply = true) { t.push_back(Trigger(TriggerKind::regex, std::move(re), reply)); };
-  add("^<([1-9]\\d?)hp (\\d+)m (\\d+)mv> ");  // hit points below a hundred
-  add("^<(\\d+)hp (\\d+)m ([1-5])mv> ");
-  add("^(?:<\\d+hp \\d+m \\d+mv> )?(\\w+) tells you '(.*)'$");
-  add("^(?:<[^>]*> )?\\[OOC\\] (\\w+): (.*)$");
-  add("^(?:<[^>]*> )?You get (.+) from the corpse of the (.+)\\.$");
-  add("You receive (\\d+) experience points\\.");
-  add("^(?:<[^>]*> )?The (.+?) hits you for (\\d+) damage\\.$");
-  add("Your (\\w+) (?:mauls|decimates|obliterates) the (.+)! \\[(\\d{3,})\\]");
-  for (const std::string& p : bench::BusyPlayers()) {
-    add("^" + p + " tells you '(.*)'$");
-    add("^" + p + " (arrives from the|leaves) (\\w+)\\.$");
-  }
-  for (const std::string& m : bench::BusyMobs()) add("^(?:<[^>]*> )?The " + m + " hits you for (\\d+) damage");
-  const std::vector<std::string> words = OtherWords(n);
-  const std::string shapes[] = {"^You feel (\\w+) @",       "@ (?:says|yells) '(.*)'", "\\b@s?\\b",
-                                "^Your @ (?:breaks|shatters)", "(\\d+) @ coins?",        "^(\\w+) bows to @",
-                                "@(?! is dead)",             "^@ (\\w+) (\\w+)$",       "The @ (?:is|are) (\\w+)\\.",
-                                "^\\[@\\] (\\w+): (.*)$",     "(\\w+) hugs @\\b"};
-  for (size_t i = 0; t.size() < n; ++i) {
-    std::string re = shapes[i % std::size(shapes)];
-    re.replace(re.find('@'), 1, words[i]);
-    add(re);
-  }
-  return t;
-}
-
-// Ten thousand triggers as a large profile has them: mostly words to
-// highlight (names of players, mobs and items among many others, some
-// ignoring case), lines to catch by their start or whole, and half the
-// regular expressions above.
-std::vector<TTrigger> LargeProfile(size_t n) {
-  std::vector<TTrigger> t = MixedRegexes(n / 20);
-  const std::vector<std::string> words = OtherWords(n);
-  for (size_t i = 0; i < n / 20; ++i)
-    t.push_back(Trigger(i % 2 ? TriggerKind::linestart : TriggerKind::wholeline, "Your " + words[i] + " glows.", false));
-  std::vector<std::string> seen = bench::BusyPlayers();
-  for (const std::string& m : bench::BusyMobs()) seen.push_back(m);
-  for (const std::string& item : bench::BusyItems()) seen.push_back(item.substr(item.find(' ') + 1));
-  for (size_t i = 0; t.size() < n; ++i) {
-    TTrigger h = Trigger(TriggerKind::substring, i < seen.size() ? seen[i] : words[i], false);
-    h.pattern.ignorecase = i % 3 == 0;
-    h.pattern.highlight = HighlightScope::match;
-    h.pattern.fgcolor = 0x00FFFF;
-    t.push_back(h);
-  }
-  return t;
-}
-
-std::vector<TTrigger> SetOf(int64_t n) { return n <= 1000 ? MixedRegexes(n) : LargeProfile(n); }
-
 void BM_PatternEngine(benchmark::State& state) {
   const Reads& reads = BusyReads();
-  std::vector<TTrigger> triggers = SetOf(state.range(0));
+  std::vector<TTrigger> triggers = bench::SetOf(state.range(0));
   PatternDbCache cache;
   auto set = CompilePatternSet(SpecOf(triggers, false), &cache);
   PatternScanner scanner;
@@ -171,7 +90,7 @@ void BM_PatternEngine(benchmark::State& state) {
 // The one scan alone, without matching the candidates.
 void BM_PatternScan(benchmark::State& state) {
   const Reads& reads = BusyReads();
-  auto set = CompilePatternSet(SpecOf(SetOf(state.range(0)), false));
+  auto set = CompilePatternSet(SpecOf(bench::SetOf(state.range(0)), false));
   PatternScanner scanner;
   PatternCandidates candidates;
   for (auto _ : state)
@@ -181,20 +100,20 @@ void BM_PatternScan(benchmark::State& state) {
 
 // A set compiled afresh: what opening a set costs once, off the window's thread.
 void BM_PatternCompile(benchmark::State& state) {
-  const PatternSetSpec spec = SpecOf(SetOf(state.range(0)), false);
+  const PatternSetSpec spec = SpecOf(bench::SetOf(state.range(0)), false);
   for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(spec));
 }
 
 // Ten thousand regular expressions of the shapes above, none a plain literal.
 void BM_PatternCompileRegexes(benchmark::State& state) {
-  const PatternSetSpec spec = SpecOf(MixedRegexes(state.range(0)), false);
+  const PatternSetSpec spec = SpecOf(bench::MixedRegexes(state.range(0)), false);
   for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(spec));
 }
 
 // The same set again, from memory (a second terminal, Apply without
 // changes) or from the disk cache (the next start).
 void BM_PatternCompileCached(benchmark::State& state) {
-  const PatternSetSpec spec = SpecOf(SetOf(state.range(0)), false);
+  const PatternSetSpec spec = SpecOf(bench::SetOf(state.range(0)), false);
   const std::string folder = (std::filesystem::temp_directory_path() / "ombrel-bench-patterns").string();
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);

@@ -2,11 +2,13 @@
 // interpreter, line assembly and triggers, fed in socket-sized reads.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "mud_text.h"
+#include "pattern_sets.h"
 #include "term/term_core.h"
 
 namespace ombrel {
@@ -31,14 +33,21 @@ void AddTriggers(TOptions& o) {
 }
 
 void Feed(benchmark::State& state, const std::string& text, bool log, bool utf8 = false, size_t read = kRead,
-          bool extended = false) {
+          bool extended = false, std::vector<TTrigger> patterns = {}) {
   TOptions options;
   options.telnet = true;
   options.ansi = true;
   options.features.utf8 = utf8;
   options.features.extendedcolours = extended;
-  AddTriggers(options);
+  options.features.patterns = !patterns.empty();
+  if (patterns.empty()) AddTriggers(options);
+  options.triggers.insert(options.triggers.end(), patterns.begin(), patterns.end());
   TermCore term(&options);
+  if (!patterns.empty()) {
+    // A set of thousands compiles in the background: timing starts once it is ready.
+    term.clientsocketRead("\r\n");
+    term.WaitForPatterns();
+  }
   const std::string logName = (std::filesystem::temp_directory_path() / "ombrel-bench.log").string();
   if (log) term.SetLogFile(logName);
   for (auto _ : state) {
@@ -73,6 +82,17 @@ void BM_Negotiation(benchmark::State& s) { Feed(s, bench::NegotiationText(kBlock
 // The same UTF-8 text with the switch off (bytes as cells) and on.
 void BM_Utf8Text(benchmark::State& s) { Feed(s, bench::Utf8Text(kBlock), false, s.range(0)); }
 
+// Pattern triggers on a busy coloured stream: 1,000 mixed regular
+// expressions, about a tenth of the lines firing with captures, or a large
+// profile of 10,000, mostly words to highlight.
+void BM_PatternTriggers(benchmark::State& s) {
+  const std::string text = bench::BusyColouredText(kBlock);
+  Feed(s, text, false, false, kRead, false, bench::SetOf(s.range(0)));
+  const auto lines = static_cast<double>(std::count(text.begin(), text.end(), '\n'));
+  s.counters["lines"] = benchmark::Counter(lines * static_cast<double>(s.iterations()), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_PatternTriggers)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8Text)->ArgName("utf8")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Plain)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Coloured)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -19,6 +19,7 @@ constexpr Switch kSwitches[] = {
     {"#extendedcolours", &TSetFeatures::extendedcolours},
     {"#utf8", &TSetFeatures::utf8},
     {"#mccp", &TSetFeatures::mccp},
+    {"#patterns", &TSetFeatures::patterns},
     {"#scripts", &TSetFeatures::scripts},
     {"#gmcp", &TSetFeatures::gmcp},
     {"#serverecho", &TSetFeatures::serverecho},

@@ -78,6 +78,7 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.extendedcolours = set.features.extendedcolours;
   f.utf8 = set.features.utf8;
   f.mccp = set.features.mccp;
+  f.patterns = set.features.patterns;
   f.scripts = set.features.scripts;
   f.gmcp = set.features.gmcp;
   const GameDataTexts texts = TextsOf(set.gamedata);
@@ -128,6 +129,7 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.extendedcolours = f.extendedcolours;
   set.features.utf8 = f.utf8;
   set.features.mccp = f.mccp;
+  set.features.patterns = f.patterns;
   set.features.scripts = f.scripts;
   set.features.gmcp = f.gmcp;
   StoreTexts({f.gmcpModules, f.gauges, f.msdpVariables}, set.gamedata);

@@ -70,7 +70,7 @@ struct SetFields {
   std::string stdpasteprefix, stdpastesuffix;
   std::string altpasteprefix, altpastesuffix;
   std::string paramstart, paramend;
-  bool extendedcolours = false, utf8 = false, mccp = false, scripts = false;
+  bool extendedcolours = false, utf8 = false, mccp = false, patterns = false, scripts = false;
   bool serverecho = false, autoreconnect = false, htmllog = false, tabcomplete = false, splitscroll = false;
   bool gmcp = false;
   // The game data settings as texts: modules, gauges (a line each), MSDP variables.

@@ -93,6 +93,7 @@ struct TSetFeatures {
   bool extendedcolours = false;  // 256 colours, true colour, reverse, underline
   bool utf8 = false;             // text shown and sent as UTF-8
   bool mccp = false;             // the server may compress what it sends
+  bool patterns = false;         // triggers by regular expression, gag, highlight...
   bool scripts = false;          // the set's Lua scripts run in its terminals
   bool gmcp = false;             // GMCP, MSDP and MSSP: gauges, room, channels
   bool serverecho = false;       // the server may echo, hiding what is typed (passwords)

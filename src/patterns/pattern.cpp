@@ -29,6 +29,10 @@ Pattern PatternOf(const TTrigger& trigger) {
 
 bool IsLiteralKind(TriggerKind kind) { return kind != TriggerKind::regex; }
 
+std::string DescribePatternError(const PatternError& error) {
+  return error.message + " (at character " + std::to_string(error.offset + 1) + ")";
+}
+
 std::optional<PatternError> ValidatePattern(const Pattern& pattern, bool utf8) {
   PatternError error;
   if (PcreCode::Compile(pattern, utf8, false, &error)) return std::nullopt;

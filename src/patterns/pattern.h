@@ -35,6 +35,10 @@ struct PatternError {
   bool operator==(const PatternError&) const = default;
 };
 
+// What the editor says of a refused pattern: PCRE2's message and the
+// 1-based position of the character it points at.
+std::string DescribePatternError(const PatternError& error);
+
 // Nothing when the pattern compiles. An empty pattern is valid: it never
 // matches, as an empty classic trigger string never did.
 std::optional<PatternError> ValidatePattern(const Pattern& pattern, bool utf8);

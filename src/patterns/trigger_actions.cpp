@@ -23,14 +23,14 @@ void AddSubstitution(std::vector<Substitution>& subs, Substitution s) {
   subs.insert(at, std::move(s));
 }
 
+}  // namespace
+
 void SwitchGroup(Lines& groupsoff, const std::string& group, bool on) {
   if (group.empty()) return;
   const bool off = GroupIsOff(groupsoff, group);
   if (on && off) std::erase(groupsoff, group);
   if (!on && !off) groupsoff.push_back(group);
 }
-
-}  // namespace
 
 // Keeps the vectors' memory: a line's effects are cleared for every line.
 void LineEffects::Clear() {

@@ -59,6 +59,8 @@ struct LineEffects {
 std::string FillCaptures(std::string_view text, std::string_view line, const Captures& match);
 
 bool GroupIsOff(const Lines& groupsoff, std::string_view group);
+// Switches `group` on (out of `groupsoff`) or off; no group is nothing.
+void SwitchGroup(Lines& groupsoff, const std::string& group, bool on);
 
 // Evaluates one line: the triggers of `candidates` (the patterns that may
 // match it, ascending) in order, each that is enabled, in no group switched

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "term/line_walker.h"
+#include "term/pattern_triggers.h"
 #include "term/term_core.h"
 #include "util/byte_scan.h"
 #include "util/utf8.h"
@@ -270,6 +271,9 @@ void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequen
   const AttrState start = carry_;
   if (!noSequence) CarrySGR(stored, carry_, options_->features.extendedcolours, stringsSeen_);
   store_.StartCurrent(options_->margin, carry_);
+  // Pattern triggers see the read's lines together once it is stored; the
+  // log and listeners hear each line after them.
+  if (checkTriggers && options_->features.patterns) return patternLines_.push_back(store_.CurLine() - 1);
   // Stored text never moves, so an echo from a trigger may add lines freely.
   if (logfile_) LogLine(stored, start);
   // The triggers of the set act first: what listeners do with a line (a
@@ -293,6 +297,11 @@ void TermCore::SetCurrentLine(std::string lineText) {
 }
 
 void TermCore::ClearTerminal() {
+  // What was received before the erase still triggers.
+  RunPatternTriggers();
+  if (inPatternBatch_) rewrite_.cleared = true;
+  patternLines_.clear();
+  if (patterns_) patterns_->Highlights().Clear();
   // A long session's store is given back, not kept for the next one.
   store_.Clear();
   SetCurrentLine(options_ ? options_->margin : std::string());

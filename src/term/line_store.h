@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -37,6 +38,8 @@ class StableBlocks {
     ++size_;
   }
   size_t reserved() const { return blocks_.size() * kBlock * sizeof(T); }
+  // Forgets the entries from `n` on; their blocks stay for those that follow.
+  void truncate(size_t n) { size_ = std::min(size_, n); }
   void clear() {
     blocks_.clear();
     blocks_.shrink_to_fit();
@@ -171,6 +174,32 @@ class LineStore {
   // when it is emptied by other than a wrap.
   bool CurrentContinues() const { return currentContinues_; }
   void SetCurrentContinues(bool continues) { currentContinues_ = continues; }
+  // A completed line as the store keeps it: where its text lies, the
+  // number of its start state and whether it continues the line before.
+  // Sixteen bytes: the continuation takes the top bit of the start's number.
+  // Pattern triggers take a read's lines out and put them back without
+  // those gagged, changed, or with echoes between them; the text itself
+  // never moves.
+  struct Record {
+    TextArena::Span span;
+    uint32_t start : 31;
+    uint32_t continues : 1;
+  };
+  Record RecordAt(int32_t index) const { return records_[static_cast<size_t>(index)]; }
+  std::string_view TextOf(const Record& r) const { return arena_.Get(r.span); }
+  const AttrState& StartOf(const Record& r) const { return starts_[r.start]; }
+  // Forgets the completed lines from `index` on; the current line stays.
+  void DropFrom(int32_t index) { records_.truncate(static_cast<size_t>(index)); }
+  // Completes a line before the current one, which stays as it is.
+  void Restore(const Record& r) { records_.push_back(r); }
+  // A line written anew: an echo between received lines (which continues
+  // nothing) or a line with a substitution (which goes on as it did).
+  std::string_view Insert(std::string_view text, uint32_t start, bool continues = false) {
+    const Record r{arena_.Append({}, text), start, continues};
+    records_.push_back(r);
+    return arena_.Get(r.span);
+  }
+
   // By reference: the state was mostly just written field by field, and a
   // copy read back whole would wait for those writes.
   void StartCurrent(std::string_view text, const AttrState& start) {
@@ -194,12 +223,6 @@ class LineStore {
   // ones, which are few: most lines start in the same few colours. Only a
   // server that leaves a new true colour open at every line end makes the
   // table grow with the lines.
-  // Sixteen bytes: the continuation takes the top bit of the start's number.
-  struct Record {
-    TextArena::Span span;
-    uint32_t start : 31;
-    uint32_t continues : 1;
-  };
   std::string_view Push(const Record& r, bool wrapped) {
     records_.push_back(r);
     current_.clear();

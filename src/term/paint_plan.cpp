@@ -47,6 +47,31 @@ size_t SkipMarks(std::string_view t, size_t i, size_t end) {
   return i;
 }
 
+// The colours pattern triggers gave the byte at `at`: of the first range
+// covering it that has each.
+struct MarkColours {
+  std::optional<Color> fg, bg;
+};
+MarkColours MarkAt(std::span<const RawHighlight> marks, size_t at) {
+  MarkColours c;
+  for (const RawHighlight& m : marks) {
+    if (at < m.begin || at >= m.end) continue;
+    if (!c.fg) c.fg = m.fgcolor;
+    if (!c.bg) c.bg = m.bgcolor;
+  }
+  return c;
+}
+
+// The first edge of a range after `from` and before `stop`: runs are cut
+// there, so a highlight colours exactly its own cells.
+size_t NextMarkEdge(std::span<const RawHighlight> marks, size_t from, size_t stop) {
+  for (const RawHighlight& m : marks) {
+    if (m.begin > from && m.begin < stop) stop = m.begin;
+    if (m.end > from && m.end < stop) stop = m.end;
+  }
+  return stop;
+}
+
 }  // namespace
 
 Cluster ClusterAt(std::string_view text, int p, bool strings) {
@@ -94,7 +119,8 @@ class LinePainter {
               size_t& used)
       : o_(o), measure_(measure), charwidth_(charwidth), lineheight_(lineheight), plan_(plan), used_(used) {}
 
-  void Paint(const StoredLine& line, int y) {
+  // `marks`: what pattern triggers coloured, over the line's bytes.
+  void Paint(const StoredLine& line, std::span<const RawHighlight> marks, int y) {
     const bool extended = o_.ansi && o_.features.extendedcolours;
     state_ = line.start;
     // Classic colours know no background or underline: the style stays empty.
@@ -106,7 +132,7 @@ class LinePainter {
     SequenceWalker walker(t, o_.features.extendedcolours);
     for (LinePiece piece; walker.Next(piece) && piece.kind != PieceKind::CutOff;) {
       if (piece.kind == PieceKind::Text) {
-        o_.features.utf8 ? PutCharacters(t, piece.begin, piece.end) : PutRun(t, piece.begin, piece.end);
+        PutText(t, piece.begin, piece.end, marks);
       } else if (walker.IsSgr(piece)) {
         // A string is not painted and colours nothing, whatever it ends in.
         Apply(walker.Params(piece), extended);
@@ -125,16 +151,27 @@ class LinePainter {
     }
   }
 
+  // Text cut where a highlight starts or ends, each part in its colours.
+  void PutText(std::string_view t, size_t from, size_t to, std::span<const RawHighlight> marks) {
+    for (size_t i = from; i < to;) {
+      const size_t stop = marks.empty() ? to : NextMarkEdge(marks, i, to);
+      mark_ = marks.empty() ? MarkColours() : MarkAt(marks, i);
+      o_.features.utf8 ? PutCharacters(t, i, stop) : PutRun(t, i, stop);
+      i = stop;
+    }
+  }
+
   TextRun& NewRun(int x, std::string_view text) {
     if (used_ == plan_.runs.size()) plan_.runs.emplace_back();
     TextRun& run = plan_.runs[used_++];
-    run.x = x, run.y = y_, run.color = color_, run.underline = style_.underline;
+    run.x = x, run.y = y_, run.color = mark_.fg.value_or(color_), run.underline = style_.underline;
     run.italic = style_.italic, run.strike = style_.strike;
     run.text.assign(text);
     return run;
   }
   void Background(const TextRun& run) {
-    if (style_.hasBackground) plan_.backgrounds.push_back({{run.x, y_, run.width, lineheight_}, style_.background});
+    if (mark_.bg) plan_.backgrounds.push_back({{run.x, y_, run.width, lineheight_}, *mark_.bg});
+    else if (style_.hasBackground) plan_.backgrounds.push_back({{run.x, y_, run.width, lineheight_}, style_.background});
   }
 
   // Bytes, measured in the font.
@@ -180,6 +217,7 @@ class LinePainter {
   size_t& used_;
   AttrState state_;
   ExtendedStyle style_;
+  MarkColours mark_;
   Color color_ = 0;
   int x_ = 0, y_ = 0;
   int cell_ = 0;  // shown as UTF-8
@@ -213,7 +251,7 @@ void TermView::BuildPaintPlan(const TextMeasure& measure, PaintPlan& plan) const
   for (int k = 0; k < rows(); ++k) {
     const int lineNumber = RowLine(panes, k);
     if (lineNumber < 0 || lineNumber > curline()) continue;
-    painter.Paint(store().Line(lineNumber), y0 + k * lineheight);
+    painter.Paint(store().Line(lineNumber), core_.HighlightsOf(lineNumber), y0 + k * lineheight);
   }
   finish();
   if (!hasselection) return;

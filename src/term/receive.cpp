@@ -10,6 +10,7 @@
 
 #include "command/iac.h"
 #include "term/line_walker.h"
+#include "term/pattern_triggers.h"
 
 namespace ombrel {
 
@@ -85,8 +86,9 @@ void TermCore::clientsocketRead(std::string_view bytes) {
 
 void TermCore::Receive(std::string_view input, bool checkTriggers) {
   if (!options_) return;
-  // Trigger strings may have been edited since the last read.
-  if (checkTriggers) triggerFilter_.Update(options_->triggers);
+  // Trigger strings may have been edited since the last read; pattern
+  // triggers are compiled apart, and compared only when told of a change.
+  if (checkTriggers && !options_->features.patterns) triggerFilter_.Update(options_->triggers);
   // What the program writes itself (echoes, status lines) is text, never
   // commands: a typed byte 255 must neither vanish nor answer the server.
   const bool telnet = checkTriggers && options_->telnet && telnet_;
@@ -103,6 +105,7 @@ void TermCore::Receive(std::string_view input, bool checkTriggers) {
   } else {
     SplitAtEscapes(received, checkTriggers);
   }
+  if (checkTriggers) RunPatternTriggers();
   FlushLog();
   // Told after the text inflated before the failure, which is kept.
   if (!compressionError_.empty()) ReportCompressionError();

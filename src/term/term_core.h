@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "options/options.h"
 #include "term/escape.h"
 #include "term/html_log.h"
+#include "term/line_highlights.h"
 #include "term/line_store.h"
 #include "term/platform.h"
 #include "term/term_listener.h"
@@ -26,6 +28,9 @@
 #include "util/text_file.h"
 
 namespace ombrel {
+
+class PatternTriggers;
+struct LineEffects;
 
 class TermCore : public CommandTarget {
  public:
@@ -44,7 +49,10 @@ class TermCore : public CommandTarget {
   TermCore& operator=(const TermCore&) = delete;
 
   // --- wiring
-  void SetOptions(TOptions* options) { options_ = options; }
+  void SetOptions(TOptions* options) {
+    options_ = options;
+    PatternTriggersChanged();
+  }
   TOptions* Options() const override { return options_; }
   void SetSocket(IClientSocket* socket) { socket_ = socket; }
   IClientSocket* Socket() const { return socket_; }
@@ -139,6 +147,14 @@ class TermCore : public CommandTarget {
   // A line the terminal says itself (or a script's error): written and told.
   void Status(const std::string& text);
 
+  // --- pattern triggers (the set's "Pattern Triggers" switch)
+  // The triggers were edited: they are compiled again before the next read.
+  void PatternTriggersChanged();
+  // Colours pattern triggers gave parts of stored line `line`.
+  std::span<const RawHighlight> HighlightsOf(int32_t line) const;
+  // Waits until a set compiling in the background is ready.
+  void WaitForPatterns();
+
  private:
   // A read is handed on as it lies in the socket's buffer: most need no copy.
   void Receive(std::string_view input, bool checkTriggers);
@@ -174,6 +190,19 @@ class TermCore : public CommandTarget {
   void LogLine(std::string_view lineText, const AttrState& start);
   // A log named as a web page starts one, or goes on in the page's charset.
   void StartHtmlLog();
+  // The lines of the read just handled, matched in one pass; their log,
+  // their listeners and what the triggers do follow, in line order.
+  void RunPatternTriggers();
+  static std::string LinesToText(const Lines& lines);
+  void StorePatternLine(int32_t original, const LineEffects& effects);
+  void FirePatternTrigger(int32_t original, const std::string& text, bool echo);
+  // From `original` on, the read's lines are taken out of the store and
+  // put back one by one, so lines can be left out or echoes put between.
+  void BeginPatternRewrite(int32_t original);
+  void RestorePatternTail(int32_t upTo);
+  // The line being received is put aside while an echo is written.
+  void DetachCurrentLine();
+  void ReattachCurrentLine();
   void ErrorBox(const std::string& text, const std::string& caption);
 
   TOptions* options_ = nullptr;
@@ -233,6 +262,22 @@ class TermCore : public CommandTarget {
   void FlushLog();
   void StopLogging();
   TriggerFilter triggerFilter_;
+
+  std::unique_ptr<PatternTriggers> patterns_;
+  std::vector<int32_t> patternLines_;  // completed by this read, waiting for the one pass
+  bool inPatternBatch_ = false;
+  struct PatternRewrite {
+    bool active = false;
+    int32_t base = 0;  // the first line taken out
+    std::vector<LineStore::Record> tail;
+    size_t next = 0;  // of tail, the first not yet put back
+    bool detached = false;
+    std::string partial;
+    AttrState partialStart, carry;
+    AssemblyScan scan;
+    char pair = 0;
+    bool cleared = false;  // an echo erased the display
+  } rewrite_;
 };
 
 }  // namespace ombrel

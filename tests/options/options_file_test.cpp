@@ -176,16 +176,17 @@ TEST(FeaturesFile, SwitchesByNameUnknownsKeptAndOptionsUntouched) {
   list.AddNew("Default"), list.AddNew("Modern"), list.AddNew("Old");
   const std::string optionsBefore = FormatOptionSets(list);
   const std::string file =
-      "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\tx\r\n#later\t7\r\n#scripts\t1\r\n"
+      "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\tx\r\n#patterns\t1\r\n#later\t7\r\n#scripts\t1\r\n"
       "#optionset\tGone\r\n#utf8\t1\r\n";
   const KeptFeatureSets kept = ParseSetFeatures(file, list);
-  EXPECT_EQ(list.At(1).features,
-            (TSetFeatures{.extendedcolours = true, .utf8 = true, .scripts = true, .unknown = {"#later\t7"}}));
+  EXPECT_EQ(list.At(1).features, (TSetFeatures{.extendedcolours = true, .utf8 = true, .patterns = true, .scripts = true,
+                                               .unknown = {"#later\t7"}}));
   EXPECT_EQ(list.At(0).features, TSetFeatures());  // not named: every switch off
   EXPECT_EQ(FormatOptionSets(list), optionsBefore);
   EXPECT_EQ(FormatSetFeatures(list, kept),
-            "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\t0\r\n#scripts\t1\r\n#gmcp\t0\r\n"
-            "#serverecho\t0\r\n#autoreconnect\t0\r\n#htmllog\t0\r\n#tabcomplete\t0\r\n#splitscroll\t0\r\n#later\t7\r\n"
+            "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\t0\r\n#patterns\t1\r\n#scripts\t1\r\n"
+            "#gmcp\t0\r\n#serverecho\t0\r\n#autoreconnect\t0\r\n#htmllog\t0\r\n#tabcomplete\t0\r\n#splitscroll\t0\r\n"
+            "#later\t7\r\n"
             "#optionset\tGone\r\n#utf8\t1\r\n");
 
   // With every switch off nothing is written, and no file is created.

@@ -96,6 +96,32 @@ TEST(PaintPlan, ColoursFollowTheLineStartStateAndTheSGRInside) {
   for (const auto& r : f.view.BuildPaintPlan(f.measure).runs) EXPECT_EQ(r.color, text) << r.text;
 }
 
+// Pattern triggers' highlights cut the runs at their edges: the matched
+// cells, and only they, take the colours, the first trigger's winning.
+TEST(PaintPlan, HighlightsColourExactlyTheMatchedCells) {
+  for (bool utf8 : {false, true}) {
+    ViewFixture f({.ansi = true, .utf8 = utf8});
+    f.options.features.patterns = true;
+    TTrigger first, second;
+    first.string = "東orc", second.string = "orc b";
+    first.pattern.highlight = second.pattern.highlight = HighlightScope::match;
+    first.pattern.fgcolor = 0xFF, second.pattern.fgcolor = 0xFF00, second.pattern.bgcolor = 0x3;
+    f.options.triggers = {first, second};
+    f.term.WriteText("an \x1b[31m東orc bites\r\n", true);
+    std::vector<std::tuple<std::string, int, Color>> runs;
+    for (const TextRun& r : f.view.BuildPaintPlan(f.measure).runs) runs.emplace_back(r.text, r.x, r.color);
+    const Color red = f.options.ansimap[1];
+    const int wide = utf8 ? 16 : 24;  // 東: two cells, or three bytes
+    const std::vector<std::tuple<std::string, int, Color>> expected{
+        {"an ", 0, f.options.textcolor()}, {"東", 24, 0xFF}, {"orc", 24 + wide, 0xFF},
+        {" b", 48 + wide, 0xFF00}, {"ites", 64 + wide, red}};
+    EXPECT_EQ(runs, expected) << utf8;
+    // The background of the second trigger, under "orc b" from its first cell.
+    ASSERT_FALSE(f.view.BuildPaintPlan(f.measure).backgrounds.empty());
+    EXPECT_EQ(f.view.BuildPaintPlan(f.measure).backgrounds.front().rect.x, 24 + wide);
+  }
+}
+
 // A palette foreground, a true colour background, reverse and underline, carried into
 // the next line; a line scrolled back paints as it first did.
 TEST(PaintPlan, ExtendedColoursBackgroundsAndUnderline) {

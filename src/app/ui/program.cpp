@@ -23,7 +23,8 @@ namespace ombrel {
 
 Program::Program(const QString& dataDir)
     : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat"),
-      gameDataPath_(dataDir + "gamedata.dat") {
+      gameDataPath_(dataDir + "gamedata.dat"),
+      patternsPath_(dataDir + "patterns.dat") {
   TmainForm* m = mainForm.get();
   module = new TdModule(m);
   m->SetModule(module);
@@ -79,6 +80,8 @@ void Program::Bind() {
     // An unreadable features.dat is not written over; a switch that cannot be saved is said.
     if (w.ok) w = SaveSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
     if (w.ok) w = SaveSetGameData(FileName(gameDataPath_), optionSets, keptGameData_);
+    // What pattern triggers hold beyond the classic record; no file while none has any.
+    if (w.ok) w = SaveSetPatterns(FileName(patternsPath_), optionSets, keptPatterns_);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -99,6 +102,9 @@ void Program::LoadOptions() {
   const ReadResult gameData = LoadSetGameData(FileName(gameDataPath_), optionSets, keptGameData_);
   if (!gameData.ok)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(gameData.error.c_str()));
+  const ReadResult patterns = LoadSetPatterns(FileName(patternsPath_), optionSets, keptPatterns_);
+  if (!patterns.ok)
+    mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(patterns.error.c_str()));
   optionForm->SetsLoaded();
 }
 

@@ -9,6 +9,7 @@
 
 #include "options/features_file.h"
 #include "options/options.h"
+#include "patterns/patterns_file.h"
 
 namespace ombrel {
 
@@ -51,6 +52,8 @@ class Program {
   // The settings of the game data switch, kept as features.dat is.
   QString gameDataPath_;
   KeptFeatureSets keptGameData_;
+  QString patternsPath_;
+  KeptPatternSets keptPatterns_;
   bool mayOverwriteOptions_ = true;
 };
 

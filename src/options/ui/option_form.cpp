@@ -1,6 +1,7 @@
 #include "options/ui/option_form.h"
 
 #include <QGuiApplication>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -117,6 +118,7 @@ void ToptionForm::BuildTabs() {
 
 // The tabs wire their own controls; these are the window's.
 void ToptionForm::WireSignals() {
+  connect(featuresTab->patternsCB, &QCheckBox::toggled, triggerTab, &TtriggerTab::ShowPatternFields);
   connect(OKBtn, &QPushButton::clicked, this, &ToptionForm::OKBtnClick);
   connect(cancelBtn, &QPushButton::clicked, this, &ToptionForm::cancelBtnClick);
   connect(applyBtn, &QPushButton::clicked, this, &ToptionForm::applyBtnClick);

@@ -57,7 +57,8 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   scriptsCB = Named(new QCheckBox("Scripts", this), "scriptsCB");
   scriptsCB->setToolTip("Runs data/scripts/<set>.lua in each terminal using this set");
   gmcpCB = Named(new QCheckBox("GMCP and MSDP", this), "gmcpCB");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, serverEchoCB, autoReconnectCB, htmlLogCB, tabCompleteCB,
+  patternsCB = Named(new QCheckBox("Pattern Triggers", this), "patternsCB");
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, patternsCB, serverEchoCB, autoReconnectCB, htmlLogCB, tabCompleteCB,
                         splitScrollCB, scriptsCB, gmcpCB})
     col->addWidget(cb);
   gameDataBox_ = new QWidget(this);
@@ -82,6 +83,7 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   extendedColoursCB->setChecked(f.extendedcolours);
   utf8CB->setChecked(f.utf8);
   mccpCB->setChecked(f.mccp);
+  patternsCB->setChecked(f.patterns);
   serverEchoCB->setChecked(f.serverecho);
   autoReconnectCB->setChecked(f.autoreconnect);
   htmlLogCB->setChecked(f.htmllog);
@@ -99,6 +101,7 @@ void TfeaturesTab::ReadFields(SetFields& f) const {
   f.extendedcolours = extendedColoursCB->isChecked();
   f.utf8 = utf8CB->isChecked();
   f.mccp = mccpCB->isChecked();
+  f.patterns = patternsCB->isChecked();
   f.serverecho = serverEchoCB->isChecked();
   f.autoreconnect = autoReconnectCB->isChecked();
   f.htmllog = htmlLogCB->isChecked();

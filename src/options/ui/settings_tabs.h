@@ -38,6 +38,7 @@ class TfeaturesTab : public QWidget {
   QCheckBox* extendedColoursCB;
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
+  QCheckBox* patternsCB;
   QCheckBox* serverEchoCB;
   QCheckBox* autoReconnectCB;
   QCheckBox* htmlLogCB;

@@ -9,6 +9,7 @@
 
 #include "options/ui/option_pickers.h"
 #include "options/ui/option_widgets.h"
+#include "options/ui/pattern_fields.h"
 #include "util/ui/byte_text.h"
 #include "util/ui/file_name.h"
 
@@ -27,6 +28,8 @@ TtriggerTab::TtriggerTab(const EditorDialogs& dialogs, QWidget* parent)
   trigPlaysoundCB = Named(new QCheckBox("Play Sound", this), "trigPlaysoundCB");
   trigSoundfileEdit = Named(new QLineEdit(this), "trigSoundfileEdit");
   trigBrowseBtn = Named(new QPushButton("Browse", this), "trigBrowseBtn");
+  patternFields = new TpatternFields(dialogs, this);
+  patternFields->setVisible(false);
   for (QPushButton* b : {trigAddBtn, trigDeleteBtn, trigBrowseBtn}) b->setAutoDefault(false);
   grid->addWidget(new QLabel("Event", this), 0, 0);
   grid->addWidget(trigEventCombo, 0, 1);
@@ -39,6 +42,7 @@ TtriggerTab::TtriggerTab(const EditorDialogs& dialogs, QWidget* parent)
   grid->addWidget(trigPlaysoundCB, 3, 0);
   grid->addWidget(trigSoundfileEdit, 3, 1, 1, 2);
   grid->addWidget(trigBrowseBtn, 3, 3);
+  grid->addWidget(patternFields, 4, 0, 1, 4);
   grid->setColumnStretch(1, 1);
 
   connect(trigEventCombo, &DropCombo::dropDown, this, &TtriggerTab::trigEventComboDropDown);
@@ -46,6 +50,19 @@ TtriggerTab::TtriggerTab(const EditorDialogs& dialogs, QWidget* parent)
   connect(trigAddBtn, &QPushButton::clicked, this, &TtriggerTab::trigAddBtnClick);
   connect(trigDeleteBtn, &QPushButton::clicked, this, &TtriggerTab::trigDeleteBtnClick);
   connect(trigBrowseBtn, &QPushButton::clicked, this, &TtriggerTab::trigBrowseBtnClick);
+  connect(trigStringEdit, &QLineEdit::textChanged, this, &TtriggerTab::CheckPattern);
+  connect(patternFields, &TpatternFields::patternChanged, this, &TtriggerTab::CheckPattern);
+}
+
+void TtriggerTab::ShowPatternFields(bool shown) {
+  patternsShown_ = shown;
+  patternFields->setVisible(shown);
+  CheckPattern();
+}
+
+void TtriggerTab::CheckPattern() {
+  if (patternsShown_ && triggerShown_ >= 0)
+    patternFields->Check(ToBytes(trigStringEdit->text(), shownUtf8_), shownUtf8_);
 }
 
 void TtriggerTab::ShowTrigger(int choose) {
@@ -67,6 +84,9 @@ void TtriggerTab::ShowTrigger(int choose) {
   trigSendMemo->setPlainText(FromBytes(f.text, shownUtf8_).replace("\r\n", "\n"));
   // A file name, in the encoding the file system uses.
   trigSoundfileEdit->setText(FromFileName(f.soundfile));
+  patternFields->Show(index >= 0 ? &currentSet_->triggers[index] : nullptr,
+                      currentSet_ ? currentSet_->patterns.groupsoff : Lines(), shownUtf8_);
+  ShowPatternFields(currentSet_ && currentSet_->features.patterns);
 }
 
 void TtriggerTab::StoreTrigger() {
@@ -84,7 +104,21 @@ void TtriggerTab::StoreTrigger() {
   f.soundfile = trigSoundfileEdit->text() == FromFileName(stored)
                     ? stored
                     : FileName(trigSoundfileEdit->text());
-  StoreTriggerFields(f, currentSet_->triggers[triggerShown_]);
+  TTrigger& trigger = currentSet_->triggers[triggerShown_];
+  if (!patternsShown_) return StoreTriggerFields(f, trigger);
+  const TPatternTrigger before = trigger.pattern;
+  const std::string refused = patternFields->Check(f.string, shownUtf8_);
+  patternFields->Store(trigger, currentSet_->patterns.groupsoff, shownUtf8_);
+  if (!refused.empty()) {
+    // The pattern that was valid stays; the rest of the fields are kept.
+    f.string = shown.string;
+    trigger.pattern.kind = before.kind;
+    trigger.pattern.ignorecase = before.ignorecase;
+    if (dialogs_.ask)
+      dialogs_.ask({"The pattern of trigger \"" + trigger.name + "\" is not valid, so it was not changed: " + refused,
+                    "Invalid Pattern", MsgIcon::Warning});
+  }
+  StoreTriggerFields(f, trigger);
 }
 
 void TtriggerTab::trigEventComboDropDown() { StoreTrigger(); }

@@ -14,6 +14,7 @@ class QPushButton;
 namespace ombrel {
 
 class DropCombo;
+class TpatternFields;
 struct EditorDialogs;
 
 class TtriggerTab : public QWidget {
@@ -36,6 +37,11 @@ class TtriggerTab : public QWidget {
   QCheckBox* trigPlaysoundCB;
   QLineEdit* trigSoundfileEdit;
   QPushButton* trigBrowseBtn;
+  TpatternFields* patternFields;
+
+  // The Features tab's Pattern Triggers switch: the pattern fields are
+  // shown, and stored, while it is on.
+  void ShowPatternFields(bool shown);
 
  private:
   void trigEventComboDropDown();
@@ -43,6 +49,8 @@ class TtriggerTab : public QWidget {
   void trigAddBtnClick();
   void trigDeleteBtnClick();
   void trigBrowseBtnClick();
+  // PCRE2's word on the string as typed, under it.
+  void CheckPattern();
 
   const EditorDialogs& dialogs_;
   TOptions* currentSet_ = nullptr;
@@ -51,6 +59,7 @@ class TtriggerTab : public QWidget {
   // The trigger the fields show; stores go to it, whatever the list was
   // switched to since.
   int triggerShown_ = -1;
+  bool patternsShown_ = false;
 };
 
 }  // namespace ombrel

@@ -295,6 +295,8 @@ void TtermForm::LayoutTerminal() {
   returnBtn->setGeometry(w, editY, 0, editH);
   // The session hears the cells and tells the server only new ones.
   view_.Layout(Measure(*o), termBox->width(), termBox->height());
+  // Apply lays the terminal out again: its triggers may have been edited.
+  session_.Core().PatternTriggersChanged();
 }
 
 const QtTextMeasure& TtermForm::Measure(const TOptions& options) {

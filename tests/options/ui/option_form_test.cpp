@@ -2,6 +2,7 @@
 #include "options/ui/add_option_set_form.h"
 #include "options/ui/option_form.h"
 #include "options/ui/settings_tabs.h"
+#include "options/ui/pattern_fields.h"
 #include "ui_helpers.h"
 
 using namespace ombrel;
@@ -198,6 +199,40 @@ class OptionFormTest : public QObject {
     QCOMPARE(form->triggerTab->trigStringEdit->text(), QString("You are hungry"));
     form->triggerTab->trigDeleteBtn->click();
     QVERIFY(set.triggers.size() == 1 && form->triggerTab->trigEventCombo->currentText() == "thirst");
+  }
+
+  // The pattern fields follow the Features tab's switch; a pattern PCRE2
+  // refuses is said as typed and not stored; the rest is, the group's
+  // switch included, and an untouched Apply changes nothing.
+  void patternFieldsRefuseBadPatternsAndStoreTheRest() {
+    TOptions& set = Set(0);
+    set.triggers.push_back({"tell", "tells you", false, false, {}, ""});
+    form->ShowEditor();
+    TtriggerTab* tab = form->triggerTab;
+    QVERIFY(tab->patternFields->isHidden());
+    form->featuresTab->patternsCB->setChecked(true);
+    QVERIFY(!tab->patternFields->isHidden());
+    tab->patternFields->kindCombo->setCurrentIndex(static_cast<int>(TriggerKind::regex));
+    tab->trigStringEdit->setText("^(\\w+ tells");
+    QVERIFY2(tab->patternFields->patternErrorLabel->text().contains("(at character 12)"),
+             qPrintable(tab->patternFields->patternErrorLabel->text()));
+    form->applyBtn->click();
+    QCOMPARE(asked, std::vector<std::string>{"Invalid Pattern"});
+    QVERIFY(set.triggers[0].string == "tells you" && set.triggers[0].pattern.kind == TriggerKind::substring);
+
+    tab->trigStringEdit->setText("^(\\w+) tells");
+    QVERIFY(tab->patternFields->patternErrorLabel->text().isEmpty());
+    tab->patternFields->gagCB->setChecked(true);
+    tab->patternFields->groupEdit->setText("combat");
+    tab->patternFields->groupOnCB->setChecked(false);
+    form->applyBtn->click();
+    QCOMPARE(set.triggers[0].string, std::string("^(\\w+) tells"));
+    QVERIFY(set.triggers[0].pattern.kind == TriggerKind::regex && set.triggers[0].pattern.gag);
+    QCOMPARE(set.triggers[0].pattern.group, std::string("combat"));
+    QCOMPARE(set.patterns.groupsoff, Lines{"combat"});
+    const TOptions before = set;
+    form->applyBtn->click();
+    QVERIFY(set == before);
   }
 
   void aliasesAndMacros() {
