@@ -119,7 +119,10 @@ void ScriptSession::ConnectionChanged(ConnectionState state, bool) {
     case ConnectionState::Connected:
       if (!loadedForAttempt_ && Enabled()) Load();
       loadedForAttempt_ = true;
-      if (Active()) Report(host_.Connected());
+      if (!Active()) break;
+      // The game's data starts anew with each connection, as its tree does.
+      host_.ClearGmcp();
+      Report(host_.Connected());
       break;
     case ConnectionState::Disconnected:
       loadedForAttempt_ = false;
