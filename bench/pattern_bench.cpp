@@ -62,7 +62,7 @@ void BM_PatternEngine(benchmark::State& state) {
   const Reads& reads = BusyReads();
   std::vector<TTrigger> triggers = bench::SetOf(state.range(0));
   PatternDbCache cache;
-  auto set = CompilePatternSet(SpecOf(triggers, false), &cache);
+  auto set = CompilePatternSet(InputOf(triggers, false), &cache);
   PatternScanner scanner;
   PatternCandidates candidates;
   LineEffects effects;
@@ -90,7 +90,7 @@ void BM_PatternEngine(benchmark::State& state) {
 // The one scan alone, without matching the candidates.
 void BM_PatternScan(benchmark::State& state) {
   const Reads& reads = BusyReads();
-  auto set = CompilePatternSet(SpecOf(bench::SetOf(state.range(0)), false));
+  auto set = CompilePatternSet(InputOf(bench::SetOf(state.range(0)), false));
   PatternScanner scanner;
   PatternCandidates candidates;
   for (auto _ : state)
@@ -100,31 +100,31 @@ void BM_PatternScan(benchmark::State& state) {
 
 // A set compiled afresh: what opening a set costs once, off the window's thread.
 void BM_PatternCompile(benchmark::State& state) {
-  const PatternSetSpec spec = SpecOf(bench::SetOf(state.range(0)), false);
-  for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(spec));
+  const PatternSetInput input = InputOf(bench::SetOf(state.range(0)), false);
+  for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(input));
 }
 
 // Ten thousand regular expressions of the shapes above, none a plain literal.
 void BM_PatternCompileRegexes(benchmark::State& state) {
-  const PatternSetSpec spec = SpecOf(bench::MixedRegexes(state.range(0)), false);
-  for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(spec));
+  const PatternSetInput input = InputOf(bench::MixedRegexes(state.range(0)), false);
+  for (auto _ : state) benchmark::DoNotOptimize(CompilePatternSet(input));
 }
 
 // The same set again, from memory (a second terminal, Apply without
 // changes) or from the disk cache (the next start).
 void BM_PatternCompileCached(benchmark::State& state) {
-  const PatternSetSpec spec = SpecOf(bench::SetOf(state.range(0)), false);
+  const PatternSetInput input = InputOf(bench::SetOf(state.range(0)), false);
   const std::string folder = (std::filesystem::temp_directory_path() / "ombrel-bench-patterns").string();
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   PatternDbCache memory(folder);
-  CompilePatternSet(spec, &memory);
+  CompilePatternSet(input, &memory);
   for (auto _ : state) {
     if (state.range(1)) {
       PatternDbCache disk(folder);
-      benchmark::DoNotOptimize(CompilePatternSet(spec, &disk));
+      benchmark::DoNotOptimize(CompilePatternSet(input, &disk));
     } else {
-      benchmark::DoNotOptimize(CompilePatternSet(spec, &memory));
+      benchmark::DoNotOptimize(CompilePatternSet(input, &memory));
     }
   }
   std::filesystem::remove_all(folder);

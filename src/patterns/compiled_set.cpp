@@ -117,11 +117,11 @@ uint64_t Fnv1a(std::string_view bytes) {
 
 HsDatabase::~HsDatabase() { hs_free_database(db_); }
 
-PatternSetSpec SpecOf(const std::vector<TTrigger>& triggers, bool utf8) {
-  PatternSetSpec spec{{}, utf8};
-  spec.patterns.reserve(triggers.size());
-  for (const TTrigger& t : triggers) spec.patterns.push_back(PatternOf(t));
-  return spec;
+PatternSetInput InputOf(const std::vector<TTrigger>& triggers, bool utf8) {
+  PatternSetInput input{{}, utf8};
+  input.patterns.reserve(triggers.size());
+  for (const TTrigger& t : triggers) input.patterns.push_back(PatternOf(t));
+  return input;
 }
 
 // --- cache ---------------------------------------------------------------
@@ -234,28 +234,28 @@ void PatternDbCache::Save(const std::string& key, const Value& value) {
 
 // --- compiling -----------------------------------------------------------
 
-std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetSpec& spec, PatternDbCache* cache) {
+std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetInput& input, PatternDbCache* cache) {
   const auto started = std::chrono::steady_clock::now();
   auto set = std::shared_ptr<CompiledPatternSet>(new CompiledPatternSet);
-  set->utf8_ = spec.utf8;
+  set->utf8_ = input.utf8;
   set->serial_ = nextSerial++;
-  set->entries_.resize(spec.patterns.size());
-  for (size_t i = 0; i < spec.patterns.size(); ++i) {
+  set->entries_.resize(input.patterns.size());
+  for (size_t i = 0; i < input.patterns.size(); ++i) {
     CompiledPatternSet::Entry& e = set->entries_[i];
-    e.pattern = spec.patterns[i];
+    e.pattern = input.patterns[i];
     const Pattern& p = e.pattern;
     if (p.text.empty()) continue;
     PatternError error;
     const bool literal = IsLiteralKind(p.kind);
-    e.code = PcreCode::Compile(p, spec.utf8, !literal, &error);
+    e.code = PcreCode::Compile(p, input.utf8, !literal, &error);
     if (!e.code) {
       e.error = error;
       continue;
     }
     if (literal) {
-      e.direct = SearchedDirectly(p, spec.utf8);
+      e.direct = SearchedDirectly(p, input.utf8);
       if (e.direct) e.code.reset();
-      e.factors = LiteralTextFactors(p.text, p.ignorecase, spec.utf8);
+      e.factors = LiteralTextFactors(p.text, p.ignorecase, input.utf8);
       // Only letters beyond ASCII without case: Vectorscan's own folding.
       e.filter = e.factors ? PatternFilter::factors : PatternFilter::whole;
       continue;
@@ -264,9 +264,9 @@ std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetSpec
       e.filter = PatternFilter::everyLine;
       continue;
     }
-    FactorAnalysis analysis = AnalyseRegex(p.text, p.ignorecase, spec.utf8);
+    FactorAnalysis analysis = AnalyseRegex(p.text, p.ignorecase, input.utf8);
     e.factors = analysis.factors;
-    e.filter = RegexFilter(p, spec.utf8, analysis);
+    e.filter = RegexFilter(p, input.utf8, analysis);
   }
 
   auto entriesOf = [&] {
@@ -278,16 +278,16 @@ std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetSpec
         case PatternFilter::factors:
           for (const std::string& l : e.factors->literals) {
             unsigned flags = 0;
-            if (e.factors->caseless) flags = HS_FLAG_CASELESS | (spec.utf8 ? HS_FLAG_UTF8 : 0);
+            if (e.factors->caseless) flags = HS_FLAG_CASELESS | (input.utf8 ? HS_FLAG_UTF8 : 0);
             entries.push_back({Escaped(l, flags & HS_FLAG_UTF8), flags, id});
           }
           break;
         case PatternFilter::whole:
-          entries.push_back({IsLiteralKind(e.pattern.kind) ? Escaped(e.pattern.text, spec.utf8) : e.pattern.text,
-                             WholeFlags(e.pattern, spec.utf8), id});
+          entries.push_back({IsLiteralKind(e.pattern.kind) ? Escaped(e.pattern.text, input.utf8) : e.pattern.text,
+                             WholeFlags(e.pattern, input.utf8), id});
           break;
         case PatternFilter::prefilter:
-          entries.push_back({e.pattern.text, WholeFlags(e.pattern, spec.utf8) | HS_FLAG_PREFILTER, id});
+          entries.push_back({e.pattern.text, WholeFlags(e.pattern, input.utf8) | HS_FLAG_PREFILTER, id});
           break;
         default:
           break;
@@ -346,7 +346,7 @@ std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetSpec
     if (e.filter == PatternFilter::everyLine) {
       set->everyLine_.push_back(static_cast<uint32_t>(i));
       // PCRE2 now decides alone, literals included.
-      if (!e.code) e.code = PcreCode::Compile(e.pattern, spec.utf8, true);
+      if (!e.code) e.code = PcreCode::Compile(e.pattern, input.utf8, true);
       e.direct = false;
     }
   }

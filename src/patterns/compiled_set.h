@@ -29,14 +29,14 @@ struct hs_database;
 
 namespace ombrel {
 
-struct PatternSetSpec {
+struct PatternSetInput {
   std::vector<Pattern> patterns;  // in trigger order
   bool utf8 = false;
-  bool operator==(const PatternSetSpec&) const = default;
+  bool operator==(const PatternSetInput&) const = default;
 };
 
 // The patterns of a set's triggers, one per trigger.
-PatternSetSpec SpecOf(const std::vector<TTrigger>& triggers, bool utf8);
+PatternSetInput InputOf(const std::vector<TTrigger>& triggers, bool utf8);
 
 enum class PatternFilter : uint8_t {
   never,      // empty or refused by PCRE2
@@ -103,7 +103,7 @@ class CompiledPatternSet {
 
  private:
   friend class PatternScanner;
-  friend std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetSpec&, PatternDbCache*);
+  friend std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetInput&, PatternDbCache*);
   struct Entry {
     Pattern pattern;
     PatternFilter filter = PatternFilter::never;
@@ -125,7 +125,7 @@ class CompiledPatternSet {
 // Compiles on the calling thread: up to about a second for ten thousand
 // patterns that are not in the cache (see PatternCompiler to do it off the
 // window's thread). Never fails: a bad pattern never matches.
-std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetSpec& spec,
+std::shared_ptr<const CompiledPatternSet> CompilePatternSet(const PatternSetInput& input,
                                                             PatternDbCache* cache = nullptr);
 
 }  // namespace ombrel

@@ -16,8 +16,8 @@ PatternCompiler::~PatternCompiler() {
   for (Job& job : dropped) job.promise.set_value(nullptr);
 }
 
-std::shared_future<PatternCompiler::Result> PatternCompiler::Compile(PatternSetSpec spec, Done done) {
-  Job job{std::move(spec), {}, std::move(done)};
+std::shared_future<PatternCompiler::Result> PatternCompiler::Compile(PatternSetInput input, Done done) {
+  Job job{std::move(input), {}, std::move(done)};
   std::shared_future<Result> future = job.promise.get_future().share();
   {
     std::lock_guard lock(mutex_);
@@ -39,7 +39,7 @@ void PatternCompiler::Run() {
     }
     Result result;
     try {
-      result = CompilePatternSet(job.spec, cache_);
+      result = CompilePatternSet(job.input, cache_);
     } catch (...) {
       // Out of memory: the terminal keeps the set it had.
       job.promise.set_exception(std::current_exception());

@@ -30,11 +30,11 @@ class PatternCompiler {
   PatternCompiler& operator=(const PatternCompiler&) = delete;
 
   // Sets are compiled one after another, in the order asked.
-  std::shared_future<Result> Compile(PatternSetSpec spec, Done done = {});
+  std::shared_future<Result> Compile(PatternSetInput input, Done done = {});
 
  private:
   struct Job {
-    PatternSetSpec spec;
+    PatternSetInput input;
     std::promise<Result> promise;
     Done done;
   };

@@ -109,8 +109,8 @@ const CompiledPatternSet* PatternTriggers::Ready(const TOptions& options) {
   if (options.triggers.size() != wanted_.patterns.size() || options.features.utf8 != wanted_.utf8) check_ = true;
   if (check_) {
     check_ = false;
-    PatternSetSpec spec = SpecOf(options.triggers, options.features.utf8);
-    if ((!set_ && !compiling_.valid()) || !(spec == wanted_)) Compile(std::move(spec));
+    PatternSetInput input = InputOf(options.triggers, options.features.utf8);
+    if ((!set_ && !compiling_.valid()) || !(input == wanted_)) Compile(std::move(input));
   }
   if (compiling_.valid() && compiling_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
     if (auto done = compiling_.get()) set_ = std::move(done);
@@ -119,8 +119,8 @@ const CompiledPatternSet* PatternTriggers::Ready(const TOptions& options) {
   return set_.get();
 }
 
-void PatternTriggers::Compile(PatternSetSpec spec) {
-  wanted_ = std::move(spec);
+void PatternTriggers::Compile(PatternSetInput input) {
+  wanted_ = std::move(input);
   if (wanted_.patterns.size() <= kCompileNow) {
     // Milliseconds: sooner done than handed over.
     set_ = CompilePatternSet(wanted_, &SharedCache());

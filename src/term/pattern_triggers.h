@@ -74,11 +74,11 @@ class PatternTriggers {
   const LineHighlights& Highlights() const { return highlights_; }
 
  private:
-  void Compile(PatternSetSpec spec);
+  void Compile(PatternSetInput input);
 
   std::shared_ptr<const CompiledPatternSet> set_;
   std::shared_future<PatternCompiler::Result> compiling_;
-  PatternSetSpec wanted_;
+  PatternSetInput wanted_;
   bool check_ = true;
   PatternScanner scanner_;
   LineBatch batch_;

@@ -391,7 +391,7 @@ TEST(PatternCompile, RealisticPatternsAreScannedByTheirLiterals) {
 
 TEST(PatternCompile, CachedDatabasesAreUsedAndDamagedOnesCompiledAnew) {
   test::TempDir dir;
-  const PatternSetSpec spec{{{K::regex, "^\\d+ coins?$"}, {K::substring, "gold"}}, false};
+  const PatternSetInput input{{{K::regex, "^\\d+ coins?$"}, {K::substring, "gold"}}, false};
   const std::vector<std::string> lines = {"12 coins", "gold", "none"};
   auto check = [&](const CompiledPatternSet& set) {
     LineBatch batch;
@@ -404,13 +404,13 @@ TEST(PatternCompile, CachedDatabasesAreUsedAndDamagedOnesCompiledAnew) {
   };
   {
     PatternDbCache cache(dir.path.string());
-    EXPECT_FALSE(CompilePatternSet(spec, &cache)->FromCache());
-    auto second = CompilePatternSet(spec, &cache);
+    EXPECT_FALSE(CompilePatternSet(input, &cache)->FromCache());
+    auto second = CompilePatternSet(input, &cache);
     EXPECT_TRUE(second->FromCache());
     check(*second);
   }
   PatternDbCache fresh(dir.path.string());  // as after a restart
-  auto loaded = CompilePatternSet(spec, &fresh);
+  auto loaded = CompilePatternSet(input, &fresh);
   EXPECT_TRUE(loaded->FromCache());
   check(*loaded);
   for (const auto& f : std::filesystem::directory_iterator(dir.path)) {
@@ -419,11 +419,11 @@ TEST(PatternCompile, CachedDatabasesAreUsedAndDamagedOnesCompiledAnew) {
     test::WriteBytes(f.path().string(), bytes);
   }
   PatternDbCache damaged(dir.path.string());
-  auto rebuilt = CompilePatternSet(spec, &damaged);
+  auto rebuilt = CompilePatternSet(input, &damaged);
   EXPECT_FALSE(rebuilt->FromCache());
   check(*rebuilt);
   // Another set's database, whatever its file is named, is never taken.
-  const PatternSetSpec other{{{K::substring, "silver"}, {K::regex, "^\\d+ coins?$"}}, false};
+  const PatternSetInput other{{{K::substring, "silver"}, {K::regex, "^\\d+ coins?$"}}, false};
   std::set<std::filesystem::path> before;
   for (const auto& f : std::filesystem::directory_iterator(dir.path)) before.insert(f.path());
   CompilePatternSet(other, &damaged);

@@ -35,7 +35,7 @@ struct Run {
 Run Evaluate(std::vector<TTrigger> triggers, const std::vector<std::string>& lines, Lines groupsoff = {},
              const std::vector<TTrigger>* compiled = nullptr) {
   Run run{std::move(triggers), std::move(groupsoff), {}};
-  auto set = CompilePatternSet(SpecOf(compiled ? *compiled : run.triggers, false));
+  auto set = CompilePatternSet(InputOf(compiled ? *compiled : run.triggers, false));
   LineBatch batch;
   for (const std::string& l : lines) batch.Add(l);
   PatternScanner scanner;
