@@ -24,6 +24,8 @@
 #include "term/ui/term_owner.h"
 #include "term/ui/qt_client_socket.h"
 #include "term/ui/qt_paint.h"
+#include "term/ui/term_accessible.h"
+#include "term/ui/term_reader.h"
 
 namespace ombrel {
 
@@ -33,8 +35,15 @@ namespace ombrel {
 class TermBox : public QWidget {
  public:
   explicit TermBox(TtermForm* owner) : QWidget(owner), owner_(owner) {
+    // Before anything is told about it: its accessible interface is made
+    // at the first question and kept.
+    InstallTermAccessible();
+    setObjectName(kOutputName);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    // Reached by keys (F6, Tab) for reading; a click leaves the focus
+    // where typing goes.
+    setFocusPolicy(Qt::TabFocus);
   }
 
  protected:
@@ -56,6 +65,14 @@ class TermBox : public QWidget {
   }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
     if (e->button() == Qt::LeftButton) owner_->view().DblClick();
+  }
+  void keyPressEvent(QKeyEvent* e) override { owner_->OutputKeyPress(e); }
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ShortcutOverride && TtermForm::ClaimsFocusKey(static_cast<QKeyEvent*>(e))) {
+      e->accept();
+      return true;
+    }
+    return QWidget::event(e);
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
     if (QMenu* menu = owner_->Owner().TerminalContextMenu(this)) {
@@ -109,13 +126,22 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   BindView();
   core().ClearTerminal();
   setFocusProxy(cmdEdit);
+  cmdEdit->setAccessibleName("Command line");
+  sbar->setAccessibleName("Scroll back");
+  returnBtn->setAccessibleName("Send");
+  setTabOrder(cmdEdit, termBox);
+  reader_ = new TermReader(session_, *termBox);
 }
 
 TtermForm::~TtermForm() {
+  // The reader listens to the session, which goes before the output does.
+  delete reader_;
   // The session outlives the view by a moment: it tells this window nothing more.
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
 }
+
+QWidget* TtermForm::Output() const { return termBox; }
 
 void TtermForm::Cleared() {
   view_.ClearSelection();
@@ -310,10 +336,55 @@ bool TtermForm::FormKeyDown(QKeyEvent* event) {
   return false;
 }
 
+bool TtermForm::ClaimsFocusKey(QKeyEvent* event) {
+  return event->key() == Qt::Key_F6 && event->modifiers() == Qt::NoModifier && QAccessible::isActive();
+}
+
+bool TtermForm::ReaderKeyDown(QKeyEvent* event) {
+  if (ClaimsFocusKey(event)) {
+    (cmdEdit->hasFocus() ? static_cast<QWidget*>(termBox) : cmdEdit)->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
+  int vk = 0;
+  switch (event->key()) {
+    case Qt::Key_Up: vk = static_cast<int>(KeyCode::kUp); break;
+    case Qt::Key_Down: vk = static_cast<int>(KeyCode::kDown); break;
+    case Qt::Key_Home: vk = static_cast<int>(KeyCode::kHome); break;
+    case Qt::Key_End: vk = static_cast<int>(KeyCode::kEnd); break;
+    case Qt::Key_Left: vk = static_cast<int>(KeyCode::kLeft); break;
+    default: return false;
+  }
+  unsigned mods = 0;
+  if (event->modifiers() & Qt::ShiftModifier) mods |= kModShift;
+  if (event->modifiers() & Qt::AltModifier) mods |= kModAlt;
+  if (event->modifiers() & Qt::ControlModifier) mods |= kModCtrl;
+  const std::optional<ReviewKey> review = ReviewKeyOf(vk, mods);
+  if (!review) return false;
+  reader_->Review(*review);
+  return true;
+}
+
+// In the output the review keys read and the scrolling keys scroll;
+// anything typed goes to the command line, which takes the focus back.
+void TtermForm::OutputKeyPress(QKeyEvent* event) {
+  if (ReaderKeyDown(event) || FormKeyDown(event)) return;
+  if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+    cmdEdit->setFocus(Qt::OtherFocusReason);
+    cmdEdit->insert(event->text());
+    return;
+  }
+  event->ignore();
+}
+
 bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
   // The wheel over the scroll bar scrolls as it does over the text.
   if (watched == sbar && event->type() == QEvent::Wheel) {
     wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
+  }
+  if (watched == cmdEdit && event->type() == QEvent::ShortcutOverride &&
+      ClaimsFocusKey(static_cast<QKeyEvent*>(event))) {
+    event->accept();
     return true;
   }
   if (watched == cmdEdit && event->type() == QEvent::ShortcutOverride) {
@@ -327,7 +398,8 @@ bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == cmdEdit && event->type() == QEvent::KeyPress) {
     // A history step replaces the line; the edit control must not then
     // move the caret for the same key.
-    return FormKeyDown(static_cast<QKeyEvent*>(event));
+    auto* key = static_cast<QKeyEvent*>(event);
+    return ReaderKeyDown(key) || FormKeyDown(key);
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -26,6 +26,7 @@ class TermOwner;
 class TermBox;
 class QtClientSocket;
 class QtTextMeasure;
+class TermReader;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, private TermListener, private TermHost {
   Q_OBJECT
@@ -84,6 +85,12 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   void PasteText(const std::string& clipboardText);
   void PasteIntoCommandLine(const std::string& clipboardText);
 
+  // What a screen reader hears of this terminal.
+  TermReader& Reader() { return *reader_; }
+  TermReader* ReaderIfMade() const { return reader_; }
+  // The output, as a widget (its class stays inside the window).
+  QWidget* Output() const;
+
   // The parameter prompt of alias and macro expansion.
   std::function<std::string(const std::string& name)> askParam;
 
@@ -118,6 +125,12 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   const QtTextMeasure& Measure(const TOptions& options);
   void returnBtnClick();
   bool FormKeyDown(QKeyEvent* event);
+  // The review keys and F6, in the command line and the output alike.
+  bool ReaderKeyDown(QKeyEvent* event);
+  // F6 moves the focus when an assistive technology is active; else the
+  // key arranges the windows, as it always did.
+  static bool ClaimsFocusKey(QKeyEvent* event);
+  void OutputKeyPress(QKeyEvent* event);
   friend class TermBox;
 
   TermOwner& owner_;
@@ -130,6 +143,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   static constexpr int kFrameMs = 16;
   int wheelRest_ = 0;  // wheel turn not yet a whole notch
   QTimer* frameTimer_ = nullptr;
+  TermReader* reader_ = nullptr;  // a child of the output
 };
 
 }  // namespace ombrel
