@@ -1,3 +1,4 @@
+#include "util/ui/label_names.h"
 #include "app/ui/program.h"
 
 #include <QMessageBox>
@@ -22,6 +23,8 @@ namespace ombrel {
 
 Program::Program(const QString& dataDir)
     : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat") {
+  // Every field a window shows is named by its label for screen readers.
+  NameControlsWhenShown();
   TmainForm* m = mainForm.get();
   module = new TdModule(m);
   m->SetModule(module);

@@ -103,6 +103,7 @@ void ToptionForm::BuildTop() {
 
 void ToptionForm::BuildTabs() {
   pc = Named(new QTabWidget(this), "pc");
+  pc->setAccessibleName("Settings of the set");
   pc->tabBar()->setStyleSheet("QTabBar::tab { min-width: 60px; padding: 3px 4px; }");
   const EditorDialogs& dialogs = *this;
   pc->addTab(displayTab = new TdisplayTab(dialogs), "Display");

@@ -80,10 +80,19 @@ TgeneralTab::TgeneralTab(QWidget* parent) : QWidget(parent) {
   paramStartEdit = Named(new QLineEdit(this), "paramStartEdit");
   paramEndEdit = Named(new QLineEdit(this), "paramEndEdit");
   int r = 0;
+  // A row of two fields names each by its half of the label ("Prefix/Suffix").
   auto addRow = [&](const char* label, QLineEdit* a, QLineEdit* b) {
-    grid->addWidget(new QLabel(label, this), r, 0);
+    auto* title = new QLabel(label, this);
+    grid->addWidget(title, r, 0);
     grid->addWidget(a, r, 1);
-    if (b) grid->addWidget(b, r, 2);
+    title->setBuddy(a);
+    if (b) {
+      grid->addWidget(b, r, 2);
+      const QString text(label);
+      const qsizetype slash = text.lastIndexOf('/'), space = text.lastIndexOf(' ', slash);
+      a->setAccessibleName(text.left(slash));
+      b->setAccessibleName(text.left(space + 1) + text.mid(slash + 1));
+    }
     ++r;
   };
   addRow("Command History Size", historyEdit, nullptr);
