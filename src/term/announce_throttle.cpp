@@ -21,18 +21,19 @@ bool AnnounceThrottle::Admit(int64_t nowMs) {
   return false;
 }
 
-std::string AnnounceThrottle::TakeSummary(int64_t nowMs) {
-  if (!held_ || nowMs < SummaryDue()) return {};
+int AnnounceThrottle::TakeHeld(int64_t nowMs) {
+  if (!held_ || nowMs < SummaryDue()) return 0;
   const int held = held_;
   held_ = 0;
   // The summary takes the place of the window's speech: the next line
   // opens a window of its own.
   windowStart_ = INT64_MIN / 2;
-  return Summary(held);
+  return held;
 }
 
-std::string AnnounceThrottle::Summary(int held) {
-  return held == 1 ? "1 more line" : std::to_string(held) + " more lines";
+std::string AnnounceThrottle::Summary(int held, std::string_view lastHeld) {
+  if (held <= 0) return {};
+  return held == 1 ? std::string(lastHeld) : std::to_string(held) + " more lines";
 }
 
 }  // namespace ombrel

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace ombrel {
 
@@ -18,11 +19,13 @@ class AnnounceThrottle {
   bool Admit(int64_t nowMs);
   // When the summary of held lines is due (-1: none held).
   int64_t SummaryDue() const { return held_ ? windowStart_ + windowMs_ : -1; }
-  // At or after SummaryDue: the lines held back, told once ("" when none
-  // or not yet due).
-  std::string TakeSummary(int64_t nowMs);
+  // At or after SummaryDue: how many lines were held back, told once (0
+  // when none or not yet due).
+  int TakeHeld(int64_t nowMs);
 
-  static std::string Summary(int held);
+  // What is said for them: one held line is itself (a player's answer
+  // coming right after a burst must not become "1 more line").
+  static std::string Summary(int held, std::string_view lastHeld);
 
  private:
   int perWindow_;

@@ -130,21 +130,22 @@ TEST(LineReview, AltWithTheArrowsReviews) {
 }
 
 // A few lines a window are spoken, the rest told once as a count when the
-// window ends; the next line after that is spoken again.
+// window ends (one line held is said itself); the next line after that is
+// spoken again.
 TEST(AnnounceThrottle, AFloodBecomesACount) {
   AnnounceThrottle throttle(2, 1000);
   std::string heard;
   auto line = [&](int64_t t) { heard += throttle.Admit(t) ? "S" : "h"; };
   auto tick = [&](int64_t t) {
-    const std::string s = throttle.TakeSummary(t);
+    const std::string s = AnnounceThrottle::Summary(throttle.TakeHeld(t), "last");
     if (!s.empty()) heard += "[" + s + "]";
   };
   line(0), line(10), line(20), line(30), tick(999), tick(1000), tick(1001);
   line(1500), line(1600), line(2400), line(2600), line(2700);
   tick(3000), tick(3400);
-  EXPECT_EQ(heard, "SShh[2 more lines]SShhh[3 more lines]");
+  line(5000), line(5001), line(5002), tick(6000);
+  EXPECT_EQ(heard, "SShh[2 more lines]SShhh[3 more lines]SSh[last]");
   EXPECT_EQ(throttle.SummaryDue(), -1);
-  EXPECT_EQ(AnnounceThrottle::Summary(1), "1 more line");
 }
 
 }  // namespace

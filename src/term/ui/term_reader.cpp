@@ -89,14 +89,16 @@ void TermReader::Offer(int64_t position, std::string_view text) {
   const int64_t now = NowMs();
   if (throttle_.Admit(now)) {
     Say(position, ToQString(ReaderText::Decode(visible_, Utf8())));
-  } else if (!summaryTimer_->isActive()) {
-    summaryTimer_->start(static_cast<int>(std::max<int64_t>(0, throttle_.SummaryDue() - now)));
+    return;
   }
+  lastHeld_ = visible_;
+  if (!summaryTimer_->isActive())
+    summaryTimer_->start(static_cast<int>(std::max<int64_t>(0, throttle_.SummaryDue() - now)));
 }
 
 void TermReader::SayHeld() {
-  const std::string summary = throttle_.TakeSummary(NowMs());
-  if (!summary.empty()) Say(Text().Length(), QString::fromStdString(summary));
+  const std::string summary = AnnounceThrottle::Summary(throttle_.TakeHeld(NowMs()), lastHeld_);
+  if (!summary.empty()) Say(Text().Length(), ToQString(ReaderText::Decode(summary, Utf8())));
 }
 
 void TermReader::Say(int64_t position, const QString& text) {

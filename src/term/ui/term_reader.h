@@ -60,7 +60,8 @@ class TermReader : public QObject, private TermListener, private QAccessible::Ac
   AnnounceThrottle throttle_;
   QTimer* summaryTimer_;
   bool listening_ = false;
-  std::string visible_;  // kept from line to line
+  std::string visible_;   // kept from line to line
+  std::string lastHeld_;  // the last line the throttle held back
 };
 
 }  // namespace ombrel
