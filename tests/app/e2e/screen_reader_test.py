@@ -78,14 +78,20 @@ def window(title, seconds=15):
 
 
 def keys(title, *names):
-    subprocess.run(["xdotool", "windowactivate", "--sync", window(title), "key", "--clearmodifiers",
-                    "--delay", "80"] + list(names), check=True)
+    target = window(title)
+    if target is None:
+        check(False, "a window titled %s is shown for %s" % (title, names))
+        return
+    command = ["xdotool", "windowactivate", "--sync", target]
+    if names:
+        command += ["key", "--clearmodifiers", "--delay", "80"] + list(names)
+    subprocess.run(command, check=True)
     pump(0.3)
 
 
 def typed(text):
     """Typed into whatever has the focus in the main window, as a person types."""
-    subprocess.run(["xdotool", "windowactivate", "--sync", window("^Ombrel")], check=True)
+    keys("^Ombrel")
     subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
     subprocess.run(["xdotool", "key", "Return"], check=True)
 
@@ -218,6 +224,15 @@ def main():
         lines = [line.strip() for line in terminal_text(term).split("\n") if line.strip()]
         check(heard == lines[:-4:-1] and "You said: three" in heard,
               "Alt+End, Alt+Up, Alt+Up read the last lines back: %s" % heard)
+
+        def focused():
+            return [n.getRoleName() for n in descendants(main_window)
+                    if n.getRole() in (pyatspi.ROLE_TERMINAL, pyatspi.ROLE_TEXT)
+                    and n.getState().contains(pyatspi.STATE_FOCUSED)]
+        keys("^Ombrel", "F6")
+        check(wait_for(lambda: focused() == ["terminal"], 5), "F6 moves the focus to the output")
+        keys("^Ombrel", "F6")
+        check(wait_for(lambda: focused() == ["text"], 5), "and F6 back to the command line")
     finally:
         for p in reversed(procs):
             p.kill()
