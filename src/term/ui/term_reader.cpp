@@ -75,20 +75,22 @@ void TermReader::Reset() {
 
 void TermReader::LineStored(int32_t index, std::string_view text, bool received) {
   if (!received || (gagged && gagged(index, text))) return;
-  Offer(Text().LineStart(index), text);
+  Offer(index, text);
 }
 
 void TermReader::StatusLine(std::string_view text) {
-  if (listening_) Offer(Text().Length(), text);
+  if (listening_) Offer(-1, text);
 }
 
-void TermReader::Offer(int64_t position, std::string_view text) {
+// Where a line starts is counted only for the lines spoken: in a flood
+// most are not.
+void TermReader::Offer(int32_t index, std::string_view text) {
   const TOptions* o = session_.Options();
   StripEscapes(text, visible_, o && o->features.extendedcolours);
   if (Blank(visible_)) return;
   const int64_t now = NowMs();
   if (throttle_.Admit(now)) {
-    Say(position, ToQString(ReaderText::Decode(visible_, Utf8())));
+    Say(index >= 0 ? Text().LineStart(index) : Text().Length(), ToQString(ReaderText::Decode(visible_, Utf8())));
     return;
   }
   lastHeld_ = visible_;

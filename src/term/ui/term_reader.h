@@ -47,7 +47,8 @@ class TermReader : public QObject, private TermListener, private QAccessible::Ac
 
   void Listen(bool on);
   void Reset();
-  void Offer(int64_t position, std::string_view text);
+  // A received line (`index`), or a status line (-1), to be spoken.
+  void Offer(int32_t index, std::string_view text);
   void SayHeld();
   // Tells the client that `text` arrived at `position` of the output.
   void Say(int64_t position, const QString& text);

@@ -12,6 +12,7 @@
 #include "options/ui/option_form.h"
 #include "telnet/ui/telnet_form.h"
 #include "term/ui/term_form.h"
+#include "term/ui/term_reader.h"
 #include "ui_helpers.h"
 
 using namespace ombrel;
@@ -67,7 +68,7 @@ class AccessibleNamesTest : public QObject, testing::ProgramFixture {
   }
 
   // The output is a terminal whose text is the lines without colours, the
-  // caret at its end.
+  // caret at its end; the reader listens for lines only while a client is.
   void theOutputIsATerminalWithTheReceivedText() {
     TtermForm* t = main->NewTerminal();
     QVERIFY(t);
@@ -86,6 +87,8 @@ class AccessibleNamesTest : public QObject, testing::ProgramFixture {
     QCOMPARE(start, lineStart);
     QCOMPARE(text->textAtOffset(lineStart + 5, QAccessible::WordBoundary, &start, &stop), QString("line\n"));
     QCOMPARE(text->textAfterOffset(lineStart, QAccessible::LineBoundary, &start, &stop), QString("prompt> "));
+    // No accessibility client here: lines cost the session nothing.
+    QVERIFY(!QAccessible::isActive() && !t->Reader().Listening());
   }
 };
 
