@@ -19,6 +19,8 @@ constexpr Switch kSwitches[] = {
     {"#extendedcolours", &TSetFeatures::extendedcolours},
     {"#utf8", &TSetFeatures::utf8},
     {"#mccp", &TSetFeatures::mccp},
+    {"#screenreader", &TSetFeatures::screenreader},
+    {"#speech", &TSetFeatures::speech},
 };
 
 void AddLine(std::string& out, std::string_view line) {

@@ -77,6 +77,8 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.extendedcolours = set.features.extendedcolours;
   f.utf8 = set.features.utf8;
   f.mccp = set.features.mccp;
+  f.screenreader = set.features.screenreader;
+  f.speech = set.features.speech;
   return f;
 }
 
@@ -118,6 +120,8 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.extendedcolours = f.extendedcolours;
   set.features.utf8 = f.utf8;
   set.features.mccp = f.mccp;
+  set.features.screenreader = f.screenreader;
+  set.features.speech = f.speech;
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {

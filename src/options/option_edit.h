@@ -70,7 +70,7 @@ struct SetFields {
   std::string stdpasteprefix, stdpastesuffix;
   std::string altpasteprefix, altpastesuffix;
   std::string paramstart, paramend;
-  bool extendedcolours = false, utf8 = false, mccp = false;
+  bool extendedcolours = false, utf8 = false, mccp = false, screenreader = false, speech = false;
 };
 
 SetFields FieldsFromSet(const TOptions& set);

@@ -93,6 +93,8 @@ struct TSetFeatures {
   bool extendedcolours = false;  // 256 colours, true colour, reverse, underline
   bool utf8 = false;             // text shown and sent as UTF-8
   bool mccp = false;             // the server may compress what it sends
+  bool screenreader = false;     // the server is told a screen reader reads
+  bool speech = false;           // received lines spoken aloud
   Lines unknown;                 // lines of keys this version does not know, kept
   bool operator==(const TSetFeatures&) const = default;
 };

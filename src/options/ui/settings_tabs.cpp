@@ -47,7 +47,9 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   extendedColoursCB = Named(new QCheckBox("256 Colours and True Colour", this), "extendedColoursCB");
   utf8CB = Named(new QCheckBox("UTF-8 Text", this), "utf8CB");
   mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB}) col->addWidget(cb);
+  screenReaderCB = Named(new QCheckBox("Screen Reader", this), "screenReaderCB");
+  speechCB = Named(new QCheckBox("Speak Incoming Text", this), "speechCB");
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, screenReaderCB, speechCB}) col->addWidget(cb);
   col->addStretch();
 }
 
@@ -55,12 +57,16 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   extendedColoursCB->setChecked(f.extendedcolours);
   utf8CB->setChecked(f.utf8);
   mccpCB->setChecked(f.mccp);
+  screenReaderCB->setChecked(f.screenreader);
+  speechCB->setChecked(f.speech);
 }
 
 void TfeaturesTab::ReadFields(SetFields& f) const {
   f.extendedcolours = extendedColoursCB->isChecked();
   f.utf8 = utf8CB->isChecked();
   f.mccp = mccpCB->isChecked();
+  f.screenreader = screenReaderCB->isChecked();
+  f.speech = speechCB->isChecked();
 }
 
 // ---- General

@@ -37,6 +37,8 @@ class TfeaturesTab : public QWidget {
   QCheckBox* extendedColoursCB;
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
+  QCheckBox* screenReaderCB;
+  QCheckBox* speechCB;
 };
 
 class TgeneralTab : public QWidget {
