@@ -203,6 +203,8 @@ void TmainForm::resizeEvent(QResizeEvent* event) {
 
 QString TmainForm::ConfigPath() const { return dataDir_ + "config.cfg"; }
 
+std::string TmainForm::SpeechSettingsPath() const { return FileName(dataDir_ + "speech.dat"); }
+
 void TmainForm::ReadConfig() {
   PresetConfig(config, FileName(dataDir_));
   if (!ReadConfigFile(FileName(ConfigPath()), config).ok)

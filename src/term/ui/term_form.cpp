@@ -26,6 +26,9 @@
 #include "term/ui/qt_paint.h"
 #include "term/ui/term_accessible.h"
 #include "term/ui/term_reader.h"
+#include "speech/speech_settings.h"
+#include "speech/ui/qt_speaker.h"
+#include "speech/ui/term_speech.h"
 
 namespace ombrel {
 
@@ -131,11 +134,20 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   returnBtn->setAccessibleName("Send");
   setTabOrder(cmdEdit, termBox);
   reader_ = new TermReader(session_, *termBox);
+  MakeSpeech();
+}
+
+void TtermForm::MakeSpeech() {
+  SpeechSettings settings;
+  if (const std::string path = owner_.SpeechSettingsPath(); !path.empty()) LoadSpeechSettings(path, settings);
+  speech_ = new TermSpeech(
+      session_, [] { return std::make_unique<QtSpeaker>(); }, std::move(settings), this);
 }
 
 TtermForm::~TtermForm() {
   // The reader listens to the session, which goes before the output does.
   delete reader_;
+  delete speech_;
   // The session outlives the view by a moment: it tells this window nothing more.
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
@@ -341,6 +353,9 @@ bool TtermForm::ClaimsFocusKey(QKeyEvent* event) {
 }
 
 bool TtermForm::ReaderKeyDown(QKeyEvent* event) {
+  // Ctrl alone silences the voice, as screen readers do; it stays a
+  // modifier for everything else.
+  if (event->key() == Qt::Key_Control && speech_) speech_->Silence();
   if (ClaimsFocusKey(event)) {
     (cmdEdit->hasFocus() ? static_cast<QWidget*>(termBox) : cmdEdit)->setFocus(Qt::ShortcutFocusReason);
     return true;

@@ -27,6 +27,7 @@ class TermBox;
 class QtClientSocket;
 class QtTextMeasure;
 class TermReader;
+class TermSpeech;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, private TermListener, private TermHost {
   Q_OBJECT
@@ -127,6 +128,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   bool FormKeyDown(QKeyEvent* event);
   // The review keys and F6, in the command line and the output alike.
   bool ReaderKeyDown(QKeyEvent* event);
+  void MakeSpeech();
   // F6 moves the focus when an assistive technology is active; else the
   // key arranges the windows, as it always did.
   static bool ClaimsFocusKey(QKeyEvent* event);
@@ -144,6 +146,7 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   int wheelRest_ = 0;  // wheel turn not yet a whole notch
   QTimer* frameTimer_ = nullptr;
   TermReader* reader_ = nullptr;  // a child of the output
+  TermSpeech* speech_ = nullptr;  // a child of this window
 };
 
 }  // namespace ombrel

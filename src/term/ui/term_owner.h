@@ -40,6 +40,8 @@ class TermOwner {
   // A key of the program's commands: the command line must let it through
   // rather than take it as its own editing key.
   virtual bool IsCommandKey(QKeyCombination key) const = 0;
+  // Where the speech settings are kept; empty: the defaults are used.
+  virtual std::string SpeechSettingsPath() const { return {}; }
 };
 
 }  // namespace ombrel
