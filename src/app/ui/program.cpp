@@ -15,6 +15,7 @@
 #include "options/options_file.h"
 #include "options/ui/add_option_set_form.h"
 #include "options/ui/option_form.h"
+#include "speech/speech_settings.h"
 #include "telnet/ui/telnet_form.h"
 #include "term/ui/term_form.h"
 #include "util/ui/file_name.h"
@@ -79,6 +80,8 @@ void Program::Bind() {
     WriteResult w = SaveOptionSets(FileName(optionsPath_), optionSets);
     // An unreadable features.dat is not written over; a switch that cannot be saved is said.
     if (w.ok) w = SaveSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
+    // speech.dat too: an unreadable one is kept and the failure said.
+    if (w.ok) w = SaveSpeechSettings(FileName(mainForm->DataDir() + "speech.dat"), optionForm->speech);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -94,6 +97,7 @@ void Program::LoadOptions() {
   // Unreadable features leave every switch off, and the file is never
   // written over in this run (keptFeatures_ remembers it).
   const ReadResult features = LoadSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
+  LoadSpeechSettings(FileName(mainForm->DataDir() + "speech.dat"), optionForm->speech);
   if (!features.ok)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(features.error.c_str()));
   optionForm->SetsLoaded();

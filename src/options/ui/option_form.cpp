@@ -205,6 +205,7 @@ void ToptionForm::ShowSet() {
   telnetTab->ShowFields(f);
   generalTab->ShowFields(f);
   featuresTab->ShowFields(f);
+  featuresTab->ShowSpeech(speech);
   triggerTab->ShowTrigger();
   aliasTab->ShowAlias();
   macroTab->ShowMacro();
@@ -217,6 +218,7 @@ void ToptionForm::StoreControls() {
   telnetTab->ReadFields(f);
   generalTab->ReadFields(f);
   featuresTab->ReadFields(f);
+  featuresTab->ReadSpeech(speech);
   StoreFields(f, *currentSet_);
   triggerTab->StoreTrigger();
   // The memos store themselves when they lose the focus, but a button

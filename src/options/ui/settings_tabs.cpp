@@ -5,6 +5,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "options/ui/option_widgets.h"
@@ -50,6 +52,24 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   screenReaderCB = Named(new QCheckBox("Screen Reader", this), "screenReaderCB");
   speechCB = Named(new QCheckBox("Speak Incoming Text", this), "speechCB");
   for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, screenReaderCB, speechCB}) col->addWidget(cb);
+  auto* speech = new QGridLayout;
+  speechRateSpin = Named(new QSpinBox(this), "speechRateSpin");
+  speechRateSpin->setRange(-10, 10);
+  speechVoiceEdit = Named(new QLineEdit(this), "speechVoiceEdit");
+  neverSpokenEdit = Named(new QPlainTextEdit(this), "neverSpokenEdit");
+  neverSpokenEdit->setTabChangesFocus(true);
+  const std::pair<const char*, QWidget*> rows[] = {{"Speech &rate (-10 to 10):", speechRateSpin},
+                                                   {"&Voice (empty: the system's):", speechVoiceEdit},
+                                                   {"&Never spoken (a pattern a line):", neverSpokenEdit}};
+  int row = 0;
+  for (const auto& [text, field] : rows) {
+    auto* label = new QLabel(text, this);
+    label->setBuddy(field);
+    field->setAccessibleName(QString(text).remove('&').section(" (", 0, 0));
+    speech->addWidget(label, row, 0, Qt::AlignTop);
+    speech->addWidget(field, row++, 1);
+  }
+  col->addLayout(speech);
   col->addStretch();
 }
 
@@ -59,6 +79,22 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   mccpCB->setChecked(f.mccp);
   screenReaderCB->setChecked(f.screenreader);
   speechCB->setChecked(f.speech);
+}
+
+void TfeaturesTab::ShowSpeech(const SpeechSettings& s) {
+  speechRateSpin->setValue(s.rate);
+  speechVoiceEdit->setText(QString::fromStdString(s.voice));
+  QStringList patterns;
+  for (const std::string& p : s.never) patterns << QString::fromStdString(p);
+  neverSpokenEdit->setPlainText(patterns.join('\n'));
+}
+
+void TfeaturesTab::ReadSpeech(SpeechSettings& s) const {
+  s.rate = speechRateSpin->value();
+  s.voice = speechVoiceEdit->text().trimmed().toStdString();
+  s.never.clear();
+  for (const QString& line : neverSpokenEdit->toPlainText().split('\n'))
+    if (!line.isEmpty()) s.never.push_back(line.toStdString());
 }
 
 void TfeaturesTab::ReadFields(SetFields& f) const {

@@ -6,8 +6,11 @@
 #include <QWidget>
 
 #include "options/option_edit.h"
+#include "speech/speech_settings.h"
 
 class QCheckBox;
+class QPlainTextEdit;
+class QSpinBox;
 class QLineEdit;
 
 namespace ombrel {
@@ -39,6 +42,12 @@ class TfeaturesTab : public QWidget {
   QCheckBox* mccpCB;
   QCheckBox* screenReaderCB;
   QCheckBox* speechCB;
+  // How text is spoken: the same for every set.
+  void ShowSpeech(const SpeechSettings& speech);
+  void ReadSpeech(SpeechSettings& speech) const;
+  QSpinBox* speechRateSpin;
+  QLineEdit* speechVoiceEdit;
+  QPlainTextEdit* neverSpokenEdit;
 };
 
 class TgeneralTab : public QWidget {
