@@ -15,6 +15,8 @@ packages=(
   zlib1g-dev stunnel4 openssl
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin man-db
   liblua5.4-dev libpcre2-dev
+  dbus-daemon at-spi2-core python3-pyatspi
+  qt6-speech-dev qt6-speech-speechd-plugin qt6-declarative-dev
 )
 # Pattern triggers are scanned with Hyperscan where Debian builds it (amd64)
 # and with Vectorscan, its portable fork, elsewhere: Debian 12's Vectorscan

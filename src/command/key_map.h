@@ -11,6 +11,7 @@ enum class KeyCode : int {
   kPageDown = 34,
   kEnd = 35,
   kHome = 36,
+  kLeft = 37,
   kUp = 38,
   kDown = 40,
   kDigit1 = 49,  // main keyboard 1 to 9 are 49 to 57

@@ -27,6 +27,8 @@ constexpr Switch kSwitches[] = {
     {"#htmllog", &TSetFeatures::htmllog},
     {"#tabcomplete", &TSetFeatures::tabcomplete},
     {"#splitscroll", &TSetFeatures::splitscroll},
+    {"#screenreader", &TSetFeatures::screenreader},
+    {"#speech", &TSetFeatures::speech},
 };
 
 void AddLine(std::string& out, std::string_view line) {

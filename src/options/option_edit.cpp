@@ -88,6 +88,8 @@ SetFields FieldsFromSet(const TOptions& set) {
   f.htmllog = set.features.htmllog;
   f.tabcomplete = set.features.tabcomplete;
   f.splitscroll = set.features.splitscroll;
+  f.screenreader = set.features.screenreader;
+  f.speech = set.features.speech;
   return f;
 }
 
@@ -138,6 +140,8 @@ void StoreFields(const SetFields& f, TOptions& set) {
   set.features.htmllog = f.htmllog;
   set.features.tabcomplete = f.tabcomplete;
   set.features.splitscroll = f.splitscroll;
+  set.features.screenreader = f.screenreader;
+  set.features.speech = f.speech;
 }
 
 TriggerFields FieldsFromTrigger(const TTrigger* t) {

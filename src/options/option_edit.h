@@ -72,6 +72,7 @@ struct SetFields {
   std::string paramstart, paramend;
   bool extendedcolours = false, utf8 = false, mccp = false, patterns = false, scripts = false;
   bool serverecho = false, autoreconnect = false, htmllog = false, tabcomplete = false, splitscroll = false;
+  bool screenreader = false, speech = false;
   bool gmcp = false;
   // The game data settings as texts: modules, gauges (a line each), MSDP variables.
   std::string gmcpModules, gauges, msdpVariables;

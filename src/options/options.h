@@ -101,6 +101,8 @@ struct TSetFeatures {
   bool htmllog = false;          // a log named *.html or *.htm is a web page
   bool tabcomplete = false;      // Tab completes words, Ctrl+R searches the history
   bool splitscroll = false;      // scrolled back, the newest lines stay in view below
+  bool screenreader = false;     // the server is told a screen reader reads
+  bool speech = false;           // received lines spoken aloud
   Lines unknown;                 // lines of keys this version does not know, kept
   bool operator==(const TSetFeatures&) const = default;
 };

@@ -9,8 +9,8 @@ namespace {
 
 constexpr char kIs = 0, kSend = 1;
 constexpr char kRequest = 1, kAccepted = 2, kRejected = 3;
-// MTTS: ANSI colours, UTF-8, 256 colours, true colour.
-constexpr int kMttsAnsi = 1, kMttsUtf8 = 4, kMtts256 = 8, kMttsTrueColour = 256;
+// MTTS: ANSI colours, UTF-8, 256 colours, screen reader, true colour.
+constexpr int kMttsAnsi = 1, kMttsUtf8 = 4, kMtts256 = 8, kMttsScreenReader = 64, kMttsTrueColour = 256;
 
 std::string Upper(std::string_view s) {
   std::string out(s);
@@ -20,12 +20,13 @@ std::string Upper(std::string_view s) {
 
 }  // namespace
 
-TerminalTypeOption::TerminalTypeOption(bool ansi, bool extendedColours, bool utf8) {
+TerminalTypeOption::TerminalTypeOption(bool ansi, bool extendedColours, bool utf8, bool screenReader) {
   // With ANSI off sequences are taken out of the text and nothing is shown
   // in colour: a server that reads colours into the type would fill the
   // text with sequences for nothing, so the terminal says it has none.
   const bool colours = ansi, more = ansi && extendedColours;
-  bits_ = (colours ? kMttsAnsi : 0) | (utf8 ? kMttsUtf8 : 0) | (more ? kMtts256 | kMttsTrueColour : 0);
+  bits_ = (colours ? kMttsAnsi : 0) | (utf8 ? kMttsUtf8 : 0) | (more ? kMtts256 | kMttsTrueColour : 0) |
+          (screenReader ? kMttsScreenReader : 0);
   names_[0] = "OMBREL";
   names_[1] = !colours ? "DUMB" : more ? "XTERM-256COLOR" : "ANSI";
   names_[2] = "MTTS " + std::to_string(bits_);

@@ -14,7 +14,7 @@ inline constexpr unsigned char OPT_TTYPE = 24, OPT_CHARSET = 42;
 
 class TerminalTypeOption : public TelnetOption {
  public:
-  TerminalTypeOption(bool ansi, bool extendedColours, bool utf8);
+  TerminalTypeOption(bool ansi, bool extendedColours, bool utf8, bool screenReader = false);
   unsigned char Code() const override { return telnet::OPT_TTYPE; }
   std::string Name() const override { return "TTYPE"; }
   bool AcceptsDo() const override { return true; }

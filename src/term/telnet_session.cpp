@@ -21,8 +21,11 @@ void TermCore::BindParser() {
   // that does not refuses these options as ever.
   const TSetFeatures features = options_ ? options_->features : TSetFeatures();
   ttype_.reset();
-  if (features.extendedcolours || features.utf8) {
-    ttype_ = std::make_unique<TerminalTypeOption>(options_->ansi, features.extendedcolours, features.utf8);
+  // A player with a screen reader tells the server, which may then send
+  // text without maps and art.
+  if (features.extendedcolours || features.utf8 || features.screenreader) {
+    ttype_ = std::make_unique<TerminalTypeOption>(options_->ansi, features.extendedcolours, features.utf8,
+                                                  features.screenreader);
     parser_.AddOption(ttype_.get());
   }
   if (features.utf8) parser_.AddOption(&charset_);

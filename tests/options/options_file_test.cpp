@@ -177,16 +177,16 @@ TEST(FeaturesFile, SwitchesByNameUnknownsKeptAndOptionsUntouched) {
   const std::string optionsBefore = FormatOptionSets(list);
   const std::string file =
       "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\tx\r\n#patterns\t1\r\n#later\t7\r\n#scripts\t1\r\n"
-      "#optionset\tGone\r\n#utf8\t1\r\n";
+      "#screenreader\t1\r\n#optionset\tGone\r\n#utf8\t1\r\n";
   const KeptFeatureSets kept = ParseSetFeatures(file, list);
   EXPECT_EQ(list.At(1).features, (TSetFeatures{.extendedcolours = true, .utf8 = true, .patterns = true, .scripts = true,
-                                               .unknown = {"#later\t7"}}));
+                                               .screenreader = true, .unknown = {"#later\t7"}}));
   EXPECT_EQ(list.At(0).features, TSetFeatures());  // not named: every switch off
   EXPECT_EQ(FormatOptionSets(list), optionsBefore);
   EXPECT_EQ(FormatSetFeatures(list, kept),
             "#optionset\tModern\r\n#extendedcolours\t1\r\n#utf8\t1\r\n#mccp\t0\r\n#patterns\t1\r\n#scripts\t1\r\n"
             "#gmcp\t0\r\n#serverecho\t0\r\n#autoreconnect\t0\r\n#htmllog\t0\r\n#tabcomplete\t0\r\n#splitscroll\t0\r\n"
-            "#later\t7\r\n"
+            "#screenreader\t1\r\n#speech\t0\r\n#later\t7\r\n"
             "#optionset\tGone\r\n#utf8\t1\r\n");
 
   // With every switch off nothing is written, and no file is created.

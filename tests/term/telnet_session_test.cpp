@@ -151,6 +151,7 @@ TEST(TelnetSession, TerminalTypeAndCharsetFollowTheSetsSwitches) {
     bool ansi, extended, utf8;
     std::string server;
     std::string replies;
+    bool screenReader = false;
   };
   const std::string cycle = B({IAC, DO, 24}) + send + send + send;
   const Row rows[] = {
@@ -169,16 +170,22 @@ TEST(TelnetSession, TerminalTypeAndCharsetFollowTheSetsSwitches) {
       // else the set shows.
       {false, true, false, cycle, B({IAC, WILL, 24}) + is("OMBREL") + is("DUMB") + is("MTTS 0")},
       {false, true, true, cycle, B({IAC, WILL, 24}) + is("OMBREL") + is("DUMB") + is("MTTS 4")},
+      // A screen reader is told on its own switch too, and adds its bit to
+      // what else the set shows.
+      {true, false, false, cycle, B({IAC, WILL, 24}) + is("OMBREL") + is("ANSI") + is("MTTS 65"), true},
+      {true, true, true, cycle, B({IAC, WILL, 24}) + is("OMBREL") + is("XTERM-256COLOR") + is("MTTS 333"), true},
+      {false, false, false, cycle, B({IAC, WILL, 24}) + is("OMBREL") + is("DUMB") + is("MTTS 64"), true},
   };
   for (const Row& row : rows) {
     TelnetTerm f;
     f.options.ansi = row.ansi, f.options.telnetinit = false;
     f.options.features.extendedcolours = row.extended, f.options.features.utf8 = row.utf8;
+    f.options.features.screenreader = row.screenReader;
     f.term.clientsocketConnect();
     for (char c : row.server) f.term.WriteText(std::string(1, c), true);  // byte by byte
     std::string sent;
     for (const std::string& w : f.socket.writes) sent += w;
-    EXPECT_EQ(sent, row.replies) << row.ansi << row.extended << row.utf8;
+    EXPECT_EQ(sent, row.replies) << row.ansi << row.extended << row.utf8 << row.screenReader;
   }
 }
 

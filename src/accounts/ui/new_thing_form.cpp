@@ -17,6 +17,9 @@ TnewThingForm::TnewThingForm(QWidget* parent) : QDialog(parent) {
   nameLabel->setGeometry(10, 10, 280, 20);
   nameEdit = new QLineEdit(this);
   nameEdit->setGeometry(10, 34, 280, 24);
+  // The label's question is set by whoever asks; the field is a name.
+  nameLabel->setBuddy(nameEdit);
+  nameEdit->setAccessibleName("Name");
   okBtn = new QPushButton("&OK", this);
   okBtn->setGeometry(120, 72, 80, 26);
   okBtn->setDefault(true);

@@ -205,6 +205,8 @@ std::string TmainForm::ScriptsDir() const { return FileName(dataDir_ + "scripts"
 
 QString TmainForm::ConfigPath() const { return dataDir_ + "config.cfg"; }
 
+std::string TmainForm::SpeechSettingsPath() const { return FileName(dataDir_ + "speech.dat"); }
+
 void TmainForm::ReadConfig() {
   PresetConfig(config, FileName(dataDir_));
   if (!ReadConfigFile(FileName(ConfigPath()), config).ok)

@@ -45,6 +45,7 @@ class TmainForm : public QMainWindow, public TermOwner, public OpenTerminals, pu
   void TerminalActivated(TtermForm* terminal);
 
   const QString& DataDir() const override { return dataDir_; }
+  std::string SpeechSettingsPath() const override;
   TOptionSetList& OptionSets() override { return optionSets_; }
   SoundPlayer& Player() { return *player_; }
   QMdiArea* Workspace() const { return mdi_; }

@@ -1,3 +1,4 @@
+#include "util/ui/label_names.h"
 #include "app/ui/program.h"
 
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include "options/options_file.h"
 #include "options/ui/add_option_set_form.h"
 #include "options/ui/option_form.h"
+#include "speech/speech_settings.h"
 #include "telnet/ui/telnet_form.h"
 #include "term/ui/term_form.h"
 #include "util/ui/file_name.h"
@@ -25,6 +27,8 @@ Program::Program(const QString& dataDir)
     : mainForm(std::make_unique<TmainForm>(optionSets, dataDir)), optionsPath_(dataDir + "options.dat"), featuresPath_(dataDir + "features.dat"),
       gameDataPath_(dataDir + "gamedata.dat"),
       patternsPath_(dataDir + "patterns.dat") {
+  // Every field a window shows is named by its label for screen readers.
+  NameControlsWhenShown();
   TmainForm* m = mainForm.get();
   module = new TdModule(m);
   m->SetModule(module);
@@ -82,6 +86,8 @@ void Program::Bind() {
     if (w.ok) w = SaveSetGameData(FileName(gameDataPath_), optionSets, keptGameData_);
     // What pattern triggers hold beyond the classic record; no file while none has any.
     if (w.ok) w = SaveSetPatterns(FileName(patternsPath_), optionSets, keptPatterns_);
+    // speech.dat too: an unreadable one is kept and the failure said.
+    if (w.ok) w = SaveSpeechSettings(FileName(mainForm->DataDir() + "speech.dat"), optionForm->speech);
     // The reason names the file; the editor shows it.
     if (!w.ok) throw std::runtime_error(w.error);
     return true;
@@ -97,6 +103,7 @@ void Program::LoadOptions() {
   // Unreadable features leave every switch off, and the file is never
   // written over in this run (keptFeatures_ remembers it).
   const ReadResult features = LoadSetFeatures(FileName(featuresPath_), optionSets, keptFeatures_);
+  LoadSpeechSettings(FileName(mainForm->DataDir() + "speech.dat"), optionForm->speech);
   if (!features.ok)
     mainForm->message(TmainForm::MessageKind::Error, "Ombrel Error", QString::fromLocal8Bit(features.error.c_str()));
   const ReadResult gameData = LoadSetGameData(FileName(gameDataPath_), optionSets, keptGameData_);

@@ -104,6 +104,7 @@ void ToptionForm::BuildTop() {
 
 void ToptionForm::BuildTabs() {
   pc = Named(new QTabWidget(this), "pc");
+  pc->setAccessibleName("Settings of the set");
   pc->tabBar()->setStyleSheet("QTabBar::tab { min-width: 60px; padding: 3px 4px; }");
   const EditorDialogs& dialogs = *this;
   pc->addTab(displayTab = new TdisplayTab(dialogs), "Display");
@@ -206,6 +207,7 @@ void ToptionForm::ShowSet() {
   telnetTab->ShowFields(f);
   generalTab->ShowFields(f);
   featuresTab->ShowFields(f);
+  featuresTab->ShowSpeech(speech);
   triggerTab->ShowTrigger();
   aliasTab->ShowAlias();
   macroTab->ShowMacro();
@@ -218,6 +220,7 @@ void ToptionForm::StoreControls() {
   telnetTab->ReadFields(f);
   generalTab->ReadFields(f);
   featuresTab->ReadFields(f);
+  featuresTab->ReadSpeech(speech);
   StoreFields(f, *currentSet_);
   triggerTab->StoreTrigger();
   // The memos store themselves when they lose the focus, but a button

@@ -17,6 +17,7 @@
 #include "options/ui/option_widgets.h"
 #include "options/ui/settings_tabs.h"
 #include "options/ui/trigger_tab.h"
+#include "speech/speech_settings.h"
 
 class QPushButton;
 class QTabWidget;
@@ -57,6 +58,8 @@ class ToptionForm : public QDialog, public EditorDialogs {
   // Writes the option sets file; bound by the program to the file writer.
   // False, or an exception carrying the reason, reports a failed write.
   std::function<bool()> saveOptions;
+  // How text is spoken (speech.dat), shown and edited on the Features tab.
+  SpeechSettings speech;
 
   // The font dialog's font as ShowSet or the last choice left it.
   const TFontDesc& DialogFont() const { return displayTab->DialogFont(); }

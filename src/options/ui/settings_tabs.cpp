@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "options/ui/option_widgets.h"
@@ -49,6 +50,7 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   extendedColoursCB = Named(new QCheckBox("256 Colours and True Colour", this), "extendedColoursCB");
   utf8CB = Named(new QCheckBox("UTF-8 Text", this), "utf8CB");
   mccpCB = Named(new QCheckBox("Accept Compression (MCCP)", this), "mccpCB");
+  patternsCB = Named(new QCheckBox("Pattern Triggers", this), "patternsCB");
   serverEchoCB = Named(new QCheckBox("Hidden Passwords (Server Echo)", this), "serverEchoCB");
   autoReconnectCB = Named(new QCheckBox("Reconnect When the Connection Is Lost", this), "autoReconnectCB");
   htmlLogCB = Named(new QCheckBox("HTML Logs (*.html, *.htm)", this), "htmlLogCB");
@@ -56,11 +58,18 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   splitScrollCB = Named(new QCheckBox("Split-Screen Scrollback", this), "splitScrollCB");
   scriptsCB = Named(new QCheckBox("Scripts", this), "scriptsCB");
   scriptsCB->setToolTip("Runs data/scripts/<set>.lua in each terminal using this set");
+  screenReaderCB = Named(new QCheckBox("Screen Reader", this), "screenReaderCB");
+  speechCB = Named(new QCheckBox("Speak Incoming Text", this), "speechCB");
   gmcpCB = Named(new QCheckBox("GMCP and MSDP", this), "gmcpCB");
-  patternsCB = Named(new QCheckBox("Pattern Triggers", this), "patternsCB");
-  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, patternsCB, serverEchoCB, autoReconnectCB, htmlLogCB, tabCompleteCB,
-                        splitScrollCB, scriptsCB, gmcpCB})
-    col->addWidget(cb);
+  // Two columns: the switches outgrew one.
+  auto* switches = new QGridLayout;
+  int at = 0;
+  for (QCheckBox* cb : {extendedColoursCB, utf8CB, mccpCB, patternsCB, serverEchoCB, autoReconnectCB, htmlLogCB,
+                        tabCompleteCB, splitScrollCB, scriptsCB, screenReaderCB, speechCB, gmcpCB}) {
+    switches->addWidget(cb, at % 7, at / 7);
+    ++at;
+  }
+  col->addLayout(switches);
   gameDataBox_ = new QWidget(this);
   auto* form = new QFormLayout(gameDataBox_);
   form->setContentsMargins(20, 0, 0, 0);
@@ -76,6 +85,24 @@ TfeaturesTab::TfeaturesTab(QWidget* parent) : QWidget(parent) {
   col->addWidget(gameDataBox_);
   gameDataBox_->setEnabled(false);
   connect(gmcpCB, &QCheckBox::toggled, gameDataBox_, &QWidget::setEnabled);
+  auto* speech = new QGridLayout;
+  speechRateSpin = Named(new QSpinBox(this), "speechRateSpin");
+  speechRateSpin->setRange(-10, 10);
+  speechVoiceEdit = Named(new QLineEdit(this), "speechVoiceEdit");
+  neverSpokenEdit = Named(new QPlainTextEdit(this), "neverSpokenEdit");
+  neverSpokenEdit->setTabChangesFocus(true);
+  const std::pair<const char*, QWidget*> rows[] = {{"Speech &rate (-10 to 10):", speechRateSpin},
+                                                   {"&Voice (empty: the system's):", speechVoiceEdit},
+                                                   {"&Never spoken (a pattern a line):", neverSpokenEdit}};
+  int row = 0;
+  for (const auto& [text, field] : rows) {
+    auto* label = new QLabel(text, this);
+    label->setBuddy(field);
+    field->setAccessibleName(QString(text).remove('&').section(" (", 0, 0));
+    speech->addWidget(label, row, 0, Qt::AlignTop);
+    speech->addWidget(field, row++, 1);
+  }
+  col->addLayout(speech);
   col->addStretch();
 }
 
@@ -95,6 +122,24 @@ void TfeaturesTab::ShowFields(const SetFields& f) {
   gmcpModulesEdit->setText(FromBytes(f.gmcpModules, true));
   gaugesEdit->setPlainText(FromBytes(f.gauges, true));
   msdpVariablesEdit->setText(FromBytes(f.msdpVariables, true));
+  screenReaderCB->setChecked(f.screenreader);
+  speechCB->setChecked(f.speech);
+}
+
+void TfeaturesTab::ShowSpeech(const SpeechSettings& s) {
+  speechRateSpin->setValue(s.rate);
+  speechVoiceEdit->setText(QString::fromStdString(s.voice));
+  QStringList patterns;
+  for (const std::string& p : s.never) patterns << QString::fromStdString(p);
+  neverSpokenEdit->setPlainText(patterns.join('\n'));
+}
+
+void TfeaturesTab::ReadSpeech(SpeechSettings& s) const {
+  s.rate = speechRateSpin->value();
+  s.voice = speechVoiceEdit->text().trimmed().toStdString();
+  s.never.clear();
+  for (const QString& line : neverSpokenEdit->toPlainText().split('\n'))
+    if (!line.isEmpty()) s.never.push_back(line.toStdString());
 }
 
 void TfeaturesTab::ReadFields(SetFields& f) const {
@@ -112,6 +157,8 @@ void TfeaturesTab::ReadFields(SetFields& f) const {
   f.gmcpModules = ToBytes(gmcpModulesEdit->text(), true);
   f.gauges = ToBytes(gaugesEdit->toPlainText(), true);
   f.msdpVariables = ToBytes(msdpVariablesEdit->text(), true);
+  f.screenreader = screenReaderCB->isChecked();
+  f.speech = speechCB->isChecked();
 }
 
 // ---- General
@@ -131,10 +178,19 @@ TgeneralTab::TgeneralTab(QWidget* parent) : QWidget(parent) {
   paramStartEdit = Named(new QLineEdit(this), "paramStartEdit");
   paramEndEdit = Named(new QLineEdit(this), "paramEndEdit");
   int r = 0;
+  // A row of two fields names each by its half of the label ("Prefix/Suffix").
   auto addRow = [&](const char* label, QLineEdit* a, QLineEdit* b) {
-    grid->addWidget(new QLabel(label, this), r, 0);
+    auto* title = new QLabel(label, this);
+    grid->addWidget(title, r, 0);
     grid->addWidget(a, r, 1);
-    if (b) grid->addWidget(b, r, 2);
+    title->setBuddy(a);
+    if (b) {
+      grid->addWidget(b, r, 2);
+      const QString text(label);
+      const qsizetype slash = text.lastIndexOf('/'), space = text.lastIndexOf(' ', slash);
+      a->setAccessibleName(text.left(slash));
+      b->setAccessibleName(text.left(space + 1) + text.mid(slash + 1));
+    }
     ++r;
   };
   addRow("Command History Size", historyEdit, nullptr);

@@ -6,8 +6,11 @@
 #include <QWidget>
 
 #include "options/option_edit.h"
+#include "speech/speech_settings.h"
 
 class QCheckBox;
+class QPlainTextEdit;
+class QSpinBox;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -38,6 +41,14 @@ class TfeaturesTab : public QWidget {
   QCheckBox* extendedColoursCB;
   QCheckBox* utf8CB;
   QCheckBox* mccpCB;
+  QCheckBox* screenReaderCB;
+  QCheckBox* speechCB;
+  // How text is spoken: the same for every set.
+  void ShowSpeech(const SpeechSettings& speech);
+  void ReadSpeech(SpeechSettings& speech) const;
+  QSpinBox* speechRateSpin;
+  QLineEdit* speechVoiceEdit;
+  QPlainTextEdit* neverSpokenEdit;
   QCheckBox* patternsCB;
   QCheckBox* serverEchoCB;
   QCheckBox* autoReconnectCB;

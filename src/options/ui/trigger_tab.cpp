@@ -37,6 +37,9 @@ TtriggerTab::TtriggerTab(const EditorDialogs& dialogs, QWidget* parent)
   grid->addWidget(trigDeleteBtn, 0, 3);
   grid->addWidget(new QLabel("Trigger String", this), 1, 0);
   grid->addWidget(trigStringEdit, 1, 1, 1, 3);
+  // Named by the switches beside them, which are no labels.
+  trigSendMemo->setAccessibleName("Text to send");
+  trigSoundfileEdit->setAccessibleName("Sound file");
   grid->addWidget(trigSendCB, 2, 0, Qt::AlignTop);
   grid->addWidget(trigSendMemo, 2, 1, 1, 3);
   grid->addWidget(trigPlaysoundCB, 3, 0);

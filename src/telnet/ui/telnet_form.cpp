@@ -56,6 +56,7 @@ TtelnetForm::TtelnetForm(OpenTerminals& terminals, const ConsoleActions& actions
   connect(log, &QAction::toggled, CheckBox1, &QCheckBox::setChecked);
 
   statusLV = new QTreeWidget(this);
+  statusLV->setAccessibleName("Telnet options");
   statusLV->setColumnCount(3);
   statusLV->setHeaderLabels({"Option", "Local", "Remote"});
   statusLV->setRootIsDecorated(false);
@@ -70,6 +71,7 @@ TtelnetForm::TtelnetForm(OpenTerminals& terminals, const ConsoleActions& actions
     statusLV->addTopLevelItem(new QTreeWidgetItem(QStringList{name, "inactive", "inactive"}));
 
   logMemo = new QPlainTextEdit(this);
+  logMemo->setAccessibleName("Negotiation log");
   logMemo->setReadOnly(true);
   logMemo->setMaximumBlockCount(kLogLines);
   logMemo->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -31,6 +31,11 @@
 #include "term/ui/qt_paint.h"
 #include "term/ui/command_comforts.h"
 #include "term/ui/reconnector.h"
+#include "term/ui/term_accessible.h"
+#include "term/ui/term_reader.h"
+#include "speech/speech_settings.h"
+#include "speech/ui/qt_speaker.h"
+#include "speech/ui/term_speech.h"
 
 namespace ombrel {
 
@@ -40,8 +45,15 @@ namespace ombrel {
 class TermBox : public QWidget {
  public:
   explicit TermBox(TtermForm* owner) : QWidget(owner), owner_(owner) {
+    // Before anything is told about it: its accessible interface is made
+    // at the first question and kept.
+    InstallTermAccessible();
+    setObjectName(kOutputName);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    // Reached by keys (F6, Tab) for reading; a click leaves the focus
+    // where typing goes.
+    setFocusPolicy(Qt::TabFocus);
   }
 
  protected:
@@ -63,6 +75,14 @@ class TermBox : public QWidget {
   }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
     if (e->button() == Qt::LeftButton) owner_->view().DblClick();
+  }
+  void keyPressEvent(QKeyEvent* e) override { owner_->OutputKeyPress(e); }
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ShortcutOverride && TtermForm::ClaimsFocusKey(static_cast<QKeyEvent*>(e))) {
+      e->accept();
+      return true;
+    }
+    return QWidget::event(e);
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
     if (QMenu* menu = owner_->Owner().TerminalContextMenu(this)) {
@@ -137,7 +157,20 @@ TtermForm::TtermForm(TermOwner& owner, TOptions* options, QWidget* parent)
   comforts_ = std::make_unique<CommandComforts>(session_, *cmdEdit);
   core().ClearTerminal();
   setFocusProxy(cmdEdit);
+  cmdEdit->setAccessibleName("Command line");
+  sbar->setAccessibleName("Scroll back");
+  returnBtn->setAccessibleName("Send");
+  setTabOrder(cmdEdit, termBox);
+  reader_ = new TermReader(session_, *termBox);
+  MakeSpeech();
   BindScripts();
+}
+
+void TtermForm::MakeSpeech() {
+  SpeechSettings settings;
+  if (const std::string path = owner_.SpeechSettingsPath(); !path.empty()) LoadSpeechSettings(path, settings);
+  speech_ = new TermSpeech(
+      session_, [] { return std::make_unique<QtSpeaker>(); }, std::move(settings), this);
 }
 
 void TtermForm::BindScripts() {
@@ -155,12 +188,17 @@ TtermForm::~TtermForm() {
   scripts_.reset();
   // The panes are a child widget, which outlives the tree they follow.
   gamePanes->Bind(nullptr);
+  // The reader listens to the session, which goes before the output does.
+  delete reader_;
+  delete speech_;
   // The session outlives the view by a moment: it tells this window nothing more.
   reconnector_.reset();
   comforts_.reset();
   session_.RemoveListener(*this);
   session_.SetHost(nullptr);
 }
+
+QWidget* TtermForm::Output() const { return termBox; }
 
 void TtermForm::Cleared() {
   view_.ClearSelection();
@@ -397,6 +435,49 @@ bool TtermForm::FormKeyDown(QKeyEvent* event) {
   return false;
 }
 
+bool TtermForm::ClaimsFocusKey(QKeyEvent* event) {
+  return event->key() == Qt::Key_F6 && event->modifiers() == Qt::NoModifier && QAccessible::isActive();
+}
+
+bool TtermForm::ReaderKeyDown(QKeyEvent* event) {
+  // Ctrl alone silences the voice, as screen readers do; it stays a
+  // modifier for everything else.
+  if (event->key() == Qt::Key_Control && speech_) speech_->Silence();
+  if (ClaimsFocusKey(event)) {
+    (cmdEdit->hasFocus() ? static_cast<QWidget*>(termBox) : cmdEdit)->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
+  int vk = 0;
+  switch (event->key()) {
+    case Qt::Key_Up: vk = static_cast<int>(KeyCode::kUp); break;
+    case Qt::Key_Down: vk = static_cast<int>(KeyCode::kDown); break;
+    case Qt::Key_Home: vk = static_cast<int>(KeyCode::kHome); break;
+    case Qt::Key_End: vk = static_cast<int>(KeyCode::kEnd); break;
+    case Qt::Key_Left: vk = static_cast<int>(KeyCode::kLeft); break;
+    default: return false;
+  }
+  unsigned mods = 0;
+  if (event->modifiers() & Qt::ShiftModifier) mods |= kModShift;
+  if (event->modifiers() & Qt::AltModifier) mods |= kModAlt;
+  if (event->modifiers() & Qt::ControlModifier) mods |= kModCtrl;
+  const std::optional<ReviewKey> review = ReviewKeyOf(vk, mods);
+  if (!review) return false;
+  reader_->Review(*review);
+  return true;
+}
+
+// In the output the review keys read and the scrolling keys scroll;
+// anything typed goes to the command line, which takes the focus back.
+void TtermForm::OutputKeyPress(QKeyEvent* event) {
+  if (ReaderKeyDown(event) || FormKeyDown(event)) return;
+  if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+    cmdEdit->setFocus(Qt::OtherFocusReason);
+    cmdEdit->insert(event->text());
+    return;
+  }
+  event->ignore();
+}
+
 bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
   // The wheel over the scroll bar scrolls as it does over the text.
   // The panes appear when the game's data comes, and grow with the channel pane.
@@ -407,6 +488,11 @@ bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == sbar && event->type() == QEvent::Wheel) {
     wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
+  }
+  if (watched == cmdEdit && event->type() == QEvent::ShortcutOverride &&
+      ClaimsFocusKey(static_cast<QKeyEvent*>(event))) {
+    event->accept();
     return true;
   }
   if (watched == cmdEdit && event->type() == QEvent::ShortcutOverride) {
@@ -421,7 +507,7 @@ bool TtermForm::eventFilter(QObject* watched, QEvent* event) {
     // A history step replaces the line; the edit control must not then
     // move the caret for the same key.
     auto* key = static_cast<QKeyEvent*>(event);
-    return comforts_->KeyPress(*key) || FormKeyDown(key);
+    return ReaderKeyDown(key) || comforts_->KeyPress(*key) || FormKeyDown(key);
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -33,6 +33,8 @@ class Reconnector;
 class CommandComforts;
 class QtTextMeasure;
 class ScriptSession;
+class TermReader;
+class TermSpeech;
 
 class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, private TermListener, private TermHost {
   Q_OBJECT
@@ -108,6 +110,12 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   void PasteText(const std::string& clipboardText);
   void PasteIntoCommandLine(const std::string& clipboardText);
 
+  // What a screen reader hears of this terminal.
+  TermReader& Reader() { return *reader_; }
+  TermReader* ReaderIfMade() const { return reader_; }
+  // The output, as a widget (its class stays inside the window).
+  QWidget* Output() const;
+
   // The parameter prompt of alias and macro expansion.
   std::function<std::string(const std::string& name)> askParam;
 
@@ -145,6 +153,13 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   const QtTextMeasure& Measure(const TOptions& options);
   void returnBtnClick();
   bool FormKeyDown(QKeyEvent* event);
+  // The review keys and F6, in the command line and the output alike.
+  bool ReaderKeyDown(QKeyEvent* event);
+  void MakeSpeech();
+  // F6 moves the focus when an assistive technology is active; else the
+  // key arranges the windows, as it always did.
+  static bool ClaimsFocusKey(QKeyEvent* event);
+  void OutputKeyPress(QKeyEvent* event);
   friend class TermBox;
 
   TermOwner& owner_;
@@ -162,6 +177,8 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   std::unique_ptr<ScriptSession> scripts_;
   std::unique_ptr<Reconnector> reconnector_;
   std::unique_ptr<CommandComforts> comforts_;
+  TermReader* reader_ = nullptr;  // a child of the output
+  TermSpeech* speech_ = nullptr;  // a child of this window
 };
 
 }  // namespace ombrel

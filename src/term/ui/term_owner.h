@@ -43,6 +43,8 @@ class TermOwner {
   // The folder of the option sets' scripts (data/scripts), as bytes
   // without a slash at the end; empty: terminals run no scripts.
   virtual std::string ScriptsDir() const { return {}; }
+  // Where the speech settings are kept; empty: the defaults are used.
+  virtual std::string SpeechSettingsPath() const { return {}; }
 };
 
 }  // namespace ombrel

@@ -155,6 +155,26 @@ class OptionFormTest : public QObject {
     QCOMPARE(Set(0).ansimap[9], Color{0x0000FF});
   }
 
+  // The speech fields are every set's: shown on each, written to
+  // speech.dat with the set files; the switches stay the set's own.
+  void speechSettingsAndSwitchesOnTheFeaturesTab() {
+    form->ShowEditor();
+    TfeaturesTab& tab = *form->featuresTab;
+    tab.speechCB->setChecked(true), tab.screenReaderCB->setChecked(true);
+    tab.speechRateSpin->setValue(-4);
+    tab.speechVoiceEdit->setText(" Kit ");
+    tab.neverSpokenEdit->setPlainText("^\\[OOC\\]\n\nHP:\\d+");
+    form->applyBtn->click();
+    QVERIFY(Set(0).features.speech && Set(0).features.screenreader);
+    ChooseSet(1);
+    QVERIFY(!tab.speechCB->isChecked() && !tab.screenReaderCB->isChecked());
+    QCOMPARE(tab.speechRateSpin->value(), -4);
+    form->OKBtn->click();
+    QFile file(p.DataDir() + "speech.dat");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().toStdString(), std::string("#rate\t-4\r\n#voice\tKit\r\n#never\t^\\[OOC\\]\r\n#never\tHP:\\d+\r\n"));
+  }
+
   void closingWritesTheFileEvenOnCancel() {
     const QString file = p.DataDir() + "options.dat";
     auto written = [&] {
