@@ -99,6 +99,25 @@ class GameWindowTest : public QObject {
     QVERIFY2(console.lines.contains("MSSP NAME: Ombrel Test MUD"), qPrintable(console.lines.join('\n')));
   }
 
+  // With scripts on too, the set's script hears each message and reads the
+  // merged tree, as the game sends it.
+  void aScriptHearsTheGame() {
+    TestServer server;
+    TOptions& set = p.program->optionSets.At(0);
+    set.features.scripts = true;
+    QVERIFY(QDir().mkpath(p.DataDir() + "scripts"));
+    QFile script(p.DataDir() + "scripts/" + QString::fromStdString(set.name) + ".lua");
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(R"(on("gmcp.Char.Vitals", function(v)
+      echo("SCRIPT SAW HP " .. tostring(v.hp) .. " OF " .. tostring(gmcp.Char.Vitals.maxhp))
+    end))");
+    script.close();
+    QVERIFY(Connected(server, true));
+    term->session().Type("gmcp ire");
+    QVERIFY(QTest::qWaitFor([&] { return Shown("END GMCP"); }, kWait));
+    QVERIFY(QTest::qWaitFor([&] { return Shown("SCRIPT SAW HP 4500 OF 4800"); }, kWait));
+  }
+
   void switchedOffTheGamesOffersAreRefused() {
     TestServer server;
     QVERIFY(Connected(server, false));
