@@ -8,27 +8,16 @@
 #include "app/config_record.h"
 #include "options/options_file.h"
 
+#include "desktop_tools.h"
+
 using namespace ombrel;
+using namespace ombrel::testing;
 
 namespace {
 
 constexpr QPoint kSavedAt(200, 150);
 
-// A tool's output; a tool that hangs is stopped after five seconds.
-QByteArray Run(const QString& tool, const QStringList& args, const QByteArray& input = {}) {
-  QProcess p;
-  p.start(tool, args);
-  if (!input.isNull()) p.write(input), p.closeWriteChannel();
-  if (!p.waitForFinished(5000)) p.kill(), p.waitForFinished();
-  return p.readAllStandardOutput().trimmed();
-}
-
 void SetClipboard(const QByteArray& text) { Run("xclip", {"-selection", "clipboard", "-i"}, text); }
-
-// Keys go to whatever has the focus, as typed; `window` is activated first.
-void Keys(const QString& window, const QStringList& keys) {
-  Run("xdotool", QStringList{"windowactivate", "--sync", window, "key", "--clearmodifiers"} + keys);
-}
 
 // The topmost managed window, from the window manager's own stacking list.
 QString TopWindow() {
@@ -88,15 +77,6 @@ class DesktopTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#optionset\tDefault\r\n" + features) > 0);
   }
 
-  // The id of the visible window whose title matches, or empty after ten seconds.
-  QString Window(const QString& title) {
-    QByteArray id;
-    (void)QTest::qWaitFor([&] {
-      id = Run("xdotool", {"search", "--onlyvisible", "--name", title}).split('\n').last();
-      return !id.isEmpty();
-    }, 10000);
-    return id;
-  }
   QString Start() { return program_.start(dir_.filePath("ombrel"), {}), Window("^Ombrel"); }
   // Alt+F4 on the main window, as a person closes it; true once the program ended.
   bool Close() {

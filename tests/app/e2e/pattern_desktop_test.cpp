@@ -10,18 +10,14 @@
 #include "options/options_file.h"
 #include "patterns/patterns_file.h"
 
+#include "desktop_tools.h"
+
 using namespace ombrel;
+using namespace ombrel::testing;
 
 namespace {
 
 constexpr Color kHighlight = 0x00C000;  // green, 0x00BBGGRR
-
-QByteArray Run(const QString& tool, const QStringList& args) {
-  QProcess p;
-  p.start(tool, args);
-  if (!p.waitForFinished(5000)) p.kill(), p.waitForFinished();
-  return p.readAllStandardOutput().trimmed();
-}
 
 TTrigger Trigger(const std::string& name, TriggerKind kind, const std::string& string) {
   TTrigger t;
@@ -41,14 +37,6 @@ class PatternDesktopTest : public QObject {
 
   QString Data(const QString& name) const { return dir_.filePath("data/" + name); }
 
-  QString Window(const QString& title) {
-    QByteArray id;
-    (void)QTest::qWaitFor([&] {
-      id = Run("xdotool", {"search", "--onlyvisible", "--name", title}).split('\n').last();
-      return !id.isEmpty();
-    }, 10000);
-    return id;
-  }
 
   // The set "Default" with the switch on: a reply from a capture, a gag of
   // a whole line and a highlight of a match.

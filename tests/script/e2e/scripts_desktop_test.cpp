@@ -14,20 +14,12 @@
 #include "options/features_file.h"
 #include "options/options_file.h"
 
+#include "desktop_tools.h"
+
 using namespace ombrel;
+using namespace ombrel::testing;
 
 namespace {
-
-QByteArray Run(const QString& tool, const QStringList& args) {
-  QProcess p;
-  p.start(tool, args);
-  if (!p.waitForFinished(5000)) p.kill(), p.waitForFinished();
-  return p.readAllStandardOutput().trimmed();
-}
-
-void Keys(const QString& window, const QStringList& keys) {
-  Run("xdotool", QStringList{"windowactivate", "--sync", window, "key", "--clearmodifiers"} + keys);
-}
 
 void Type(const QString& window, const QString& text) {
   Run("xdotool", {"windowactivate", "--sync", window, "type", "--delay", "15", text});
@@ -67,14 +59,6 @@ class ScriptsDesktopTest : public QObject {
   void Write(const QString& name, const QByteArray& bytes) {
     QFile f(Data(name));
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-  }
-  QString Window(const QString& title) {
-    QByteArray id;
-    (void)QTest::qWaitFor([&] {
-      id = Run("xdotool", {"search", "--onlyvisible", "--name", title}).split('\n').last();
-      return !id.isEmpty();
-    }, 10000);
-    return id;
   }
 
   // The account "Loop" on the test server with set "Main", whose scripts are on.
