@@ -26,6 +26,14 @@ BlockPtr AllocateBlock(size_t size) {
   return BlockPtr(p);
 }
 
+BlockPtr AllocatePopulatedBlock(size_t size) {
+#if defined(__linux__)
+  void* raw = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (raw != MAP_FAILED) return BlockPtr(static_cast<char*>(raw), BlockFree{size});
+#endif
+  return AllocateBlock(size);
+}
+
 BlockPtr AllocateHugeBlock(size_t size) {
 #if defined(__linux__)
   // Mapped twice as large and trimmed to the aligned part: malloc's own

@@ -22,6 +22,11 @@ using BlockPtr = std::unique_ptr<char[], BlockFree>;
 // `size` bytes from malloc. Throws std::bad_alloc.
 BlockPtr AllocateBlock(size_t size);
 
+// `size` bytes with their pages already made (one call into the kernel
+// instead of a page fault for each); from malloc where that cannot be.
+// Throws std::bad_alloc.
+BlockPtr AllocatePopulatedBlock(size_t size);
+
 // `size` bytes (a multiple of kHugePage) aligned to a huge page and asked
 // for as huge pages; from malloc where the system maps none. Throws
 // std::bad_alloc.
