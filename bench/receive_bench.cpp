@@ -92,6 +92,11 @@ void BM_PatternTriggers(benchmark::State& s) {
   s.counters["lines"] = benchmark::Counter(lines * static_cast<double>(s.iterations()), benchmark::Counter::kIsRate);
 }
 
+// The same stream with the switch off and the classic twenty triggers: what
+// the pattern triggers add is the difference.
+void BM_BusyColoured(benchmark::State& s) { Feed(s, bench::BusyColouredText(kBlock), false); }
+
+BENCHMARK(BM_BusyColoured)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PatternTriggers)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8Text)->ArgName("utf8")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Plain)->ArgName("log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -12,5 +12,7 @@ inline constexpr char kIAC = '\xFF';
 // With `telnet` on, every byte 255 doubled (IAC IAC); otherwise unchanged.
 // Only for data: telnet commands the client builds itself must not pass here.
 std::string EscapeIAC(std::string_view bytes, bool telnet);
+// The same, appended to `out`.
+void AppendEscapedIAC(std::string& out, std::string_view bytes, bool telnet);
 
 }  // namespace ombrel

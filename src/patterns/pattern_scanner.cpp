@@ -68,7 +68,7 @@ struct ScanContext {
 // --- LineBatch -----------------------------------------------------------
 
 void LineBatch::Clear() {
-  text_.clear();
+  used_ = 0;
   starts_.clear();
   complete_ = 0;
 }
@@ -80,8 +80,8 @@ void LineBatch::Add(std::string_view line) {
 
 void LineBatch::EndLine() {
   starts_.push_back(complete_);
-  text_ += '\n';
-  complete_ = static_cast<uint32_t>(text_.size());
+  *Room(1) = '\n';
+  complete_ = static_cast<uint32_t>(++used_);
 }
 
 std::string_view LineBatch::Line(size_t i) const {

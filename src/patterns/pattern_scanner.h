@@ -6,8 +6,10 @@
 // a few times is no longer run on this scanner until the set changes.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
@@ -31,7 +33,18 @@ class LineBatch {
   void Clear();
   void Add(std::string_view line);
   // A line built from pieces (the colour-free runs of a stored line).
-  void Append(std::string_view piece) { text_ += piece; }
+  void Append(std::string_view piece) {
+    if (piece.empty()) return;
+    std::memcpy(Room(piece.size()), piece.data(), piece.size());
+    used_ += piece.size();
+  }
+  // Or written in place: room for `size` more bytes of the line, of which
+  // Wrote says how many were used.
+  char* Room(size_t size) {
+    if (text_.size() < used_ + size + 1) text_.resize(std::max(2 * text_.size(), used_ + size + 1));
+    return text_.data() + used_;
+  }
+  void Wrote(size_t size) { used_ += size; }
   void EndLine();
   size_t Size() const { return starts_.size(); }
   std::string_view Line(size_t i) const;
@@ -41,7 +54,8 @@ class LineBatch {
 
  private:
   uint32_t End(size_t i) const { return (i + 1 < starts_.size() ? starts_[i + 1] : complete_) - 1; }
-  std::string text_;
+  std::string text_;  // its size is room; used_ bytes hold text
+  size_t used_ = 0;
   std::vector<uint32_t> starts_;
   uint32_t complete_ = 0;  // bytes of text_ in completed lines
 };

@@ -45,10 +45,19 @@ void LineEffects::Clear() {
 std::string FillCaptures(std::string_view text, std::string_view line, const Captures& match) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%' || i + 1 == text.size()) {
-      out += text[i];
-      continue;
+  AppendCaptures(out, text, line, match);
+  return out;
+}
+
+void AppendCaptures(std::string& out, std::string_view text, std::string_view line, const Captures& match) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t percent = std::min(text.find('%', i), text.size());
+    out.append(text.substr(i, percent - i));
+    i = percent;
+    if (i == text.size()) break;
+    if (i + 1 == text.size()) {
+      out += '%';
+      break;
     }
     const char next = text[i + 1];
     if (next == '%') {
@@ -61,8 +70,8 @@ std::string FillCaptures(std::string_view text, std::string_view line, const Cap
     } else {
       out += '%';
     }
+    ++i;
   }
-  return out;
 }
 
 bool GroupIsOff(const Lines& groupsoff, std::string_view group) {
@@ -71,7 +80,7 @@ bool GroupIsOff(const Lines& groupsoff, std::string_view group) {
 
 void EvaluateLine(const CompiledPatternSet& set, PatternScanner& scanner, std::string_view line,
                   std::span<const uint32_t> candidates, std::vector<TTrigger>& triggers, Lines& groupsoff,
-                  LineEffects& out) {
+                  LineEffects& out, bool current) {
   out.Clear();
   thread_local std::vector<Captures> matches;
   for (uint32_t k : candidates) {
@@ -79,8 +88,8 @@ void EvaluateLine(const CompiledPatternSet& set, PatternScanner& scanner, std::s
     TTrigger& t = triggers[k];
     TPatternTrigger& x = t.pattern;
     const Pattern& compiled = set.At(k);
-    if (!x.enabled || GroupIsOff(groupsoff, x.group) || t.string != compiled.text || x.kind != compiled.kind ||
-        x.ignorecase != compiled.ignorecase)
+    if (!x.enabled || GroupIsOff(groupsoff, x.group)) continue;
+    if (!current && (t.string != compiled.text || x.kind != compiled.kind || x.ignorecase != compiled.ignorecase))
       continue;
     // Highlights and substitutions act on every match; the rest needs the first.
     const bool every = x.highlight == HighlightScope::match || x.substitute;
@@ -94,7 +103,10 @@ void EvaluateLine(const CompiledPatternSet& set, PatternScanner& scanner, std::s
     fired.trigger = k;
     if (t.textenabled) {
       fired.send = true;
-      for (const std::string& l : t.text) fired.text.push_back(FillCaptures(l, line, matches.front()));
+      for (const std::string& l : t.text) {
+        AppendCaptures(fired.reply, l, line, matches.front());
+        fired.reply += "\r\n";
+      }
     }
     if (t.soundenabled) fired.sound = t.soundfile;
     out.fired.push_back(std::move(fired));

@@ -34,7 +34,9 @@ struct Substitution {
 struct FiredTrigger {
   size_t trigger = 0;
   bool send = false;
-  Lines text;  // with the captures of its first match filled in
+  // Its text with the captures of its first match filled in, each line
+  // followed by CR LF, as it is echoed and sent.
+  std::string reply;
   std::string sound;  // empty: none
   bool operator==(const FiredTrigger&) const = default;
 };
@@ -57,6 +59,8 @@ struct LineEffects {
 // `text` with %0..%9 replaced by the captures of `match` in `line` (an
 // unset group by nothing) and %% by %.
 std::string FillCaptures(std::string_view text, std::string_view line, const Captures& match);
+// The same, appended to `out`.
+void AppendCaptures(std::string& out, std::string_view text, std::string_view line, const Captures& match);
 
 bool GroupIsOff(const Lines& groupsoff, std::string_view group);
 // Switches `group` on (out of `groupsoff`) or off; no group is nothing.
@@ -67,10 +71,12 @@ void SwitchGroup(Lines& groupsoff, const std::string& group, bool on);
 // off, and whose pattern is still the one `set` was compiled from (a set
 // being recompiled leaves a changed trigger waiting for it). Fire-once
 // triggers are switched off in `triggers` and groups in `groupsoff`, so the
-// next trigger and line see the change.
+// next trigger and line see the change. `current`: the caller knows every
+// trigger's pattern is the one `set` was compiled from, and each need not
+// be compared.
 void EvaluateLine(const CompiledPatternSet& set, PatternScanner& scanner, std::string_view line,
                   std::span<const uint32_t> candidates, std::vector<TTrigger>& triggers, Lines& groupsoff,
-                  LineEffects& out);
+                  LineEffects& out, bool current = false);
 
 // The visible text with the substitutions made.
 std::string Substituted(std::string_view line, const std::vector<Substitution>& substitutions);

@@ -48,9 +48,9 @@ void TermCore::RunPatternTriggers() {
     if (set) patterns_->Evaluate(*set, i, *options_, effects);
     // An echo that erased the display took the rest of the read with it;
     // its triggers still act.
-    if (!rewrite_.cleared) StorePatternLine(lines[i], effects);
+    if (!rewrite_.cleared) StorePatternLine(lines[i], set ? i : SIZE_MAX, effects);
     for (const FiredTrigger& fired : effects.fired) {
-      if (fired.send) FirePatternTrigger(lines[i], LinesToText(fired.text), options_->localecho);
+      if (fired.send) FirePatternTrigger(lines[i], fired.reply, options_->localecho);
       std::error_code ec;
       if (!fired.sound.empty() && player_ && std::filesystem::exists(fired.sound, ec)) {
         try {
@@ -71,13 +71,7 @@ void TermCore::RunPatternTriggers() {
     Status("Trigger \"" + options_->triggers[k].name + "\" took too long on a line and was stopped.");
 }
 
-std::string TermCore::LinesToText(const Lines& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
-void TermCore::StorePatternLine(int32_t original, const LineEffects& effects) {
+void TermCore::StorePatternLine(int32_t original, size_t inBatch, const LineEffects& effects) {
   if (rewrite_.active) RestorePatternTail(original);
   const LineStore::Record record = rewrite_.active ? rewrite_.tail[rewrite_.next] : store_.RecordAt(original);
   const std::string_view stored = store_.TextOf(record);
@@ -96,8 +90,16 @@ void TermCore::StorePatternLine(int32_t original, const LineEffects& effects) {
   }
   const int32_t at = rewrite_.active ? store_.CurLine() - 1 : original;
   if (!effects.highlights.empty()) {
-    VisibleOffsets(shown, strings, offsets);
-    patterns_->Highlights().Add(at, HighlightsOnStored(effects.highlights, effects.substitutions, offsets));
+    // Unchanged, the line's visible runs are known from matching it.
+    std::span<const VisibleRun> runs;
+    thread_local std::vector<VisibleRun> shownRuns;
+    if (effects.substitutions.empty() && inBatch != SIZE_MAX && patterns_->KeptRuns()) {
+      runs = patterns_->RunsOf(inBatch);
+    } else {
+      VisibleRuns(shown, strings, shownRuns);
+      runs = shownRuns;
+    }
+    patterns_->Highlights().Add(at, HighlightsOnStored(effects.highlights, effects.substitutions, runs));
   }
   if (listeners_.HearLines()) listeners_.TellLine(at, shown, true);
 }
@@ -113,7 +115,11 @@ void TermCore::FirePatternTrigger(int32_t original, const std::string& text, boo
     store_.StartCurrent(options_->margin, carry_);
     WriteText(text, false);
   }
-  Send(EscapeIAC(text + "\r\n", options_->telnet));
+  // A buffer kept from firing to firing: a busy stream fires on many lines.
+  sendBuffer_.clear();
+  AppendEscapedIAC(sendBuffer_, text, options_->telnet);
+  sendBuffer_ += "\r\n";
+  Send(sendBuffer_);
 }
 
 void TermCore::BeginPatternRewrite(int32_t original) {

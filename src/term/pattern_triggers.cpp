@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <numeric>
 
 #include "term/escape.h"
 
@@ -60,7 +61,9 @@ uint32_t Shifted(uint32_t pos, const std::vector<Substitution>& substitutions, b
 void VisibleOffsets(std::string_view stored, bool strings, std::vector<uint32_t>& storedOf) {
   storedOf.clear();
   ForEachVisible(stored, strings, [&](size_t from, size_t to) {
-    for (size_t k = from; k < to; ++k) storedOf.push_back(static_cast<uint32_t>(k));
+    const size_t at = storedOf.size();
+    storedOf.resize(at + (to - from));
+    std::iota(storedOf.begin() + static_cast<ptrdiff_t>(at), storedOf.end(), static_cast<uint32_t>(from));
   });
   storedOf.push_back(storedOf.empty() ? 0 : storedOf.back() + 1);
 }
@@ -86,17 +89,33 @@ std::string SubstituteStored(std::string_view stored, const std::vector<uint32_t
   return out;
 }
 
+void VisibleRuns(std::string_view stored, bool strings, std::vector<VisibleRun>& runs) {
+  runs.clear();
+  ForEachVisible(stored, strings, [&](size_t from, size_t to) {
+    runs.emplace_back(static_cast<uint32_t>(from), static_cast<uint32_t>(to));
+  });
+}
+
 std::vector<RawHighlight> HighlightsOnStored(const std::vector<Highlight>& highlights,
                                              const std::vector<Substitution>& substitutions,
-                                             const std::vector<uint32_t>& shownOf) {
+                                             std::span<const VisibleRun> shownRuns) {
+  uint32_t visible = 0;
+  for (const auto& [from, to] : shownRuns) visible += to - from;
+  // The stored offset of visible byte v (v < visible).
+  auto storedOf = [&](uint32_t v) {
+    for (const auto& [from, to] : shownRuns) {
+      if (v < to - from) return from + v;
+      v -= to - from;
+    }
+    return shownRuns.empty() ? 0 : shownRuns.back().second;
+  };
   std::vector<RawHighlight> out;
-  const uint32_t visible = static_cast<uint32_t>(shownOf.size() - 1);
   for (const Highlight& h : highlights) {
     if (!h.fgcolor && !h.bgcolor) continue;
     const uint32_t begin = std::min(Shifted(h.begin, substitutions, false), visible);
     const uint32_t end = std::min(Shifted(h.end, substitutions, true), visible);
     if (end <= begin) continue;
-    out.push_back({shownOf[begin], shownOf[end - 1] + 1, h.fgcolor, h.bgcolor});
+    out.push_back({storedOf(begin), storedOf(end - 1) + 1, h.fgcolor, h.bgcolor});
   }
   return out;
 }
@@ -110,10 +129,14 @@ const CompiledPatternSet* PatternTriggers::Ready(const TOptions& options) {
   if (check_) {
     check_ = false;
     PatternSetInput input = InputOf(options.triggers, options.features.utf8);
+    highlighting_ = std::any_of(options.triggers.begin(), options.triggers.end(),
+                                [](const TTrigger& t) { return t.pattern.highlight != HighlightScope::none; });
     if ((!set_ && !compiling_.valid()) || !(input == wanted_)) Compile(std::move(input));
   }
   if (compiling_.valid() && compiling_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-    if (auto done = compiling_.get()) set_ = std::move(done);
+    auto done = compiling_.get();
+    current_ = done != nullptr;
+    if (done) set_ = std::move(done);
     compiling_ = {};
   }
   return set_.get();
@@ -125,8 +148,10 @@ void PatternTriggers::Compile(PatternSetInput input) {
     // Milliseconds: sooner done than handed over.
     set_ = CompilePatternSet(wanted_, &SharedCache());
     compiling_ = {};
+    current_ = true;
   } else {
     compiling_ = SharedCompiler().Compile(wanted_);
+    current_ = false;
   }
 }
 
@@ -145,13 +170,22 @@ bool PatternTriggers::FirstLimitHit(const CompiledPatternSet& set, size_t trigge
 }
 
 void PatternTriggers::AddLine(std::string_view stored, bool strings) {
-  ForEachVisible(stored, strings, [&](size_t from, size_t to) { batch_.Append(stored.substr(from, to - from)); });
+  // Every line of every read passes here: copied straight into the batch.
+  char* out = batch_.Room(stored.size());
+  size_t written = 0;
+  ForEachVisible(stored, strings, [&](size_t from, size_t to) {
+    std::memcpy(out + written, stored.data() + from, to - from);
+    written += to - from;
+    if (highlighting_) runs_.emplace_back(static_cast<uint32_t>(from), static_cast<uint32_t>(to));
+  });
+  batch_.Wrote(written);
   batch_.EndLine();
+  if (highlighting_) runsOf_.push_back(static_cast<uint32_t>(runs_.size()));
 }
 
 void PatternTriggers::Evaluate(const CompiledPatternSet& set, size_t i, TOptions& options, LineEffects& out) {
   EvaluateLine(set, scanner_, batch_.Line(i), candidates_.ForLine(i), options.triggers, options.patterns.groupsoff,
-               out);
+               out, current_ && &set == set_.get());
 }
 
 }  // namespace ombrel

@@ -7,6 +7,8 @@
 
 #include <future>
 #include <memory>
+#include <span>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,12 +31,17 @@ void VisibleOffsets(std::string_view stored, bool strings, std::vector<uint32_t>
 std::string SubstituteStored(std::string_view stored, const std::vector<uint32_t>& storedOf,
                              const std::vector<Substitution>& substitutions);
 
+// The runs of visible bytes of a stored line, in order: [from, to) of the
+// stored text for each stretch between sequences.
+using VisibleRun = std::pair<uint32_t, uint32_t>;
+void VisibleRuns(std::string_view stored, bool strings, std::vector<VisibleRun>& runs);
+
 // Highlights of the visible text as matched, placed on the stored text the
 // line ends up with: `shown` (the stored text after `substitutions`) with
-// `shownOf` its VisibleOffsets.
+// `shownRuns` its VisibleRuns.
 std::vector<RawHighlight> HighlightsOnStored(const std::vector<Highlight>& highlights,
                                              const std::vector<Substitution>& substitutions,
-                                             const std::vector<uint32_t>& shownOf);
+                                             std::span<const VisibleRun> shownRuns);
 
 class PatternTriggers {
  public:
@@ -56,8 +63,18 @@ class PatternTriggers {
   void Wait();
 
   // --- one read's lines
-  void Begin() { batch_.Clear(); }
+  void Begin() {
+    batch_.Clear();
+    runs_.clear();
+    runsOf_.assign(1, 0);
+  }
   void AddLine(std::string_view stored, bool strings);
+  // VisibleRuns of the i-th line added, as AddLine saw it: kept only while
+  // some trigger highlights.
+  bool KeptRuns() const { return highlighting_; }
+  std::span<const VisibleRun> RunsOf(size_t i) const {
+    return std::span<const VisibleRun>(runs_).subspan(runsOf_[i], runsOf_[i + 1] - runsOf_[i]);
+  }
   void Scan(const CompiledPatternSet& set) { scanner_.Scan(set, batch_, candidates_); }
   std::string_view VisibleLine(size_t i) const { return batch_.Line(i); }
   void Evaluate(const CompiledPatternSet& set, size_t i, TOptions& options, LineEffects& out);
@@ -77,11 +94,19 @@ class PatternTriggers {
   void Compile(PatternSetInput input);
 
   std::shared_ptr<const CompiledPatternSet> set_;
+  // set_ was compiled from the triggers as they were last looked at, so
+  // evaluating need not compare each one with its compiled pattern.
+  bool current_ = false;
+  bool highlighting_ = false;  // some trigger highlights
   std::shared_future<PatternCompiler::Result> compiling_;
   PatternSetInput wanted_;
   bool check_ = true;
   PatternScanner scanner_;
   LineBatch batch_;
+  // Where each run of visible bytes of the batch's lines lies in its
+  // stored line (from, to); runsOf_[i] is line i's first.
+  std::vector<VisibleRun> runs_;
+  std::vector<uint32_t> runsOf_;
   PatternCandidates candidates_;
   LineHighlights highlights_;
   uint64_t limitsOf_ = 0;            // the serial of the set limitsTold_ is for

@@ -193,8 +193,7 @@ class TermCore : public CommandTarget {
   // The lines of the read just handled, matched in one pass; their log,
   // their listeners and what the triggers do follow, in line order.
   void RunPatternTriggers();
-  static std::string LinesToText(const Lines& lines);
-  void StorePatternLine(int32_t original, const LineEffects& effects);
+  void StorePatternLine(int32_t original, size_t inBatch, const LineEffects& effects);
   void FirePatternTrigger(int32_t original, const std::string& text, bool echo);
   // From `original` on, the read's lines are taken out of the store and
   // put back one by one, so lines can be left out or echoes put between.
@@ -264,6 +263,7 @@ class TermCore : public CommandTarget {
   TriggerFilter triggerFilter_;
 
   std::unique_ptr<PatternTriggers> patterns_;
+  std::string sendBuffer_;             // a pattern trigger's reply, escaped
   std::vector<int32_t> patternLines_;  // completed by this read, waiting for the one pass
   bool inPatternBatch_ = false;
   struct PatternRewrite {

@@ -59,9 +59,19 @@ TEST(TriggerActions, RepliesCarryTheCapturesOfTheFirstMatch) {
                              Reply(K::substring, "tells", {"%0 heard"})},
                             {"Aldric tells you 'meet me'"});
   ASSERT_EQ(run.effects[0].fired.size(), 2u);
-  EXPECT_EQ(run.effects[0].fired[0].text, (Lines{"tell Aldric got 'meet me'", "100% %x "}));
+  EXPECT_EQ(run.effects[0].fired[0].reply, "tell Aldric got 'meet me'\r\n100% %x \r\n");
   EXPECT_TRUE(run.effects[0].fired[0].send);
-  EXPECT_EQ(run.effects[0].fired[1].text, Lines{"tells heard"});
+  EXPECT_EQ(run.effects[0].fired[1].reply, "tells heard\r\n");
+}
+
+TEST(TriggerActions, PercentSignsOtherThanCapturesStayAsTheyAre) {
+  Captures c;
+  c[1] = {0, 3};
+  const struct {
+    const char* text;
+    const char* filled;
+  } rows[] = {{"50%", "50%"}, {"%%1", "%1"}, {"%a%", "%a%"}, {"%1%1", "orcorc"}, {"%2.", "."}, {"", ""}};
+  for (const auto& r : rows) EXPECT_EQ(FillCaptures(r.text, "orcs", c), r.filled) << r.text;
 }
 
 TEST(TriggerActions, EachActionHasItsEffect) {

@@ -110,6 +110,8 @@ TEST(PatternTriggers, HighlightsLandOnTheMatchedBytesOfTheShownLine) {
       {"the whole line, up to its last visible byte", {.ansi = true}, line, "orc", "orc\x1b[0m!\x1b[0m",
        {{0, 8, {}, 0xFF00}}},
       {"on the substituted text", {}, substituted, "orc", "an orc here", {{3, 7, 0xFF, {}}}},
+      {"on the substituted text past a colour", {.ansi = true}, substituted, "orc", "an \x1b[31morc\x1b[0m here",
+       {{8, 12, 0xFF, {}}}},
   };
   for (const Case& c : cases) {
     TermFixture f(c.setup);
