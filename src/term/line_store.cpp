@@ -1,5 +1,7 @@
 #include "term/line_store.h"
 
+#include "util/ready_blocks.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -12,7 +14,8 @@ char* TextArena::NewBlock(size_t size) {
   // every 4 KiB, which cost more than storing the text. Not huge pages: the
   // kernel may stop to compact memory for one, and growing then pauses for
   // up to 13 ms instead of half a millisecond.
-  owned_.push_back(AllocatePopulatedBlock(size));
+  static ReadyBlocks ready(kBlockSize, 2);
+  owned_.push_back(size == kBlockSize ? ready.Take() : AllocatePopulatedBlock(size));
   blocks_.push_back(owned_.back().get());
   reserved_ += size;
   return blocks_.back();
