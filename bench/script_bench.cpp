@@ -97,7 +97,7 @@ void BM_ScriptLines(benchmark::State& state) {
   for (auto _ : state) {
     for (size_t i = 0; i < lines.size(); ++i) {
       if (strip) StripEscapes(lines[i], visible);
-      LineEffects fx = host.ProcessLine(strip ? visible : stripped[i]);
+      ScriptLineEffects fx = host.ProcessLine(strip ? visible : stripped[i]);
       host.Perform(fx.actions);
       errors += fx.errors.size();
     }

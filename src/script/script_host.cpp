@@ -264,8 +264,8 @@ ScriptHost::Errors ScriptHost::Run(std::string_view name, std::string_view sourc
   return Finish();
 }
 
-LineEffects ScriptHost::ProcessLine(std::string_view text) {
-  LineEffects effects;
+ScriptLineEffects ScriptHost::ProcessLine(std::string_view text) {
+  ScriptLineEffects effects;
   if (!L_ || !WantsLines() || depth_ > 0) return effects;
   // Match every enabled trigger first, in C++: most lines fire nothing and
   // never enter Lua at all.
@@ -312,10 +312,23 @@ LineEffects ScriptHost::ProcessLine(std::string_view text) {
   return effects;
 }
 
+// Every match of the trigger's pattern in the line, the first one given.
+void ScriptHost::Highlight(Item& t, std::string_view line, ScriptRegex::Span first, ScriptLineEffects& effects) {
+  constexpr size_t kMostPerLine = 1024;
+  std::vector<ScriptRegex::Span> more;
+  size_t from = 0;  // grows with every search, whatever a match reports
+  for (ScriptRegex::Span m = first; effects.highlights.size() < kMostPerLine;) {
+    if (m.length > 0) effects.highlights.push_back({m.offset, m.length, t.rgb});
+    from = std::max(m.offset + std::max<size_t>(m.length, 1), from + 1);
+    if (from > line.size() || !t.regex->Match(line, more, from)) break;
+    m = more[0];
+  }
+}
+
 void ScriptHost::FireTrigger(Item& t, std::string_view line, const std::vector<ScriptRegex::Span>& groups,
-                             int lineIndex, LineEffects& effects) {
+                             int lineIndex, ScriptLineEffects& effects) {
   if (t.gag) effects.gag = true;
-  if (t.highlight && groups[0].length > 0) effects.highlights.push_back({groups[0].offset, groups[0].length, t.rgb});
+  if (t.highlight) Highlight(t, line, groups[0], effects);
   if (t.once) KillItem(t);
   if (!t.hasFunction) return;
   lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);

@@ -68,7 +68,7 @@ struct ScriptHighlight {
   bool operator==(const ScriptHighlight&) const = default;
 };
 
-struct LineEffects {
+struct ScriptLineEffects {
   bool gag = false;  // the line is not shown
   std::vector<ScriptHighlight> highlights;
   std::vector<ScriptAction> actions;  // in the order asked: ScriptHost::Perform
@@ -118,7 +118,7 @@ class ScriptHost {
   // the "line" handlers, then the triggers in the order they were made.
   // Nothing is done to the terminal yet: the caller shows the line (unless
   // gagged) with the highlights, runs the classic triggers, then Perform.
-  LineEffects ProcessLine(std::string_view text);
+  ScriptLineEffects ProcessLine(std::string_view text);
   void Perform(const std::vector<ScriptAction>& actions);
 
   // A typed command: true when a script alias took it (its actions done).
@@ -155,7 +155,8 @@ class ScriptHost {
   Errors Finish();
   void Fire(const std::string& event, const ScriptValue* value);
   void FireTrigger(Item& item, std::string_view line, const std::vector<ScriptRegex::Span>& groups, int lineIndex,
-                   LineEffects& effects);
+                   ScriptLineEffects& effects);
+  void Highlight(Item& t, std::string_view line, ScriptRegex::Span first, ScriptLineEffects& effects);
   void Sweep();
   void ScheduleTimer(Item& item, bool restart);
   void KillItem(Item& item);
@@ -184,7 +185,7 @@ class ScriptHost {
   // Filled while Lua runs.
   std::vector<ScriptAction> pending_;
   Errors errors_;
-  LineEffects* line_ = nullptr;  // the line being read, for gag()
+  ScriptLineEffects* line_ = nullptr;  // the line being read, for gag()
   // Per trigger, for the line being read: matched or not, and where.
   std::vector<char> lineState_;
   std::vector<std::vector<ScriptRegex::Span>> lineGroups_;

@@ -139,11 +139,12 @@ std::unique_ptr<ScriptRegex> ScriptRegex::Compile(std::string_view pattern, bool
   return std::unique_ptr<ScriptRegex>(new ScriptRegex(std::move(impl)));
 }
 
-bool ScriptRegex::Match(std::string_view subject, std::vector<Span>& groups) {
-  if (!impl_->literal.empty() && !HasLiteral(subject)) return false;
+bool ScriptRegex::Match(std::string_view subject, std::vector<Span>& groups, size_t from) {
+  if (from > subject.size()) return false;
+  if (!impl_->literal.empty() && !HasLiteral(subject.substr(from))) return false;
   const auto* s = reinterpret_cast<PCRE2_SPTR>(subject.data());
-  const int rc = impl_->jit ? pcre2_jit_match(impl_->code, s, subject.size(), 0, 0, impl_->data, impl_->context)
-                            : pcre2_match(impl_->code, s, subject.size(), 0, 0, impl_->data, impl_->context);
+  const int rc = impl_->jit ? pcre2_jit_match(impl_->code, s, subject.size(), from, 0, impl_->data, impl_->context)
+                            : pcre2_match(impl_->code, s, subject.size(), from, 0, impl_->data, impl_->context);
   if (rc < 0) return false;
   const uint32_t count = pcre2_get_ovector_count(impl_->data);
   const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(impl_->data);

@@ -29,7 +29,9 @@ class ScriptRegex {
 
   // The first match in `subject`: group 0 the whole match, then every
   // capture group. False when there is none.
-  bool Match(std::string_view subject, std::vector<Span>& groups);
+  // `from`: where in the subject the search starts (lookbehinds still see
+  // what comes before).
+  bool Match(std::string_view subject, std::vector<Span>& groups, size_t from = 0);
 
  private:
   struct Impl;

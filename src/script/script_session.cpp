@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "command/iac.h"
+#include "patterns/trigger_actions.h"
 #include "telnet/gmcp_option.h"
 #include "telnet/telnet_parser.h"
 #include "term/escape.h"
@@ -98,11 +99,23 @@ void ScriptSession::LineStored(int32_t index, std::string_view text, bool receiv
   if (!received || !host_.WantsLines() || !Active()) return;
   const TOptions& options = *session_.Options();
   // The margin the terminal puts before each line is not the server's.
-  if (!options.margin.empty() && text.substr(0, options.margin.size()) == options.margin)
-    text.remove_prefix(options.margin.size());
+  const bool margin = !options.margin.empty() && text.substr(0, options.margin.size()) == options.margin;
+  if (margin) text.remove_prefix(options.margin.size());
   StripEscapes(text, visible_, options.features.extendedcolours);
-  const LineEffects effects = host_.ProcessLine(visible_);
-  if (effects.gag) session_.Core().Gag(index);
+  const ScriptLineEffects effects = host_.ProcessLine(visible_);
+  if (effects.gag) {
+    session_.Core().Gag(index);
+  } else if (!effects.highlights.empty()) {
+    const uint32_t shift = margin ? static_cast<uint32_t>(options.margin.size()) : 0;
+    std::vector<Highlight> ranges;
+    for (const ScriptHighlight& h : effects.highlights) {
+      // 0xRRGGBB as the terminal's colours hold it: 0x00BBGGRR.
+      const Color colour = (h.rgb & 0xFF) << 16 | (h.rgb & 0xFF00) | (h.rgb >> 16 & 0xFF);
+      ranges.push_back({static_cast<uint32_t>(h.offset) + shift, static_cast<uint32_t>(h.offset + h.length) + shift,
+                        colour, std::nullopt});
+    }
+    session_.Core().HighlightVisible(index, ranges);
+  }
   host_.Perform(effects.actions);
   Report(effects.errors);
 }

@@ -301,7 +301,7 @@ void TermCore::ClearTerminal() {
   RunPatternTriggers();
   if (inPatternBatch_) rewrite_.cleared = true;
   patternLines_.clear();
-  if (patterns_) patterns_->Highlights().Clear();
+  highlights_.Clear();
   // A long session's store is given back, not kept for the next one.
   store_.Clear();
   SetCurrentLine(options_ ? options_->margin : std::string());

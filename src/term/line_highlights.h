@@ -1,4 +1,4 @@
-// Colours pattern triggers lay over stored lines: byte ranges of a line's
+// Colours pattern triggers and scripts lay over stored lines: byte ranges of a line's
 // stored text (sequences included) with the colours they are painted in.
 // Lines gain them as they are stored, so the list stays sorted by line and
 // a line's ranges are found by a binary search.
@@ -22,10 +22,11 @@ struct RawHighlight {
 
 class LineHighlights {
  public:
-  // `line` is past every line given before.
+  // `line` is past every line given before, or the last one given, whose
+  // ranges these follow.
   void Add(int32_t line, std::span<const RawHighlight> ranges) {
     if (ranges.empty()) return;
-    lines_.push_back({line, static_cast<uint32_t>(ranges_.size())});
+    if (lines_.empty() || lines_.back().line != line) lines_.push_back({line, static_cast<uint32_t>(ranges_.size())});
     ranges_.insert(ranges_.end(), ranges.begin(), ranges.end());
   }
   // In the order the triggers gave them: where two cover a byte, the first

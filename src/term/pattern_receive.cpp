@@ -17,8 +17,11 @@ void TermCore::PatternTriggersChanged() {
   if (patterns_) patterns_->Changed();
 }
 
-std::span<const RawHighlight> TermCore::HighlightsOf(int32_t line) const {
-  return patterns_ ? patterns_->Highlights().Of(line) : std::span<const RawHighlight>();
+void TermCore::HighlightVisible(int32_t line, const std::vector<Highlight>& ranges) {
+  if (line != (inPatternBatch_ ? told_ : store_.CurLine() - 1)) return;
+  thread_local std::vector<VisibleRun> runs;
+  VisibleRuns(store_.Line(line).text, options_ && options_->features.extendedcolours, runs);
+  highlights_.Add(line, HighlightsOnStored(ranges, {}, runs));
 }
 
 void TermCore::WaitForPatterns() {
@@ -99,9 +102,23 @@ void TermCore::StorePatternLine(int32_t original, size_t inBatch, const LineEffe
       VisibleRuns(shown, strings, shownRuns);
       runs = shownRuns;
     }
-    patterns_->Highlights().Add(at, HighlightsOnStored(effects.highlights, effects.substitutions, runs));
+    highlights_.Add(at, HighlightsOnStored(effects.highlights, effects.substitutions, runs));
   }
-  if (listeners_.HearLines()) listeners_.TellLine(at, shown, true);
+  if (listeners_.HearLines()) TellPatternLine(at, original, shown);
+}
+
+void TermCore::TellPatternLine(int32_t at, int32_t original, std::string_view shown) {
+  // Listeners may gag or colour this line, though the read's later lines
+  // are stored after it.
+  told_ = at;
+  toldGagged_ = false;
+  listeners_.TellLine(at, shown, true);
+  told_ = -1;
+  if (!toldGagged_) return;
+  if (!rewrite_.active) BeginPatternRewrite(original + 1);
+  store_.DropLastCompleted();
+  highlights_.DropFrom(at);
+  erasable_.valid = false;
 }
 
 void TermCore::FirePatternTrigger(int32_t original, const std::string& text, bool echo) {
@@ -129,7 +146,7 @@ void TermCore::BeginPatternRewrite(int32_t original) {
   for (int32_t k = original; k < store_.CurLine(); ++k) rewrite_.tail.push_back(store_.RecordAt(k));
   rewrite_.next = 0;
   store_.DropFrom(original);
-  patterns_->Highlights().DropFrom(original);
+  highlights_.DropFrom(original);
 }
 
 void TermCore::RestorePatternTail(int32_t upTo) {

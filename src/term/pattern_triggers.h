@@ -87,8 +87,6 @@ class PatternTriggers {
   std::vector<int32_t> lines;  // in the store, as completed
   LineEffects effects;
 
-  LineHighlights& Highlights() { return highlights_; }
-  const LineHighlights& Highlights() const { return highlights_; }
 
  private:
   void Compile(PatternSetInput input);
@@ -108,7 +106,6 @@ class PatternTriggers {
   std::vector<VisibleRun> runs_;
   std::vector<uint32_t> runsOf_;
   PatternCandidates candidates_;
-  LineHighlights highlights_;
   uint64_t limitsOf_ = 0;            // the serial of the set limitsTold_ is for
   std::vector<uint8_t> limitsTold_;  // per trigger
 };

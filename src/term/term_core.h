@@ -29,6 +29,8 @@
 
 namespace ombrel {
 
+struct Highlight;
+
 class PatternTriggers;
 struct LineEffects;
 
@@ -140,9 +142,8 @@ class TermCore : public CommandTarget {
   ReadResult LoadLog(const std::string& fileName);
 
   void RunTriggers(std::string_view lineText);
-  // A line just stored that a listener (a script) gags: taken out of the
-  // store while it is still the last completed one; false when lines came
-  // after it. The log already has it.
+  // A line just stored that a listener (a script) gags while hearing it:
+  // taken out of the store; false for any other line. The log already has it.
   bool Gag(int32_t index);
   // A line the terminal says itself (or a script's error): written and told.
   void Status(const std::string& text);
@@ -150,8 +151,11 @@ class TermCore : public CommandTarget {
   // --- pattern triggers (the set's "Pattern Triggers" switch)
   // The triggers were edited: they are compiled again before the next read.
   void PatternTriggersChanged();
-  // Colours pattern triggers gave parts of stored line `line`.
-  std::span<const RawHighlight> HighlightsOf(int32_t line) const;
+  // Colours pattern triggers and scripts gave parts of stored line `line`.
+  std::span<const RawHighlight> HighlightsOf(int32_t line) const { return highlights_.Of(line); }
+  // Paints ranges of the last stored line's visible text (without its
+  // sequences, margin included) in other colours, after any it has.
+  void HighlightVisible(int32_t line, const std::vector<Highlight>& ranges);
   // Waits until a set compiling in the background is ready.
   void WaitForPatterns();
 
@@ -194,6 +198,7 @@ class TermCore : public CommandTarget {
   // their listeners and what the triggers do follow, in line order.
   void RunPatternTriggers();
   void StorePatternLine(int32_t original, size_t inBatch, const LineEffects& effects);
+  void TellPatternLine(int32_t at, int32_t original, std::string_view shown);
   void FirePatternTrigger(int32_t original, const std::string& text, bool echo);
   // From `original` on, the read's lines are taken out of the store and
   // put back one by one, so lines can be left out or echoes put between.
@@ -263,6 +268,9 @@ class TermCore : public CommandTarget {
   TriggerFilter triggerFilter_;
 
   std::unique_ptr<PatternTriggers> patterns_;
+  LineHighlights highlights_;
+  int32_t told_ = -1;        // the line of a read's batch listeners are hearing
+  bool toldGagged_ = false;  // and one of them gagged it
   std::string sendBuffer_;             // a pattern trigger's reply, escaped
   std::vector<int32_t> patternLines_;  // completed by this read, waiting for the one pass
   bool inPatternBatch_ = false;

@@ -37,8 +37,16 @@ void TermCore::RunTriggers(std::string_view line) {
 }
 
 bool TermCore::Gag(int32_t index) {
+  if (inPatternBatch_) {
+    // The line being told to listeners goes once they have all heard it.
+    if (index != told_) return false;
+    toldGagged_ = true;
+    return true;
+  }
   if (index != store_.CurLine() - 1) return false;
   store_.DropLastCompleted();
+  // The next line stored takes its number.
+  highlights_.DropFrom(index);
   // What a backspace may erase was counted on the current line's old number.
   erasable_.valid = false;
   return true;

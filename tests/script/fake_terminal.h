@@ -36,7 +36,7 @@ struct FakeTerminal : ScriptTerminal {
   // A received line as the terminal will handle it: shown or gagged with
   // its highlights, then what the scripts asked.
   void Line(ScriptHost& host, const std::string& text) {
-    LineEffects fx = host.ProcessLine(text);
+    ScriptLineEffects fx = host.ProcessLine(text);
     std::string shown = (fx.gag ? "gagged " : "shown ") + text;
     for (const auto& h : fx.highlights) {
       char rgb[8];

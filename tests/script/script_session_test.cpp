@@ -215,6 +215,33 @@ on("line", function(line) if line:find("spam") then gag() end end)
   EXPECT_EQ(t.Sent(), std::vector<std::string>{"hush\r\n"});
 }
 
+// A trigger's highlight is painted on the matched characters of the stored
+// line, past colour sequences and the margin, whether the set's triggers
+// are classic or pattern triggers; a gagged line leaves none behind for the
+// line that takes its place.
+TEST(ScriptSession, HighlightsArePaintedOnTheMatchedText) {
+  for (const bool patterns : {false, true}) {
+    for (const std::string margin : {"", ">>"}) {
+      ScriptedTerminal t(R"lua(
+trigger("orcs?", nil, {highlight = "#ff4040"})
+trigger("secret", nil, {gag = true})
+)lua");
+      t.options.features.patterns = patterns;
+      t.options.margin = margin;
+      t.Connect();
+      t.Receive("an \x1b[31morc\x1b[0m and orcs\r\nsecret orc\r\nplain\r\n");
+      const TermCore& core = t.session->Core();
+      const int32_t first = core.curline() - 2;
+      const auto m = static_cast<uint32_t>(margin.size());
+      const std::vector<RawHighlight> expected = {{m + 8, m + 11, 0x4040FF, {}}, {m + 20, m + 24, 0x4040FF, {}}};
+      const auto got = core.HighlightsOf(first);
+      EXPECT_EQ(std::vector<RawHighlight>(got.begin(), got.end()), expected) << patterns << margin;
+      EXPECT_EQ(core.Store().Line(first + 1).text, margin + "plain");
+      EXPECT_TRUE(core.HighlightsOf(first + 1).empty()) << patterns << margin;
+    }
+  }
+}
+
 // A damaged vars file is said, and left as it was after the session.
 TEST(ScriptSession, DamagedVarsAreSaidAndKept) {
   ScriptedTerminal t("vars.n = 1");
