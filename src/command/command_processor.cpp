@@ -29,8 +29,10 @@ void CommandProcessor::SendCommand(const std::string& text, bool expandAliases) 
   const TOptions* options = target_.Options();
   if (!options) return;
   const std::string separator = options->pipechar;
+  size_t found = separator.empty() ? std::string::npos : text.find(separator);
+  // Most commands are one: sent as they are, uncopied.
+  if (found == std::string::npos) return ProcessCommand(text, expandAliases);
   std::string remaining = text;
-  size_t found = separator.empty() ? std::string::npos : remaining.find(separator);
   while (found != std::string::npos) {
     ProcessCommand(remaining.substr(0, found), expandAliases);
     // One separator character goes with the command.
@@ -49,11 +51,14 @@ void CommandProcessor::ProcessCommand(const std::string& cmd, bool expandAliases
     return;
   }
   if (expandAliases && ExpandAlias(*options, cmd)) return;
-  Write(cmd + kCrLf);
+  WriteLine(cmd);
   EchoCommand(*options, cmd);
 }
 
 bool CommandProcessor::ExpandAlias(const TOptions& options, const std::string& cmd) {
+  // Scripts' triggers answer through here: without aliases, no need to
+  // take the command apart.
+  if (options.aliases.empty()) return false;
   std::string first;
   std::string rest;
   SplitCommand(cmd, first, rest);
@@ -158,6 +163,15 @@ void CommandProcessor::SendLines(const std::string& text, bool usePrefix, bool e
       lines[k] = options->stdpasteprefix + lines[k] + options->stdpastesuffix;
     SendCommand(lines[k], expandAliases);
   }
+}
+
+void CommandProcessor::WriteLine(const std::string& cmd) {
+  const TOptions* options = target_.Options();
+  if (!options || !target_.Connected()) return;
+  line_.clear();
+  AppendEscapedIAC(line_, cmd, options->telnet);
+  line_ += kCrLf;
+  target_.Send(line_);
 }
 
 void CommandProcessor::Write(const std::string& bytes) {

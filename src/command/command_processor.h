@@ -49,10 +49,13 @@ class CommandProcessor {
   std::string AskParam(const std::string& name, ParamTable& table);
   // One socket write, escaped for telnet; dropped while not connected.
   void Write(const std::string& bytes);
+  // `cmd` and CR LF in one write, built in a buffer kept for the next.
+  void WriteLine(const std::string& cmd);
 
   CommandTarget& target_;
   ParamPrompt& prompt_;
   CommandFilter* filter_ = nullptr;
+  std::string line_;
 };
 
 }  // namespace ombrel

@@ -71,6 +71,9 @@ bool ScriptHost::Open() {
   if (!L_) return false;
   *static_cast<ScriptHost**>(lua_getextraspace(L_)) = this;
   lua_sethook(L_, &ScriptHost::Hook, LUA_MASKCOUNT, kHookInstructions);
+  // Triggers make a few short-lived strings a line: the generational
+  // collector frees them young instead of sweeping everything again.
+  lua_gc(L_, LUA_GCGEN, 0, 0);
   StartBudget();
   lua_pushcfunction(L_, &ScriptApi::MessageHandler);
   lua_pushcfunction(L_, &ScriptApi::Setup);
@@ -262,6 +265,14 @@ ScriptHost::Errors ScriptHost::Run(std::string_view name, std::string_view sourc
   };
   Protect(body);
   return Finish();
+}
+
+bool ScriptHost::MayAct(std::string_view raw) const {
+  if (!L_ || depth_ > 0) return false;
+  if (lineHandlers_ > 0) return true;
+  for (const auto& t : triggers_)
+    if (!t->dead && t->enabled && t->regex->MayMatchWithin(raw)) return true;
+  return false;
 }
 
 ScriptLineEffects ScriptHost::ProcessLine(std::string_view text) {

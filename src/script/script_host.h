@@ -119,6 +119,9 @@ class ScriptHost {
   // Nothing is done to the terminal yet: the caller shows the line (unless
   // gagged) with the highlights, runs the classic triggers, then Perform.
   ScriptLineEffects ProcessLine(std::string_view text);
+  // Whether ProcessLine could do anything with a line whose text, colour
+  // sequences and all, is `raw`: false saves taking them out.
+  bool MayAct(std::string_view raw) const;
   void Perform(const std::vector<ScriptAction>& actions);
 
   // A typed command: true when a script alias took it (its actions done).

@@ -65,7 +65,9 @@ std::string RequiredLiteral(std::string_view p) {
 // How rarely a byte comes in game text, roughly: spaces and common letters
 // are everywhere, capitals and punctuation are few.
 int Rarity(char c) {
-  static constexpr std::string_view common = " etaoinshrdlucmfwypvbgkjqxz";
+  // By how often they come in English text, commas and full stops among
+  // the letters they are as common as.
+  static constexpr std::string_view common = " etaoinshrdlucmfwypvbg,.kjqxz";
   const size_t at = common.find(c);
   if (at != std::string_view::npos) return static_cast<int>(at);
   if (c >= '0' && c <= '9') return 30;
@@ -105,6 +107,14 @@ bool ScriptRegex::HasLiteral(std::string_view subject) const {
     from = hit + 1;
   }
   return false;
+}
+
+bool ScriptRegex::MayMatchWithin(std::string_view raw) const {
+  const std::string& lit = impl_->literal;
+  if (lit.empty()) return true;
+  // Without sequences the text is all there is to search.
+  if (std::memchr(raw.data(), '\x1b', raw.size()) == nullptr) return HasLiteral(raw);
+  return std::memchr(raw.data(), lit[impl_->probe], raw.size()) != nullptr;
 }
 
 ScriptRegex::ScriptRegex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

@@ -32,6 +32,10 @@ class ScriptRegex {
   // `from`: where in the subject the search starts (lookbehinds still see
   // what comes before).
   bool Match(std::string_view subject, std::vector<Span>& groups, size_t from = 0);
+  // False when no subject made of some of `raw`'s bytes, in order, can
+  // match: the literal every match holds cannot be in it. For a received
+  // line before its colour sequences are taken out.
+  bool MayMatchWithin(std::string_view raw) const;
 
  private:
   struct Impl;

@@ -101,6 +101,7 @@ void ScriptSession::LineStored(int32_t index, std::string_view text, bool receiv
   // The margin the terminal puts before each line is not the server's.
   const bool margin = !options.margin.empty() && text.substr(0, options.margin.size()) == options.margin;
   if (margin) text.remove_prefix(options.margin.size());
+  if (!host_.MayAct(text)) return;
   StripEscapes(text, visible_, options.features.extendedcolours);
   const ScriptLineEffects effects = host_.ProcessLine(visible_);
   if (effects.gag) {

@@ -1,5 +1,6 @@
 // A trigger's regular expression finds the same lines whether or not the
-// literal its matches need is looked for first.
+// literal its matches need is looked for first, in the line or in the line
+// as received.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -29,6 +30,13 @@ TEST(ScriptRegex, QuickRejectionNeverMissesAMatch) {
       std::vector<ScriptRegex::Span> a, b;
       ASSERT_EQ(fast->Match(subject, a), plain->Match(subject, b)) << pattern << " on " << subject;
       ++compared;
+      // The same text as received, colour sequences among its characters:
+      // a line it matches is never ruled out before they are taken out.
+      std::string raw;
+      for (char c : subject) raw += (rng() % 3 == 0 ? "\x1b[1;3" + std::to_string(rng() % 8) + "m" : "") + c;
+      if (rng() % 2) raw = "\x1b[0m" + raw;
+      if (!a.empty()) ASSERT_TRUE(fast->MayMatchWithin(raw)) << pattern << " in " << raw;
+      if (!a.empty()) ASSERT_TRUE(fast->MayMatchWithin(subject)) << pattern << " in " << subject;
     }
   }
   EXPECT_GT(compared, 20000);
