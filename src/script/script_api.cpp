@@ -223,6 +223,7 @@ int ScriptApi::Switch(lua_State* L, bool on) {
       }
     }
   }
+  if (!byId) count += host.terminal_.SwitchTriggerGroup(group, on);
   lua_pushinteger(L, count);
   return 1;
 }

@@ -47,6 +47,12 @@ class ScriptTerminal {
   virtual void StartTimer(int id, std::chrono::milliseconds delay) = 0;
   virtual void StopTimer(int id) = 0;
   virtual std::chrono::steady_clock::time_point Now() const = 0;
+  // Switches the group of the set's own (pattern) triggers on or off;
+  // returns how many of them are in it.
+  virtual int SwitchTriggerGroup(const std::string& group, bool on) {
+    (void)group, (void)on;
+    return 0;
+  }
 };
 
 // Something a script asked of the terminal while a line was being read,

@@ -1,5 +1,6 @@
 #include "script/script_session.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 
@@ -153,6 +154,16 @@ bool ScriptSession::TakeCommand(const std::string& command) {
   const bool taken = host_.RunAlias(command, errors);
   Report(errors);
   return taken;
+}
+
+int ScriptSession::SwitchTriggerGroup(const std::string& group, bool on) {
+  TOptions* options = session_.Options();
+  if (!options || group.empty()) return 0;
+  const auto count = std::count_if(options->triggers.begin(), options->triggers.end(),
+                                   [&](const TTrigger& t) { return t.pattern.group == group; });
+  // As the editor does: the next line is matched with the group as it now is.
+  SwitchGroup(options->patterns.groupsoff, group, on);
+  return static_cast<int>(count);
 }
 
 void ScriptSession::SendCommand(const std::string& text) { session_.Commands().Processor().SendCommand(text, true); }

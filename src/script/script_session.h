@@ -79,6 +79,7 @@ class ScriptSession : private TermListener, private ScriptTerminal, private Comm
   void StartTimer(int id, std::chrono::milliseconds delay) override { clock_.Start(id, delay); }
   void StopTimer(int id) override { clock_.Stop(id); }
   std::chrono::steady_clock::time_point Now() const override { return std::chrono::steady_clock::now(); }
+  int SwitchTriggerGroup(const std::string& group, bool on) override;
   // CommandFilter
   bool TakeCommand(const std::string& command) override;
 

@@ -242,6 +242,30 @@ trigger("secret", nil, {gag = true})
   }
 }
 
+// enable and disable with a group's name switch the set's pattern
+// triggers of that group too, from the next line on.
+TEST(ScriptSession, GroupsOfTheSetsTriggersAreSwitchedByScripts) {
+  ScriptedTerminal t(R"lua(
+alias("^loot (\\w+)$", function(line, how) echo((how == "on" and enable or disable)("loot")) end)
+)lua");
+  t.options.features.patterns = true;
+  TTrigger loot{.name = "loot", .string = "^You see (\\w+)\\.$", .textenabled = true, .text = {"get %1"}};
+  loot.pattern.kind = TriggerKind::regex;
+  loot.pattern.group = "loot";
+  t.options.triggers = {loot};
+  t.options.patterns.groupsoff = {"loot"};
+  t.Connect();
+  t.Receive("You see gold.\r\n");
+  EXPECT_TRUE(t.Sent().empty());
+  t.session->Type("loot on");
+  EXPECT_TRUE(t.ShowsLineWith("1"));  // the one trigger in the group
+  t.Receive("You see gems.\r\n");
+  EXPECT_EQ(t.Sent(), std::vector<std::string>{"get gems\r\n\r\n"});
+  t.session->Type("loot off");
+  t.Receive("You see rubies.\r\n");
+  EXPECT_EQ(t.Sent().size(), 1u);
+}
+
 // A damaged vars file is said, and left as it was after the session.
 TEST(ScriptSession, DamagedVarsAreSaidAndKept) {
   ScriptedTerminal t("vars.n = 1");
