@@ -27,8 +27,10 @@ void Type(const QString& window, const QString& text) {
 }
 
 constexpr const char* kScript = R"lua(
--- "hello <name>" comes back from the server: answer with the name.
+-- "hello <name>" comes back from the server: answer with the name, and
+-- paint the greeting green.
 trigger("You said: hello (\\w+)", function(line, who) send("reply " .. who) end)
+trigger("hello", nil, {highlight = "#00e000"})
 trigger("You said: reply (\\w+)", function(line, who) vars.reply = who end)
 -- Half a second after loading, ask the server how long it has been connected.
 timer(0.5, function() send("clock") end)
@@ -108,6 +110,19 @@ class ScriptsDesktopTest : public QObject {
     const QString main = Window("^Ombrel");
     Type(main, "hello Bob");
     QTest::qWait(800);  // the timer's half second has passed
+    // The greeting's letters are drawn in the highlight's green, and no
+    // other text is.
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(main.toULongLong()).toImage();
+    int left = shot.width(), right = -1;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) {
+        const QColor c = shot.pixelColor(x, y);
+        // Near #00e000 itself: the toolkit's own green logo is not.
+        if (c.green() > 170 && c.red() < 40 && c.blue() < 40) left = std::min(left, x), right = std::max(right, x);
+      }
+    if (right < 0) QDir().mkpath(OMBREL_ARTIFACT_DIR), shot.save(OMBREL_ARTIFACT_DIR "/script_highlight.png");
+    QVERIFY2(right >= 0, "no letter in the highlight's green; the window is in test-artifacts");
+    QVERIFY2(right - left < shot.width() / 4, qPrintable(QString("green across %1 px").arg(right - left + 1)));
     Type(main, "cc Ann");
     // The alias's second command makes the script say quit; the server
     // closes and the program saves vars.
