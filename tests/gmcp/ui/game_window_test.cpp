@@ -8,32 +8,17 @@
 #include <QProgressBar>
 #include <QtTest>
 
-#include <signal.h>
-#include <sys/prctl.h>
-
 #include "gmcp/ui/game_panes.h"
 #include "term/ui/qt_client_socket.h"
+#include "test_server.h"
 #include "ui_helpers.h"
 
 using namespace ombrel;
+using testing::TestServer;
 
 namespace {
 
 constexpr int kWait = 8000;
-
-// The test server on a port of its own choosing, gone with the test.
-struct TestServer {
-  QProcess process;
-  int port = 0;
-  TestServer() {
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(OMBREL_MUD_TEST_SERVER, {"--timeout", "60"});
-    while (!process.canReadLine() && process.waitForReadyRead(kWait)) {}
-    port = QString(process.readLine()).section(' ', 1).trimmed().toInt();
-  }
-  ~TestServer() { process.kill(), process.waitForFinished(kWait); }
-};
 
 struct ConsoleLog : TermListener {
   QStringList lines;
