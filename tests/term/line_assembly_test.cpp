@@ -89,6 +89,8 @@ const AssemblyCase kAssembly[] = {
     {"utf-8: a backspace erases a whole character", {.utf8 = true}, {"a東\b", "b"}, {"ab"}},
     {"local text is never read as telnet", {.telnet = true}, {{"x\xff\xfd" "A\xff\r\n", false}},
      {"x\xff\xfd" "A\xff", ""}},
+    {"nor does it pick up a command cut off before it", {.telnet = true},
+     {"a\xff", {"status\r\n", false}, "\xfb\x01" "b"}, {"astatus", "b"}, {"\xff\xfe\x01"}},
 };
 
 TEST(LineAssembly, Table) {
