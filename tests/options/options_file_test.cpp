@@ -4,6 +4,7 @@
 
 #include "file_fixture.h"
 #include "options/features_file.h"
+#include "options/game_data_file.h"
 
 namespace ombrel {
 namespace {
@@ -244,24 +245,30 @@ TEST(FeaturesFile, EachSetKeepsItsOwnSwitchesAndTheFileItsLines) {
   for (int i = 0; i < again.Count(); ++i) EXPECT_EQ(again.At(i).features, TSetFeatures()) << i << saved;
 }
 
-// A file that could not be read is never written over, and a save that
-// would change it says so; with every switch off there is nothing to lose.
-TEST(FeaturesFile, AnUnreadableFileIsLeftAloneAndTheSaveSaysSo) {
-  test::TempDir dir;
-  const std::string path = dir / "features.dat";
-  std::filesystem::create_directory(path);
-  TOptionSetList list;
-  list.AddNew("Default");
-  KeptFeatureSets kept;
-  EXPECT_FALSE(LoadSetFeatures(path, list, kept).ok);
-  // Whatever made it unreadable has gone: the file is still not replaced.
-  std::filesystem::remove(path);
-  test::WriteBytes(path, "#optionset\tDefault\r\n#utf8\t1\r\n");
-  EXPECT_TRUE(SaveSetFeatures(path, list, kept).ok);
-  list.At(0).features.mccp = true;
-  const WriteResult w = SaveSetFeatures(path, list, kept);
-  EXPECT_TRUE(!w.ok && w.error.find(path + " could not be read") != std::string::npos) << w.error;
-  EXPECT_EQ(test::ReadBytes(path), "#optionset\tDefault\r\n#utf8\t1\r\n");
+// features.dat and gamedata.dat alike: a file that could not be read is
+// never written over, and a save that would change it says so; with every
+// setting at its default there is nothing to lose.
+TEST(SetSectionFiles, AnUnreadableFileIsLeftAloneAndTheSaveSaysSo) {
+  const std::tuple<const char*, decltype(&LoadSetFeatures), decltype(&SaveSetFeatures), void (*)(TOptions&)> files[] = {
+      {"features.dat", LoadSetFeatures, SaveSetFeatures, [](TOptions& o) { o.features.mccp = true; }},
+      {"gamedata.dat", LoadSetGameData, SaveSetGameData, [](TOptions& o) { o.gamedata.modules = "Char 1"; }}};
+  for (const auto& [name, load, save, change] : files) {
+    test::TempDir dir;
+    const std::string path = dir / name;
+    std::filesystem::create_directory(path);
+    TOptionSetList list;
+    list.AddNew("Default");
+    KeptFeatureSets kept;
+    EXPECT_FALSE(load(path, list, kept).ok) << name;
+    // Whatever made it unreadable has gone: the file is still not replaced.
+    std::filesystem::remove(path);
+    test::WriteBytes(path, "#optionset\tDefault\r\n#utf8\t1\r\n");
+    EXPECT_TRUE(save(path, list, kept).ok) << name;
+    change(list.At(0));
+    const WriteResult w = save(path, list, kept);
+    EXPECT_TRUE(!w.ok && w.error.find(path + " could not be read") != std::string::npos) << w.error;
+    EXPECT_EQ(test::ReadBytes(path), "#optionset\tDefault\r\n#utf8\t1\r\n") << name;
+  }
 }
 
 }  // namespace

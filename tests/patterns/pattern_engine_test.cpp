@@ -262,23 +262,13 @@ class RandomSets {
   std::mt19937 rng_;
 };
 
-// A failing round as C++ to paste into a test.
+// A failing round, its bytes escaped, to paste into a test.
 std::string Describe(const std::vector<Pattern>& patterns, const std::vector<std::string>& lines, bool utf8) {
-  auto quoted = [](const std::string& t) {
-    std::string o = "\"";
-    for (unsigned char c : t) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x\"\"", c);
-      o += c < 0x80 && c != '"' && c != '\\' ? std::string(1, static_cast<char>(c)) : std::string(hex);
-    }
-    return o + "\"";
-  };
   std::string out = utf8 ? "\nUTF-8 set:" : "\nset:";
   for (const Pattern& p : patterns)
-    out += "\n  {K(" + std::to_string(static_cast<int>(p.kind)) + "), " + quoted(p.text) + (p.ignorecase ? ", true}," : "},");
-  out += "\nlines:";
-  for (const std::string& l : lines) out += "\n  " + quoted(l) + ",";
-  return out;
+    out += "\n  {K(" + std::to_string(static_cast<int>(p.kind)) + "), " + ::testing::PrintToString(p.text) +
+           (p.ignorecase ? ", true}," : "},");
+  return out + "\nlines: " + ::testing::PrintToString(lines);
 }
 
 TEST(PatternProperty, OnePassFindsWhatPcreAloneFinds) {

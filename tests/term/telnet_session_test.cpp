@@ -128,16 +128,6 @@ TEST(TelnetSession, SplitAnywhereGivesTheSameRepliesAndText) {
   }
 }
 
-TEST(TelnetSession, LocalTextNeverPicksUpACutOffCommand) {
-  TelnetTerm f;
-  f.term.clientsocketConnect();
-  f.term.WriteText("a" + B({IAC}), true);
-  f.term.WriteText("status\r\n", false);
-  f.term.WriteText(B({WILL, 1}) + "b", true);
-  EXPECT_EQ(f.All(), (Lines{"Connection established...", "astatus", "b"}));
-  EXPECT_EQ(f.socket.writes.back(), B({IAC, DONT, 1}));
-}
-
 // The terminal type and character set, told only by a set that shows more
 // than the classic client: the MUD type cycle (name, terminal, MTTS bits,
 // the last repeated), UTF-8 accepted when offered, and with both switches

@@ -11,6 +11,7 @@
 #include "patterns/patterns_file.h"
 
 #include "desktop_tools.h"
+#include "test_server.h"
 
 using namespace ombrel;
 using namespace ombrel::testing;
@@ -33,7 +34,7 @@ class PatternDesktopTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  QProcess wm_, program_, server_;
+  QProcess wm_, program_;
 
   QString Data(const QString& name) const { return dir_.filePath("data/" + name); }
 
@@ -92,15 +93,13 @@ class PatternDesktopTest : public QObject {
   }
   void cleanupTestCase() {
     if (program_.state() != QProcess::NotRunning) program_.kill(), program_.waitForFinished();
-    server_.kill(), server_.waitForFinished();
     wm_.terminate(), wm_.waitForFinished();
   }
 
   void captureGagAndHighlight() {
-    server_.start(OMBREL_MUD_TEST_SERVER, {"--no-do", "--timeout", "60"});
-    QVERIFY(server_.waitForReadyRead(5000));
-    const int port = QString(server_.readLine()).section(' ', 1).trimmed().toInt();
-    Prepare(port);
+    TestServer server({"--no-do"});
+    QVERIFY(server.port > 0);
+    Prepare(server.port);
     program_.start(dir_.filePath("ombrel"), {});
     const QString main = Window("^Ombrel");
     QVERIFY(!main.isEmpty());

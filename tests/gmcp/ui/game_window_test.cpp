@@ -8,32 +8,17 @@
 #include <QProgressBar>
 #include <QtTest>
 
-#include <signal.h>
-#include <sys/prctl.h>
-
 #include "gmcp/ui/game_panes.h"
 #include "term/ui/qt_client_socket.h"
+#include "test_server.h"
 #include "ui_helpers.h"
 
 using namespace ombrel;
+using testing::TestServer;
 
 namespace {
 
 constexpr int kWait = 8000;
-
-// The test server on a port of its own choosing, gone with the test.
-struct TestServer {
-  QProcess process;
-  int port = 0;
-  TestServer() {
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(OMBREL_MUD_TEST_SERVER, {"--timeout", "60"});
-    while (!process.canReadLine() && process.waitForReadyRead(kWait)) {}
-    port = QString(process.readLine()).section(' ', 1).trimmed().toInt();
-  }
-  ~TestServer() { process.kill(), process.waitForFinished(kWait); }
-};
 
 struct ConsoleLog : TermListener {
   QStringList lines;
@@ -81,7 +66,7 @@ class GameWindowTest : public QObject {
     QVERIFY(Shown(R"(GMCP GOT Core.Supports.Set ["Char 1","Char.Vitals 1","Room 1","Comm.Channel 1"])"));
     QTRY_VERIFY(panes->isVisible());
     // Iron Realms sends every value as a string; mana is its "mp".
-    QCOMPARE(QAccessible::queryAccessibleInterface(panes->Gauge(0))->text(QAccessible::Name), QString("Health 4500 of 4800"));
+    QCOMPARE(panes->Gauge(0)->text(), QString("Health 4500 of 4800"));  // its accessible name: the panes' test
     QCOMPARE(panes->Gauge(0)->accessibleDescription(), QString("Health 4500 of 4800"));
     QCOMPARE(panes->Gauge(1)->text(), QString("Mana 3000 of 3200"));
     QCOMPARE(panes->RoomLine()->text(), QString("On a hill    Exits: n, se"));

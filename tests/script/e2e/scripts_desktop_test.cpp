@@ -5,9 +5,6 @@
 // which the program writes when the server closes the connection.
 #include <QtNetwork>
 #include <QtTest>
-#include <sys/prctl.h>
-
-#include <csignal>
 
 #include "accounts/accounts_file.h"
 #include "app/config_record.h"
@@ -15,6 +12,7 @@
 #include "options/options_file.h"
 
 #include "desktop_tools.h"
+#include "test_server.h"
 
 using namespace ombrel;
 using namespace ombrel::testing;
@@ -50,8 +48,8 @@ class ScriptsDesktopTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_{QDir::tempPath() + "/zoë-XXXXXX"};
-  QProcess wm_, program_, server_;
-  int port_ = 0;
+  QProcess wm_, program_;
+  TestServer server_;
 
   QString Data(const QString& name) const { return dir_.filePath("data/" + name); }
   QByteArray Read(const QString& name) const {
@@ -70,7 +68,7 @@ class ScriptsDesktopTest : public QObject {
     QVERIFY(WriteConfigFile(Data("config.cfg").toStdString(), config).ok);
     TAccountList accounts;
     accounts.Insert(
-        std::make_unique<TAccount>(TAccount{"Loop", "127.0.0.1", std::to_string(port_), "Main", {}, {}}));
+        std::make_unique<TAccount>(TAccount{"Loop", "127.0.0.1", std::to_string(server_.port), "Main", {}, {}}));
     QVERIFY(SaveAccounts(Data("accounts.dat").toStdString(), accounts).ok);
     TOptionSetList sets;
     sets.AddNew("Default");
@@ -89,15 +87,10 @@ class ScriptsDesktopTest : public QObject {
     QVERIFY(QFile::copy(qEnvironmentVariable("OMBREL_PROGRAM", OMBREL_PROGRAM), dir_.filePath("ombrel")));
     wm_.start("openbox", {"--sm-disable"});
     QTRY_VERIFY_WITH_TIMEOUT(Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("0x"), 10000);
-    server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    server_.start(OMBREL_MUD_TEST_SERVER, {"--timeout", "60"});
-    while (!server_.canReadLine() && server_.waitForReadyRead(5000)) {}
-    port_ = QString(server_.readLine()).section(' ', 1).trimmed().toInt();
-    QVERIFY(port_ > 0);
+    QVERIFY(server_.port > 0);
   }
   void cleanupTestCase() {
     if (program_.state() != QProcess::NotRunning) program_.kill(), program_.waitForFinished();
-    server_.kill(), server_.waitForFinished();
     wm_.terminate(), wm_.waitForFinished();
   }
 

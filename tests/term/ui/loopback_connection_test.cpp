@@ -7,42 +7,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <signal.h>
-#include <sys/prctl.h>
-
 #include "accounts/accounts_file.h"
 #include "options/options_file.h"
 #include "term/ui/headless_terminal.h"
+#include "test_server.h"
 
 using ombrel::HeadlessTerminal;
 using ombrel::TOptions;
+using ombrel::testing::TestServer;
 using Lines = std::vector<std::string>;
 
 namespace {
 
 constexpr int kWait = 8000;
-
-// The test server as a child process on a port it picks itself and
-// reports on its first line ("PORT <n>"), or the TLS peer, which reports its
-// certificate; killed when the test ends, however it ends.
-struct TestServer {
-  QProcess process;
-  int port = 0;
-  QString said;  // the first line's value
-  explicit TestServer(QStringList args = {}, const QString& program = OMBREL_MUD_TEST_SERVER) {
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    if (program == OMBREL_MUD_TEST_SERVER) args << "--timeout" << "60";
-    process.start(program, args);
-    while (!process.canReadLine() && process.waitForReadyRead(kWait)) {}
-    said = QString(process.readLine()).section(' ', 1).trimmed();
-    port = said.toInt();
-  }
-  ~TestServer() {
-    process.kill();
-    process.waitForFinished(kWait);
-  }
-};
 
 Lines Tail(const HeadlessTerminal& t, size_t n) {
   const Lines lines = t.Lines();

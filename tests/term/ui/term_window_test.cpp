@@ -56,13 +56,17 @@ class TermWindowTest : public QObject {
     QCOMPARE(CellPixels(img, 4, 1, 0xEFDFCF), 0);
   }
 
-  void extendedColoursPaintBackgroundsAndUnderlines() {
+  // Backgrounds fill the cell; an underline or a strikethrough on a blank
+  // is its line alone, in the text's colour, and on no other cell.
+  void extendedColoursPaintBackgroundsUnderlinesAndStrikethrough() {
     p.program->optionSets.At(0).features.extendedcolours = true;
-    term->core().WriteText("\x1b[48;5;208m \x1b[0;4;38;2;1;2;3m \x1b[0m\r\n", true);
+    term->core().WriteText("\x1b[48;5;208m \x1b[0;4;38;2;1;2;3m \x1b[0m\r\n\x1b[9;38;2;1;2;3m \x1b[0m \r\n", true);
     term->PaintImageNow();
     const TermView& v = term->view();
     QCOMPARE(CellPixels(term->Bitmap(), 0, 0, 0x0087FF), v.charwidth * v.lineheight);  // a blank on orange
-    QVERIFY(CellPixels(term->Bitmap(), 1, 0, 0x030201) >= v.charwidth);  // an underlined blank: the line alone
+    QVERIFY(CellPixels(term->Bitmap(), 1, 0, 0x030201) >= v.charwidth);
+    QVERIFY(CellPixels(term->Bitmap(), 0, 1, 0x030201) >= v.charwidth);
+    QCOMPARE(CellPixels(term->Bitmap(), 1, 1, 0x030201), 0);
   }
 
   // The scroll bar takes its room and follows; Ctrl scrolls from the
@@ -147,14 +151,6 @@ class TermWindowTest : public QObject {
     QCOMPARE(term->cmdEdit->text(), QString("(reverse-i-search)`lo': look"));
     QTest::keyClick(term->cmdEdit, Qt::Key_Return);
     QCOMPARE(socket.writes.back(), std::string("look\r\n"));
-  }
-
-  void strikethroughIsALineThroughTheCells() {
-    p.program->optionSets.At(0).features.extendedcolours = true;
-    term->core().WriteText("\x1b[9;38;2;1;2;3m \x1b[0m \r\n", true);
-    term->PaintImageNow();
-    QVERIFY(CellPixels(term->Bitmap(), 0, 0, 0x030201) >= term->view().charwidth);
-    QCOMPARE(CellPixels(term->Bitmap(), 1, 0, 0x030201), 0);
   }
 
   void pasteLineGoesInAtTheCaret() {
