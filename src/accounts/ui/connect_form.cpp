@@ -275,7 +275,8 @@ void TconnectForm::Connect() {
   const ConnectPlan plan = PlanConnect({S(optionsetCombo->currentText()), MemoText(autoMemo),
                                         S(nameEdit->text()), S(serverEdit->text()), S(portEdit->text())},
                                        sets);
-  if (plan.optionSet) t->SetOptions(&sets.At(*plan.optionSet));
+  // When a connection follows, it loads the set's script itself.
+  if (plan.optionSet) t->SetOptions(&sets.At(*plan.optionSet), plan.port.has_value());
   t->core().autologin = plan.autoSend;
   t->SetCaption(Q(plan.caption));
   QtClientSocket& socket = t->Connection();

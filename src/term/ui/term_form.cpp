@@ -289,8 +289,14 @@ void TtermForm::SetCaption(const QString& caption) {
   owner_.TerminalTabsChanged();
 }
 
-void TtermForm::SetOptions(TOptions* options) {
-  AssignOptions(options);
+void TtermForm::SetOptions(TOptions* options, bool connecting) {
+  if (connecting) {
+    // The connection being left must not hear the new script's "connect"
+    // handlers; the new one loads it as it starts.
+    session_.SetOptions(options);
+  } else {
+    AssignOptions(options);
+  }
   LayoutTerminal();
 }
 

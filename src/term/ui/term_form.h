@@ -49,7 +49,9 @@ class TtermForm : public QWidget, private ScrollTarget, private ParamPrompt, pri
   QString Caption() const { return FromBytes(session_.Core().caption); }
   void SetCaption(const QString& caption);
   // The set takes effect (its scripts too) and the view is laid out anew.
-  void SetOptions(TOptions* options);
+  // `connecting`: a new connection is made right after, which loads the
+  // set's script itself.
+  void SetOptions(TOptions* options, bool connecting = false);
   // The same without the layout, which the caller does.
   void AssignOptions(TOptions* options);
   // Extras > Reload Scripts.

@@ -1,3 +1,6 @@
+#include <QTcpServer>
+#include <QTcpSocket>
+
 #include <fstream>
 
 #include "accounts/ui/connect_form.h"
@@ -177,6 +180,37 @@ class ConnectFormTest : public QObject {
     form->Connect();
     QCOMPARE(p.messages.last(), QString("Ombrel|'x' is not a valid integer value"));
     QVERIFY(!t->Connected());
+  }
+
+  // Connecting a connected terminal elsewhere: its script's "connect"
+  // handler greets the new server once, and never the one being left.
+  void aScriptGreetsOnlyTheServerItConnectsTo() {
+    QDir().mkpath(p.DataDir() + "scripts");
+    std::ofstream((p.DataDir() + "scripts/Fight.lua").toStdString()) << R"(on("connect", function() sendRaw("hello") end))";
+    p.program->optionSets.At(1).features.scripts = true;
+    TtermForm* t = p.main->NewTerminal();
+    QTcpServer left, next;
+    QVERIFY(left.listen(QHostAddress::LocalHost) && next.listen(QHostAddress::LocalHost));
+    QByteArray toLeft, toNext;
+    auto record = [](QTcpServer& server, QByteArray& got) {
+      QObject::connect(&server, &QTcpServer::newConnection, [&server, &got] {
+        QTcpSocket* s = server.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, [s, &got] { got += s->readAll(); });
+      });
+    };
+    record(left, toLeft), record(next, toNext);
+    Add("Arena");
+    form->optionsetCombo->setCurrentIndex(1);
+    form->serverEdit->setText("127.0.0.1");
+    form->portEdit->setText(QString::number(left.serverPort()));
+    form->Connect();
+    QTRY_COMPARE(toLeft, QByteArray("hello\r\n"));
+    form->portEdit->setText(QString::number(next.serverPort()));
+    form->Connect();
+    QTRY_COMPARE(toNext, QByteArray("hello\r\n"));
+    QTest::qWait(100);
+    QCOMPARE(toLeft, QByteArray("hello\r\n"));
+    t->Connection().Close();
   }
 };
 
