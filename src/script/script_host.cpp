@@ -10,11 +10,6 @@ namespace ombrel {
 
 namespace {
 
-// The count hook looks at the clock every this many instructions: a few
-// microseconds of Lua, so a runaway loop is caught within a hair of its
-// budget while a clock read costs nothing measurable.
-constexpr int kHookInstructions = 1000;
-
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -34,7 +29,10 @@ std::string ScriptBaseName(std::string_view setName) {
   return out;
 }
 
-ScriptHost::ScriptHost(ScriptTerminal& terminal, ScriptLimits limits) : terminal_(terminal), limits_(limits) {}
+ScriptHost::ScriptHost(ScriptTerminal& terminal, ScriptLimits limits)
+    : terminal_(terminal),
+      limits_(limits),
+      watchdog_(std::make_unique<CallWatchdog>(limits.budget, &ScriptHost::Interrupt, this)) {}
 
 ScriptHost::~ScriptHost() { Unload(); }
 
@@ -58,7 +56,12 @@ void* ScriptHost::Allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
 
 void ScriptHost::Hook(lua_State* L, lua_Debug* ar) {
   ScriptHost& host = ScriptApi::Host(L);
-  if (std::chrono::steady_clock::now() <= host.deadline_) return;
+  if (!host.watchdog_->Overrun()) {
+    // Set for a call that has ended since.
+    lua_sethook(L, nullptr, 0, 0);
+    return;
+  }
+  // The hook stays, stopping every instruction the script tries next.
   host.timedOut_ = true;
   lua_getinfo(L, "Sl", ar);
   lua_pushfstring(L, "%s:%d: the script ran longer than %d ms", ar->short_src, ar->currentline,
@@ -70,21 +73,23 @@ bool ScriptHost::Open() {
   L_ = lua_newstate(&ScriptHost::Allocate, this);
   if (!L_) return false;
   *static_cast<ScriptHost**>(lua_getextraspace(L_)) = this;
-  lua_sethook(L_, &ScriptHost::Hook, LUA_MASKCOUNT, kHookInstructions);
   // Triggers make a few short-lived strings a line: the generational
   // collector frees them young instead of sweeping everything again.
   lua_gc(L_, LUA_GCGEN, 0, 0);
-  StartBudget();
+  BeginCall();
   lua_pushcfunction(L_, &ScriptApi::MessageHandler);
   lua_pushcfunction(L_, &ScriptApi::Setup);
-  const int status = lua_pcall(L_, 0, 0, 1);
+  const int status = lua_pcall(L_, 0, 1, kHandlerSlot);
+  EndCall();
   if (status != LUA_OK) {
     errors_.push_back(Describe(status, "scripts"));
     lua_close(L_);
     L_ = nullptr;
     return false;
   }
-  lua_settop(L_, 0);
+  // Between calls the stack holds the two for good: the message handler
+  // and CallItem, which Setup returned.
+  lua_settop(L_, kCallItemSlot);
   return true;
 }
 
@@ -99,8 +104,8 @@ void ScriptHost::Unload() {
   lineHandlers_ = 0;
   sweep_ = false;
   pending_.clear();
-  // Finalizers the script left run now, within a budget of their own.
-  StartBudget();
+  // Scripts cannot make finalizers (ScriptApi::SetMetatable): closing
+  // runs none of theirs.
   lua_close(L_);
   L_ = nullptr;
   used_ = 0;
@@ -108,8 +113,8 @@ void ScriptHost::Unload() {
   varsKept_ = false;
 }
 
-void ScriptHost::StartBudget() {
-  deadline_ = std::chrono::steady_clock::now() + limits_.budget;
+void ScriptHost::BeginCall() {
+  watchdog_->Begin();
   timedOut_ = false;
   memoryRefused_ = false;
 }
@@ -124,6 +129,27 @@ bool ScriptHost::Call(int nargs, const std::string& where) {
   if (status != LUA_OK) errors_.push_back(Describe(status, where));
   lua_settop(L_, fn - 1);
   return status == LUA_OK;
+}
+
+void ScriptHost::EndCall() {
+  watchdog_->End();
+  if (L_ && lua_gethook(L_)) lua_sethook(L_, nullptr, 0, 0);
+}
+
+// In the signal handler, on the thread running the call: only the hook.
+void ScriptHost::Interrupt(void* context) {
+  auto* host = static_cast<ScriptHost*>(context);
+  if (host->L_) lua_sethook(host->L_, &ScriptHost::Hook, LUA_MASKCOUNT, 1);
+}
+
+bool ScriptHost::CallItem(const ItemCall& call, const std::string& where) {
+  lua_pushvalue(L_, kCallItemSlot);
+  lua_pushlightuserdata(L_, const_cast<ItemCall*>(&call));
+  const int status = lua_pcall(L_, 1, 0, kHandlerSlot);
+  if (status == LUA_OK) return true;
+  errors_.push_back(Describe(status, where));
+  lua_settop(L_, kCallItemSlot);
+  return false;
 }
 
 std::string ScriptHost::Describe(int status, const std::string& where) {
@@ -295,28 +321,26 @@ ScriptLineEffects ScriptHost::ProcessLine(std::string_view text) {
   if (!any && lineHandlers_ == 0) return effects;
 
   line_ = &effects;
-  auto body = [&] {
-    lua_pushlstring(L_, text.data(), text.size());
-    const int lineIndex = lua_gettop(L_);
-    lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
-    const int fns = lua_gettop(L_);
-    for (size_t h = 0, n = handlers_.size(); h < n; ++h) {
-      Item& item = *handlers_[h];
-      if (item.dead || !item.enabled || item.event != "line") continue;
-      lua_rawgeti(L_, fns, item.id);
-      lua_pushvalue(L_, lineIndex);
-      Call(1, item.where);
-    }
-    for (size_t i = 0; i < count; ++i) {
-      Item& t = *triggers_[i];
-      if (t.dead || !t.enabled) continue;
-      // One enabled by a handler or trigger before it on this very line
-      // is matched now.
-      if (lineState_[i] == matched || (lineState_[i] == unchecked && t.regex->Match(text, lineGroups_[i])))
-        FireTrigger(t, text, lineGroups_[i], lineIndex, effects);
-    }
-  };
-  Protect(body);
+  BeginCall();
+  ++depth_;
+  const ItemCall lineOnly{0, &text, nullptr};
+  for (size_t h = 0, n = handlers_.size(); h < n; ++h) {
+    Item& item = *handlers_[h];
+    if (item.dead || !item.enabled || item.event != "line") continue;
+    ItemCall call = lineOnly;
+    call.id = item.id;
+    CallItem(call, item.where);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    Item& t = *triggers_[i];
+    if (t.dead || !t.enabled) continue;
+    // One enabled by a handler or trigger before it on this very line
+    // is matched now.
+    if (lineState_[i] == matched || (lineState_[i] == unchecked && t.regex->Match(text, lineGroups_[i])))
+      FireTrigger(t, text, lineGroups_[i], effects);
+  }
+  --depth_;
+  EndCall();
   line_ = nullptr;
   effects.actions.swap(pending_);
   effects.errors = Finish();
@@ -337,24 +361,11 @@ void ScriptHost::Highlight(Item& t, std::string_view line, ScriptRegex::Span fir
 }
 
 void ScriptHost::FireTrigger(Item& t, std::string_view line, const std::vector<ScriptRegex::Span>& groups,
-                             int lineIndex, ScriptLineEffects& effects) {
+                             ScriptLineEffects& effects) {
   if (t.gag) effects.gag = true;
   if (t.highlight) Highlight(t, line, groups[0], effects);
   if (t.once) KillItem(t);
-  if (!t.hasFunction) return;
-  lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
-  lua_rawgeti(L_, -1, t.id);
-  lua_remove(L_, -2);
-  lua_pushvalue(L_, lineIndex);
-  luaL_checkstack(L_, static_cast<int>(groups.size()) + 2, "too many captures");
-  for (size_t g = 1; g < groups.size(); ++g) {
-    if (groups[g].offset == std::string_view::npos) {
-      lua_pushnil(L_);
-    } else {
-      lua_pushlstring(L_, line.data() + groups[g].offset, groups[g].length);
-    }
-  }
-  Call(static_cast<int>(groups.size()), t.where);
+  if (t.hasFunction) CallItem({t.id, &line, &groups}, t.where);
 }
 
 bool ScriptHost::RunAlias(std::string_view command, Errors& errors) {
@@ -365,22 +376,11 @@ bool ScriptHost::RunAlias(std::string_view command, Errors& errors) {
     Item& a = *aliases_[i];
     if (a.dead || !a.enabled || !a.regex->Match(command, groups)) continue;
     handled = true;
-    auto body = [&] {
-      lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
-      lua_rawgeti(L_, -1, a.id);
-      lua_remove(L_, -2);
-      lua_pushlstring(L_, command.data(), command.size());
-      luaL_checkstack(L_, static_cast<int>(groups.size()) + 2, "too many captures");
-      for (size_t g = 1; g < groups.size(); ++g) {
-        if (groups[g].offset == std::string_view::npos) {
-          lua_pushnil(L_);
-        } else {
-          lua_pushlstring(L_, command.data() + groups[g].offset, groups[g].length);
-        }
-      }
-      Call(static_cast<int>(groups.size()), a.where);
-    };
-    Protect(body);
+    BeginCall();
+    ++depth_;
+    CallItem({a.id, &command, &groups}, a.where);
+    --depth_;
+    EndCall();
   }
   Errors out = Finish();
   errors.insert(errors.end(), out.begin(), out.end());
@@ -399,13 +399,11 @@ ScriptHost::Errors ScriptHost::RunTimer(int id) {
     t.dead = true;
     sweep_ = true;
   }
-  auto body = [&] {
-    lua_rawgetp(L_, LUA_REGISTRYINDEX, &kFunctionsKey);
-    lua_rawgeti(L_, -1, t.id);
-    lua_remove(L_, -2);
-    Call(0, t.where);
-  };
-  Protect(body);
+  BeginCall();
+  ++depth_;
+  CallItem({t.id, nullptr, nullptr}, t.where);
+  --depth_;
+  EndCall();
   return Finish();
 }
 

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "script/call_watchdog.h"
 #include "script/script_regex.h"
 #include "script/script_value.h"
 
@@ -148,6 +149,13 @@ class ScriptHost {
 
   // What a script made: a trigger, alias, timer or handler (inside only).
   struct Item;
+  // An item's function to call, with `text` (none: no arguments) and the
+  // spans of `groups` after the first as the captures that follow it.
+  struct ItemCall {
+    int id = 0;
+    const std::string_view* text = nullptr;
+    const std::vector<ScriptRegex::Span>* groups = nullptr;
+  };
 
  private:
   friend struct ScriptApi;
@@ -159,11 +167,18 @@ class ScriptHost {
   template <class Body>
   bool Protect(Body& body);
   bool Call(int nargs, const std::string& where);
+  // From outside any call into Lua (`depth_` counted by the caller): one
+  // protected call of the item's function, arguments pushed inside it.
+  bool CallItem(const ItemCall& call, const std::string& where);
+
   std::string Describe(int status, const std::string& where);
-  void StartBudget();
+  // Around each call from the client into Lua (the outermost one).
+  void BeginCall();
+  void EndCall();
+  static void Interrupt(void* context);
   Errors Finish();
   void Fire(const std::string& event, const ScriptValue* value);
-  void FireTrigger(Item& item, std::string_view line, const std::vector<ScriptRegex::Span>& groups, int lineIndex,
+  void FireTrigger(Item& item, std::string_view line, const std::vector<ScriptRegex::Span>& groups,
                    ScriptLineEffects& effects);
   void Highlight(Item& t, std::string_view line, ScriptRegex::Span first, ScriptLineEffects& effects);
   void Sweep();
@@ -181,7 +196,7 @@ class ScriptHost {
   size_t used_ = 0;
   bool memoryRefused_ = false;
   bool timedOut_ = false;
-  std::chrono::steady_clock::time_point deadline_;
+  std::unique_ptr<CallWatchdog> watchdog_;  // watches each call from the client
   int depth_ = 0;       // calls into Lua under way
   int performing_ = 0;  // doing what scripts asked: their sends skip aliases
 

@@ -29,14 +29,23 @@ struct ScriptHost::Item {
   std::chrono::steady_clock::time_point due;
 };
 
+// The host's stack between calls: the message handler every call from the
+// client uses, and ScriptApi::CallItem.
+constexpr int kHandlerSlot = 1;
+constexpr int kCallItemSlot = 2;
+
 // Registry keys: their addresses are unique.
 inline const char kFunctionsKey = 0;  // item id -> its function
 inline const char kModulesKey = 0;    // module name -> what require gave
 
 struct ScriptApi {
   static ScriptHost& Host(lua_State* L) { return **static_cast<ScriptHost**>(lua_getextraspace(L)); }
-  // Builds the sandbox and the functions; runs protected in a fresh state.
+  // Builds the sandbox and the functions; runs protected in a fresh state
+  // and returns CallItem as a closure over the items' functions.
   static int Setup(lua_State* L);
+  // Calls an item's function with what the ScriptHost::ItemCall (light
+  // userdata, argument 1) gives; the pushing is protected with the call.
+  static int CallItem(lua_State* L);
   // The message handler of every call: places the error at file:line.
   static int MessageHandler(lua_State* L);
   static std::string Where(lua_State* L, int firstLevel);
@@ -78,6 +87,7 @@ struct ScriptApi {
   static int GuardedHandler(lua_State* L);
   static int CollectGarbage(lua_State* L);
   static int Load(lua_State* L);
+  static int SetMetatable(lua_State* L);
   static int Require(lua_State* L);
   static int OsDate(lua_State* L);
   static void PushValue(lua_State* L, const ScriptValue& value, int depth = 0);
@@ -91,7 +101,7 @@ struct ScriptApi {
 // an error (memory included) ends it and is reported, never a crash.
 template <class Body>
 bool ScriptHost::Protect(Body& body) {
-  if (depth_++ == 0) StartBudget();
+  if (depth_++ == 0) BeginCall();
   lua_pushcfunction(L_, &ScriptApi::MessageHandler);
   lua_pushcfunction(L_, [](lua_State* L) -> int {
     (*static_cast<Body*>(lua_touserdata(L, 1)))();
@@ -102,7 +112,7 @@ bool ScriptHost::Protect(Body& body) {
   const int status = lua_pcall(L_, 1, 0, base);
   if (status != LUA_OK) errors_.push_back(Describe(status, base_.empty() ? "scripts" : base_ + ".lua"));
   lua_settop(L_, base - 1);
-  --depth_;
+  if (--depth_ == 0) EndCall();
   return status == LUA_OK;
 }
 

@@ -112,9 +112,10 @@ bool ScriptRegex::HasLiteral(std::string_view subject) const {
 bool ScriptRegex::MayMatchWithin(std::string_view raw) const {
   const std::string& lit = impl_->literal;
   if (lit.empty()) return true;
+  // Most lines lack even the literal's rarest byte: one search says so.
+  if (std::memchr(raw.data(), lit[impl_->probe], raw.size()) == nullptr) return false;
   // Without sequences the text is all there is to search.
-  if (std::memchr(raw.data(), '\x1b', raw.size()) == nullptr) return HasLiteral(raw);
-  return std::memchr(raw.data(), lit[impl_->probe], raw.size()) != nullptr;
+  return std::memchr(raw.data(), '\x1b', raw.size()) != nullptr || HasLiteral(raw);
 }
 
 ScriptRegex::ScriptRegex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

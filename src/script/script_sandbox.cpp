@@ -51,9 +51,36 @@ int ScriptApi::Setup(lua_State* L) {
   OpenSandbox(L);
   RegisterFunctions(L);
   lua_newtable(L);
-  lua_rawsetp(L, LUA_REGISTRYINDEX, &kFunctionsKey);
-  lua_newtable(L);
   lua_rawsetp(L, LUA_REGISTRYINDEX, &kModulesKey);
+  // The way into a script's function for the host's calls, made here once
+  // (protected) with the functions as its upvalue.
+  lua_newtable(L);
+  lua_pushvalue(L, -1);
+  lua_rawsetp(L, LUA_REGISTRYINDEX, &kFunctionsKey);
+  lua_pushcclosure(L, &CallItem, 1);
+  return 1;
+}
+
+int ScriptApi::CallItem(lua_State* L) {
+  const auto& call = *static_cast<const ScriptHost::ItemCall*>(lua_touserdata(L, 1));
+  lua_rawgeti(L, lua_upvalueindex(1), call.id);
+  if (!call.text) {
+    lua_call(L, 0, 0);
+    return 0;
+  }
+  const std::string_view text = *call.text;
+  lua_pushlstring(L, text.data(), text.size());
+  const size_t groups = call.groups ? call.groups->size() : 1;
+  luaL_checkstack(L, static_cast<int>(groups) + 2, "too many captures");
+  for (size_t g = 1; g < groups; ++g) {
+    const ScriptRegex::Span span = (*call.groups)[g];
+    if (span.offset == std::string_view::npos) {
+      lua_pushnil(L);
+    } else {
+      lua_pushlstring(L, text.data() + span.offset, span.length);
+    }
+  }
+  lua_call(L, static_cast<int>(groups), 0);
   return 0;
 }
 
@@ -100,6 +127,9 @@ void ScriptApi::OpenSandbox(lua_State* L) {
   lua_getfield(L, -1, "load");
   lua_pushcclosure(L, &ScriptApi::Load, 1);
   lua_setfield(L, -2, "load");
+  lua_getfield(L, -1, "setmetatable");
+  lua_pushcclosure(L, &ScriptApi::SetMetatable, 1);
+  lua_setfield(L, -2, "setmetatable");
   const luaL_Reg own[] = {{"pcall", &ScriptApi::Pcall},
                           {"xpcall", &ScriptApi::Xpcall},
                           {"collectgarbage", &ScriptApi::CollectGarbage},
@@ -180,6 +210,22 @@ int ScriptApi::Load(lua_State* L) {
   lua_insert(L, 1);
   lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
   return lua_gettop(L);
+}
+
+// Lua runs finalizers with hooks off, from whatever allocation starts a
+// collection: a loop in one would freeze the window beyond any budget. A
+// field added to the metatable later never makes a finalizer.
+int ScriptApi::SetMetatable(lua_State* L) {
+  if (lua_type(L, 2) == LUA_TTABLE) {
+    lua_pushliteral(L, "__gc");
+    const bool finalizer = lua_rawget(L, 2) != LUA_TNIL;
+    lua_pop(L, 1);
+    if (finalizer) ScriptApi::Fail(L, "setmetatable: scripts cannot have finalizers (__gc)");
+  }
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, 1);
+  return 1;
 }
 
 // require("lib.util") runs <scripts>/lib/util.lua once and keeps what it

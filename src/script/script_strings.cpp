@@ -474,7 +474,7 @@ int Gsub(lua_State* L) {
 
 void ScriptApi::CheckBudget(lua_State* L) {
   ScriptHost& host = Host(L);
-  if (std::chrono::steady_clock::now() <= host.deadline_) return;
+  if (!host.watchdog_->Overrun()) return;
   host.timedOut_ = true;
   Fail(L, "the script ran longer than %d ms", static_cast<int>(host.limits_.budget.count()));
 }

@@ -17,12 +17,19 @@ void TermListeners::Remove(TermListener& listener) {
     if (e.lines) --lineListeners_;
     // While telling, the entries are being walked: the place stays.
     e.listener = nullptr;
+    emptied_ = true;
   }
-  if (depth_ == 0) std::erase_if(entries_, [](const Entry& e) { return !e.listener; });
+  if (depth_ == 0) DropEmptied();
+}
+
+void TermListeners::DropEmptied() {
+  if (!emptied_) return;
+  std::erase_if(entries_, [](const Entry& e) { return !e.listener; });
+  emptied_ = false;
 }
 
 TermListeners::Telling::~Telling() {
-  if (--list.depth_ == 0) std::erase_if(list.entries_, [](const Entry& e) { return !e.listener; });
+  if (--list.depth_ == 0) list.DropEmptied();
 }
 
 void TermListeners::TellLine(int32_t index, std::string_view text, bool received) {

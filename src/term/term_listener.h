@@ -80,7 +80,9 @@ class TermListeners {
     ~Telling();
     TermListeners& list;
   };
+  void DropEmptied();
   std::vector<Entry> entries_;
+  bool emptied_ = false;  // entries wait to be dropped
   int depth_ = 0;
   int lineListeners_ = 0;
 };

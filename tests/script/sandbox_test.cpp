@@ -48,6 +48,9 @@ TEST(ScriptSandbox, RefusedUses) {
       // a collector stopped would keep every garbage until the bound
       {"collectgarbage('stop')", "invalid option 'stop'"},
       {"collectgarbage('generational')", "invalid option 'generational'"},
+      // a finalizer runs where no budget reaches: a loop in it never ends
+      {"setmetatable({}, {__gc = function() while true do end end}) collectgarbage()",
+       "t.lua:1: setmetatable: scripts cannot have finalizers (__gc)"},
   };
   for (const auto& [line, message] : cases) {
     test::FakeTerminal term;
@@ -60,7 +63,12 @@ TEST(ScriptSandbox, RefusedUses) {
   test::FakeTerminal term;
   ScriptHost host(term);
   term.Errors(host.Run("t.lua", "echo(load('return x', 'c', 't', {x = 7})() .. collectgarbage('count') // 1e9)"));
-  EXPECT_EQ(term.log, (std::vector<std::string>{"echo 70.0"}));
+  // Metatables without finalizers still work, and a field added later
+  // makes none (the loop would never end).
+  term.Errors(host.Run("t.lua", "local mt = {__index = function() return 5 end}\n"
+                                "local a, b = setmetatable({}, mt), setmetatable({}, mt)\n"
+                                "mt.__gc = function() while true do end end a = nil collectgarbage() echo(b.x)"));
+  EXPECT_EQ(term.log, (std::vector<std::string>{"echo 70.0", "echo 5"}));
 }
 
 // Runaway code ends with an error a little after its budget, even when it
