@@ -1,7 +1,7 @@
 // The real program with "Scripts" on, under a real window manager, against
 // the loopback test server (which echoes each line as "You said: ..."): a
 // trigger answers with a capture, a timer sends on time, an alias turns a
-// typed line into two commands. The script notes what it saw in `vars`,
+// typed line into two commands, a runaway loop is stopped. The script notes what it saw in `vars`,
 // which the program writes when the server closes the connection.
 #include <QtNetwork>
 #include <QtTest>
@@ -29,6 +29,8 @@ constexpr const char* kScript = R"lua(
 -- paint the greeting green.
 trigger("You said: hello (\\w+)", function(line, who) send("reply " .. who) end)
 trigger("hello", nil, {highlight = "#00e000"})
+-- A runaway loop ends with an error after its 50 ms; the program goes on.
+trigger("You said: spin", function() vars.spun = os.clock() while true do end end)
 trigger("You said: reply (\\w+)", function(line, who) vars.reply = who end)
 -- Half a second after loading, ask the server how long it has been connected.
 timer(0.5, function() send("clock") end)
@@ -101,6 +103,7 @@ class ScriptsDesktopTest : public QObject {
     Keys(Window("^Connect$"), {"Return"});
     QVERIFY(QTest::qWaitFor([&] { return Run("xdotool", {"getactivewindow", "getwindowname"}).startsWith("Ombrel"); }));
     const QString main = Window("^Ombrel");
+    Type(main, "spin");
     Type(main, "hello Bob");
     QTest::qWait(800);  // the timer's half second has passed
     // The greeting's letters are drawn in the highlight's green, and no
@@ -124,6 +127,7 @@ class ScriptsDesktopTest : public QObject {
     qInfo("vars saved: %s", vars.simplified().constData());
     QVERIFY2(vars.contains("reply = \"Bob\""), vars.constData());
     QVERIFY2(vars.contains("cast = \"Ann\""), vars.constData());
+    QVERIFY2(vars.contains("spun = "), vars.constData());
     QVERIFY2(!vars.contains("leaked"), vars.constData());
     static const QRegularExpression clock("clock = (\\d+)");
     const int ms = clock.match(QString::fromUtf8(vars)).captured(1).toInt();
