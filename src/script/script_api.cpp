@@ -51,6 +51,7 @@ int ScriptApi::AddItem(lua_State* L, std::unique_ptr<Item> item, int fnIndex) {
   }
   Item& ref = *item;
   host.items_[id] = std::move(item);
+  host.filterStale_ = true;
   switch (ref.kind) {
     case Item::Kind::trigger: host.triggers_.push_back(&ref); break;
     case Item::Kind::alias: host.aliases_.push_back(&ref); break;
@@ -215,6 +216,7 @@ int ScriptApi::Switch(lua_State* L, bool on) {
     ++count;
     if (item->enabled == on) continue;
     item->enabled = on;
+    host.filterStale_ = true;
     if (item->kind == Item::Kind::timer) {
       if (on) {
         host.ScheduleTimer(*item, true);

@@ -2,6 +2,7 @@
 // and bounded in memory, what the script asked done once Lua has returned.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "script/script_internal.h"
 #include "util/text_file.h"
@@ -102,6 +103,8 @@ void ScriptHost::Unload() {
   aliases_.clear();
   handlers_.clear();
   lineHandlers_ = 0;
+  filterStale_ = true;
+  RefreshLineFilter();
   sweep_ = false;
   pending_.clear();
   // Scripts cannot make finalizers (ScriptApi::SetMetatable): closing
@@ -166,6 +169,7 @@ std::string ScriptHost::Describe(int status, const std::string& where) {
 ScriptHost::Errors ScriptHost::Finish() {
   if (depth_ == 0) {
     Sweep();
+    RefreshLineFilter();
     if (!pending_.empty()) {
       std::vector<ScriptAction> actions;
       actions.swap(pending_);
@@ -194,6 +198,7 @@ void ScriptHost::Perform(const std::vector<ScriptAction>& actions) {
 void ScriptHost::Sweep() {
   if (!sweep_ || depth_ > 0) return;
   sweep_ = false;
+  filterStale_ = true;
   auto dead = [](const Item* item) { return item->dead; };
   std::erase_if(triggers_, dead);
   std::erase_if(aliases_, dead);
@@ -216,6 +221,7 @@ void ScriptHost::Sweep() {
 
 void ScriptHost::KillItem(Item& item) {
   if (item.dead) return;
+  filterStale_ = true;
   if (item.kind == Item::Kind::timer) terminal_.StopTimer(item.id);
   item.dead = true;
   sweep_ = true;
@@ -293,9 +299,29 @@ ScriptHost::Errors ScriptHost::Run(std::string_view name, std::string_view sourc
   return Finish();
 }
 
+// The bytes of which every line some enabled trigger may match holds one,
+// or all lines when a "line" handler hears them or a trigger has no literal.
+void ScriptHost::RefreshLineFilter() const {
+  if (!filterStale_) return;
+  filterStale_ = false;
+  lineFilter_.all = lineHandlers_ > 0;
+  lineFilter_.bytes.clear();
+  for (const auto& t : triggers_) {
+    if (t->dead || !t->enabled) continue;
+    const int probe = t->regex->Probe();
+    if (probe < 0) {
+      lineFilter_.all = true;
+    } else if (lineFilter_.bytes.find(static_cast<char>(probe)) == std::string::npos) {
+      lineFilter_.bytes += static_cast<char>(probe);
+    }
+  }
+}
+
 bool ScriptHost::MayAct(std::string_view raw) const {
   if (!L_ || depth_ > 0) return false;
-  if (lineHandlers_ > 0) return true;
+  RefreshLineFilter();
+  if (lineFilter_.all) return true;
+  if (!lineFilter_.Admits(raw)) return false;
   for (const auto& t : triggers_)
     if (!t->dead && t->enabled && t->regex->MayMatchWithin(raw)) return true;
   return false;

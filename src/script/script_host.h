@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "script/call_watchdog.h"
+#include "util/line_filter.h"
 #include "script/script_regex.h"
 #include "script/script_value.h"
 
@@ -129,6 +130,9 @@ class ScriptHost {
   // Whether ProcessLine could do anything with a line whose text, colour
   // sequences and all, is `raw`: false saves taking them out.
   bool MayAct(std::string_view raw) const;
+  // The bytes of which every line MayAct lets through holds one (or all
+  // lines), up to date whenever no call into Lua is under way.
+  const LineFilter& LinesActedOn() const { return lineFilter_; }
   void Perform(const std::vector<ScriptAction>& actions);
 
   // A typed command: true when a script alias took it (its actions done).
@@ -182,6 +186,7 @@ class ScriptHost {
                    ScriptLineEffects& effects);
   void Highlight(Item& t, std::string_view line, ScriptRegex::Span first, ScriptLineEffects& effects);
   void Sweep();
+  void RefreshLineFilter() const;
   void ScheduleTimer(Item& item, bool restart);
   void KillItem(Item& item);
 
@@ -203,6 +208,9 @@ class ScriptHost {
   std::map<int, std::unique_ptr<Item>> items_;
   std::vector<Item*> triggers_, aliases_, handlers_;
   int lineHandlers_ = 0;
+  // What MayAct looks for first, made again when triggers change.
+  mutable bool filterStale_ = true;
+  mutable LineFilter lineFilter_;
   int nextId_ = 1;
   bool sweep_ = false;
 

@@ -118,6 +118,10 @@ bool ScriptRegex::MayMatchWithin(std::string_view raw) const {
   return std::memchr(raw.data(), '\x1b', raw.size()) != nullptr || HasLiteral(raw);
 }
 
+int ScriptRegex::Probe() const {
+  return impl_->literal.empty() ? -1 : static_cast<unsigned char>(impl_->literal[impl_->probe]);
+}
+
 ScriptRegex::ScriptRegex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 ScriptRegex::~ScriptRegex() = default;
 

@@ -36,6 +36,9 @@ class ScriptRegex {
   // match: the literal every match holds cannot be in it. For a received
   // line before its colour sequences are taken out.
   bool MayMatchWithin(std::string_view raw) const;
+  // The byte MayMatchWithin looks for first: every match holds it. -1 when
+  // the pattern has no literal to rule lines out by.
+  int Probe() const;
 
  private:
   struct Impl;

@@ -90,9 +90,10 @@ void ScriptSession::Report(const ScriptHost::Errors& errors) {
 
 void ScriptSession::ListenForLines(bool lines) {
   if (hearsLines_ == lines) return;
-  // Without scripts, storing a line costs the test of a count only.
+  // Without scripts, storing a line costs the test of a count only; with
+  // them, a line no trigger can match is ruled out before it is told.
   session_.RemoveListener(*this);
-  session_.AddListener(*this, lines);
+  session_.AddListener(*this, lines, &host_.LinesActedOn());
   hearsLines_ = lines;
 }
 

@@ -4,10 +4,10 @@
 
 namespace ombrel {
 
-void TermListeners::Add(TermListener& listener, bool lines) {
+void TermListeners::Add(TermListener& listener, bool lines, const LineFilter* filter) {
   for (const Entry& e : entries_)
     if (e.listener == &listener) return;
-  entries_.push_back({&listener, lines});
+  entries_.push_back({&listener, lines, filter});
   if (lines) ++lineListeners_;
 }
 
@@ -34,8 +34,10 @@ TermListeners::Telling::~Telling() {
 
 void TermListeners::TellLine(int32_t index, std::string_view text, bool received) {
   Telling telling(*this);
-  for (size_t i = 0, n = entries_.size(); i < n; ++i)
-    if (TermListener* l = entries_[i].listener; l && entries_[i].lines) l->LineStored(index, text, received);
+  for (size_t i = 0, n = entries_.size(); i < n; ++i) {
+    const Entry& e = entries_[i];
+    if (e.listener && e.lines && (!e.filter || e.filter->Admits(text))) e.listener->LineStored(index, text, received);
+  }
 }
 
 }  // namespace ombrel

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/line_filter.h"
+
 namespace ombrel {
 
 enum class ConnectionState { LookingUp, Connecting, Connected, Disconnected };
@@ -55,7 +57,8 @@ class TermListeners {
  public:
   // `lines`: it hears LineStored too, the one event told for every line;
   // with nobody listening for lines, storing one costs a test of a count.
-  void Add(TermListener& listener, bool lines = false);
+  // `filter`: which lines it hears, if not all; it must outlive the entry.
+  void Add(TermListener& listener, bool lines = false, const LineFilter* filter = nullptr);
   void Remove(TermListener& listener);
   bool HearLines() const { return lineListeners_ != 0; }
 
@@ -72,6 +75,7 @@ class TermListeners {
   struct Entry {
     TermListener* listener;
     bool lines;
+    const LineFilter* filter;
   };
   // Entries of listeners removed while telling are emptied, and dropped
   // once the outermost event is told.

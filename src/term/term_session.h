@@ -33,7 +33,9 @@ class TermSession {
   void SetSoundPlayer(ISoundPlayer* player) { core_.SetSoundPlayer(player); }
 
   // --- what listens: the window, and beside it anything else
-  void AddListener(TermListener& listener, bool lines = false) { core_.Listeners().Add(listener, lines); }
+  void AddListener(TermListener& listener, bool lines = false, const LineFilter* filter = nullptr) {
+    core_.Listeners().Add(listener, lines, filter);
+  }
   void RemoveListener(TermListener& listener) { core_.Listeners().Remove(listener); }
 
   // --- the connection

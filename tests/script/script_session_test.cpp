@@ -122,6 +122,46 @@ TEST(ScriptSession, ScriptActsOnLinesAliasesAndTimers) {
   EXPECT_NE(test::ReadBytes(t.dir / "Main.vars").find("seen = 2"), std::string::npos);
 }
 
+// Lines no enabled trigger can match are ruled out before the script hears
+// them; whatever a call changes (a trigger made, switched, killed, a "line"
+// handler) counts from the next line on.
+TEST(ScriptSession, LinesAreHeardAsTriggersChange) {
+  ScriptedTerminal t(R"lua(
+    local wyrm = trigger("wyrm (\\w+)", function(line, colour) send("saw " .. colour) end)
+    trigger("^pen$", function() trigger("zebra", function() send("stripes") end) end)
+    trigger("^calm$", function() disable(wyrm) end)
+    trigger("^wild$", function() enable(wyrm) end)
+    trigger("^once$", function() trigger("kobold", function() send("hoot") end, {once = true}) end)
+    timer(1, function() on("line", function(line) send("heard " .. line) end) end)
+  )lua");
+  t.Connect();
+  const std::pair<const char*, std::vector<std::string>> steps[] = {
+      {"zebra", {}},
+      {"pen", {}},
+      {"a zebra", {"stripes"}},
+      {"wyrm red", {"saw red"}},
+      {"calm", {}},
+      {"wyrm blue", {}},
+      {"wild", {}},
+      {"\x1b[31mwyrm\x1b[0m green", {"saw green"}},
+      {"once", {}},
+      {"kobold", {"hoot"}},
+      {"kobold", {}},
+  };
+  for (const auto& [line, sent] : steps) {
+    t.socket->writes.clear();
+    t.Receive(std::string(line) + "\r\n");
+    std::vector<std::string> expected;
+    for (const std::string& s : sent) expected.push_back(s + "\r\n");
+    EXPECT_EQ(t.Sent(), expected) << line;
+  }
+  // A "line" handler hears every line.
+  t.scripts->RunTimer(t.clock.waiting.begin()->first);
+  t.socket->writes.clear();
+  t.Receive("quiet\r\n");
+  EXPECT_EQ(t.Sent(), std::vector<std::string>{"heard quiet\r\n"});
+}
+
 TEST(ScriptSession, SwitchedOffNothingChanges) {
   ScriptedTerminal t(kScript, false);
   EXPECT_FALSE(t.session->Core().Listeners().HearLines());
