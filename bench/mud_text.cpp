@@ -2,6 +2,7 @@
 
 #include <array>
 #include <random>
+#include <string_view>
 
 namespace ombrel::bench {
 namespace {
@@ -146,6 +147,32 @@ std::string PlainText(size_t bytes) {
 
 std::string ColouredText(size_t bytes) {
   return Fill(bytes, [](std::mt19937& rng) { return std::string(kColoured[rng() % kColoured.size()]); });
+}
+
+std::string ColouredTextWithTells(size_t bytes, int every) {
+  static const char* chat[] = {"meet me at the gate in five minutes.", "need a healer at the crypt",
+                               "selling a gold ring, cheap", "anyone up for the crypt run tonight?",
+                               "thanks!", "the goblin chief drops a key, bring a lockpick", "brb", "on my way"};
+  std::string out;
+  out.reserve(bytes + 256);
+  std::mt19937 rng(7);
+  size_t lines = 0;  // ended so far
+  size_t next = static_cast<size_t>(every) - 1;  // the next tell's line
+  while (out.size() < bytes) {
+    if (lines >= next) {
+      next += static_cast<size_t>(every);
+      const std::vector<std::string>& names = BusyPlayers();
+      out += "\x1b[1;35m" + names[rng() % names.size()] + " tells you, '" + chat[rng() % std::size(chat)] +
+             "'\x1b[0m\r\n";
+      ++lines;
+      continue;
+    }
+    std::string_view scene = kColoured[rng() % kColoured.size()];
+    if (scene.find(" tells you, ") != std::string_view::npos) continue;
+    out += scene;
+    for (size_t at = 0; (at = scene.find("\r\n", at)) != std::string_view::npos; at += 2) ++lines;
+  }
+  return out;
 }
 
 std::string Utf8Text(size_t bytes) {

@@ -12,6 +12,9 @@ std::string PlainText(size_t bytes);
 // Room names, exits, mobs and chat in ANSI colours, with prompts that have
 // no line end, as MUD servers send them.
 std::string ColouredText(size_t bytes);
+// The same scenes, where a tell from one of BusyPlayers() is one line in
+// `every` (and no other line is a tell).
+std::string ColouredTextWithTells(size_t bytes, int every);
 // The same scenes in xterm's 256 colours and true colour.
 std::string XtermColouredText(size_t bytes);
 // Coloured text with a telnet command or subnegotiation every few lines

@@ -4,12 +4,14 @@
 //
 //   build-rel/bench/bench_script --benchmark_repetitions=9 --benchmark_report_aggregates_only
 //
-// What scripts cost the receive rate: BM_ReceiveScriptsOn against
-// BM_ReceiveScriptsOff (the same 4 MiB coloured stream through the real
-// terminal session, the trigger firing on one line in eight).
+// What scripts cost the receive rate: BM_ScriptCost's `cost`, the two
+// terminals of BM_ReceiveScriptsOff and BM_ReceiveScriptsOn fed in turn
+// (the same 4 MiB coloured stream through the real terminal session, the
+// trigger firing on one line in eight).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -142,39 +144,99 @@ struct QuietSocket : IClientSocket {
 
 // The whole terminal with "Scripts" on: the receive path, each received
 // line without its colours to the set's script, whose trigger fires on the
-// tells and answers through the command processor. Against
-// BM_ReceiveScriptsOff, what scripts cost the receive rate.
-void BM_ReceiveScriptsOn(benchmark::State& state) {
-  const std::string text = bench::ColouredText(kBlock);
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ombrel-bench-scripts";
-  std::filesystem::create_directories(dir);
-  // answer:0 counts the tells in vars, answer:1 also nods back to each.
-  std::ofstream(dir / "Bench.lua") << R"(local answer = )" << state.range(0) << R"(
-    trigger("(\\w+) tells you, '(.*)'", function(line, who, what)
-    vars[who] = (vars[who] or 0) + 1 if answer == 1 then send("nod " .. who) end end))";
+// tells and counts them in vars; with `answer` it also nods back to each
+// through the command processor.
+struct ScriptedTerminal {
+  std::filesystem::path dir;
   TOptions options;
-  options.name = "Bench";
-  options.telnet = true;
-  options.ansi = true;
-  options.features.scripts = true;
   NoView view;
   NoClock clock;
-  TermSession session(&options, view, view);
-  auto socket = std::make_unique<QuietSocket>();
-  QuietSocket& sent = *socket;
-  session.SetSocket(std::move(socket));
-  ScriptSession scripts(session, clock, dir.string());
-  scripts.Reload();
-  TermCore& term = session.Core();
-  FeedStream(state, term, text);
-  state.counters["sent"] = static_cast<double>(sent.bytes);
-  std::filesystem::remove_all(dir);
+  QuietSocket* sent = nullptr;
+  std::unique_ptr<TermSession> session;
+  std::unique_ptr<ScriptSession> scripts;
+
+  // `on`: the set's "Scripts" switch.
+  ScriptedTerminal(const std::string& name, bool answer, bool on = true)
+      : dir(std::filesystem::temp_directory_path() / ("ombrel-bench-scripts-" + name)) {
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "Bench.lua") << R"(local answer = )" << answer << R"(
+      trigger("(\\w+) tells you, '(.*)'", function(line, who, what)
+      vars[who] = (vars[who] or 0) + 1 if answer == 1 then send("nod " .. who) end end))";
+    options.name = "Bench";
+    options.telnet = true;
+    options.ansi = true;
+    options.features.scripts = on;
+    session = std::make_unique<TermSession>(&options, view, view);
+    auto socket = std::make_unique<QuietSocket>();
+    sent = socket.get();
+    session->SetSocket(std::move(socket));
+    scripts = std::make_unique<ScriptSession>(*session, clock, dir.string());
+    scripts->Reload();
+  }
+  ~ScriptedTerminal() {
+    scripts.reset();
+    std::filesystem::remove_all(dir);
+  }
+  TermCore& Core() { return session->Core(); }
+};
+
+// Against BM_ReceiveScriptsOff, what scripts cost the receive rate.
+void BM_ReceiveScriptsOn(benchmark::State& state) {
+  const std::string text = bench::ColouredText(kBlock);
+  ScriptedTerminal term("on", state.range(0) != 0);
+  FeedStream(state, term.Core(), text);
+  state.counters["sent"] = static_cast<double>(term.sent->bytes);
+}
+
+double ThreadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The same terminal with the switch off and on, side by side, 4 MiB to
+// each in turn: a machine's drift over a run falls on both alike. `cost` is what scripts take off the receive
+// rate (1 - rate on / rate off), from the thread's CPU time of each. The
+// stream's tells (from forty names, eight messages) are one line in
+// `every`; `firing` counts them.
+void BM_ScriptCost(benchmark::State& state) {
+  const std::string text = bench::ColouredTextWithTells(kBlock, static_cast<int>(state.range(1)));
+  ScriptedTerminal off("off", false, false);
+  ScriptedTerminal on("cost", state.range(0) != 0);
+  double offSeconds = 0, onSeconds = 0;
+  auto feed = [&text](TermCore& term) {
+    for (size_t i = 0; i < text.size(); i += 4096) term.clientsocketRead(std::string_view(text).substr(i, 4096));
+  };
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    feed(off.Core());
+    const double t1 = ThreadSeconds();
+    feed(on.Core());
+    const double t2 = ThreadSeconds();
+    offSeconds += t1 - t0;
+    onSeconds += t2 - t1;
+    if (on.Core().curline() > 1'000'000) {
+      state.PauseTiming();
+      off.Core().ClearTerminal();
+      on.Core().ClearTerminal();
+      state.ResumeTiming();
+    }
+  }
+  const double bytes = static_cast<double>(state.iterations() * text.size());
+  state.counters["off_MBps"] = bytes / offSeconds / 1e6;
+  state.counters["on_MBps"] = bytes / onSeconds / 1e6;
+  state.counters["cost"] = 1 - offSeconds / onSeconds;
+  size_t lines = 0, tells = 0;
+  for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+  for (size_t at = 0; (at = text.find(" tells you, '", at)) != std::string::npos; ++at) ++tells;
+  state.counters["firing"] = static_cast<double>(tells) / static_cast<double>(lines);
 }
 
 BENCHMARK(BM_CallIntoLua);
 BENCHMARK(BM_TriggerFires);
 BENCHMARK(BM_ReceiveScriptsOff)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReceiveScriptsOn)->ArgName("answer")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScriptCost)->ArgNames({"answer", "every"})->ArgsProduct({{0, 1}, {10, 8}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScriptLines)->ArgName("strip")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

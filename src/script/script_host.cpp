@@ -37,11 +37,21 @@ ScriptHost::ScriptHost(ScriptTerminal& terminal, ScriptLimits limits)
 
 ScriptHost::~ScriptHost() { Unload(); }
 
+// Lua tells the size a block was asked with whenever it hands one back, so
+// that size says where the block came from: small ones from SmallBlocks.
 void* ScriptHost::Allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
   auto* host = static_cast<ScriptHost*>(ud);
+  SmallBlocks& small = host->smallBlocks_;
   const size_t old = ptr ? osize : 0;
+  auto release = [&small](void* block, size_t size) {
+    if (size <= SmallBlocks::kLargest) {
+      small.Give(block, size);
+    } else {
+      std::free(block);
+    }
+  };
   if (nsize == 0) {
-    std::free(ptr);
+    if (ptr) release(ptr, old);
     host->used_ -= old;
     return nullptr;
   }
@@ -50,7 +60,18 @@ void* ScriptHost::Allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
     host->memoryRefused_ = true;
     return nullptr;
   }
-  void* block = std::realloc(ptr, nsize);
+  void* block = nullptr;
+  if (ptr && old > SmallBlocks::kLargest && nsize > SmallBlocks::kLargest) {
+    block = std::realloc(ptr, nsize);
+  } else if (ptr && SmallBlocks::Fits(old, nsize)) {
+    block = ptr;
+  } else {
+    block = nsize <= SmallBlocks::kLargest ? small.Take(nsize) : std::malloc(nsize);
+    if (block && ptr) {
+      std::memcpy(block, ptr, std::min(old, nsize));
+      release(ptr, old);
+    }
+  }
   if (block) host->used_ = host->used_ - old + nsize;
   return block;
 }
@@ -111,6 +132,7 @@ void ScriptHost::Unload() {
   // runs none of theirs.
   lua_close(L_);
   L_ = nullptr;
+  smallBlocks_.Clear();
   used_ = 0;
   savedVars_.clear();
   varsKept_ = false;

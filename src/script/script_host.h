@@ -21,6 +21,7 @@
 #include "script/call_watchdog.h"
 #include "util/line_filter.h"
 #include "script/script_regex.h"
+#include "script/small_blocks.h"
 #include "script/script_value.h"
 
 struct lua_State;
@@ -200,6 +201,7 @@ class ScriptHost {
 
   size_t used_ = 0;
   bool memoryRefused_ = false;
+  SmallBlocks smallBlocks_;
   bool timedOut_ = false;
   std::unique_ptr<CallWatchdog> watchdog_;  // watches each call from the client
   int depth_ = 0;       // calls into Lua under way

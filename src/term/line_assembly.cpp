@@ -280,7 +280,7 @@ void TermCore::Stored(std::string_view stored, bool checkTriggers, bool noSequen
   // script's reply) comes after theirs.
   const int32_t index = store_.CurLine() - 1;
   if (checkTriggers) RunTriggers(stored);
-  if (listeners_.HearLines()) listeners_.TellLine(index, stored, checkTriggers);
+  if (listeners_.MayHear(stored)) listeners_.TellLine(index, stored, checkTriggers);
 }
 
 void TermCore::NewLine(std::string_view lineText, bool checkTriggers) {

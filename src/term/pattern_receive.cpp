@@ -104,7 +104,7 @@ void TermCore::StorePatternLine(int32_t original, size_t inBatch, const LineEffe
     }
     highlights_.Add(at, HighlightsOnStored(effects.highlights, effects.substitutions, runs));
   }
-  if (listeners_.HearLines()) TellPatternLine(at, original, shown);
+  if (listeners_.MayHear(shown)) TellPatternLine(at, original, shown);
 }
 
 void TermCore::TellPatternLine(int32_t at, int32_t original, std::string_view shown) {

@@ -8,13 +8,26 @@ void TermListeners::Add(TermListener& listener, bool lines, const LineFilter* fi
   for (const Entry& e : entries_)
     if (e.listener == &listener) return;
   entries_.push_back({&listener, lines, filter});
-  if (lines) ++lineListeners_;
+  if (!lines) return;
+  ++lineListeners_;
+  if (filter) {
+    filters_.push_back(filter);
+  } else {
+    ++unfiltered_;
+  }
 }
 
 void TermListeners::Remove(TermListener& listener) {
   for (Entry& e : entries_) {
     if (e.listener != &listener) continue;
-    if (e.lines) --lineListeners_;
+    if (e.lines) {
+      --lineListeners_;
+      if (!e.filter) {
+        --unfiltered_;
+      } else if (auto at = std::find(filters_.begin(), filters_.end(), e.filter); at != filters_.end()) {
+        filters_.erase(at);
+      }
+    }
     // While telling, the entries are being walked: the place stays.
     e.listener = nullptr;
     emptied_ = true;

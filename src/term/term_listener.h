@@ -61,6 +61,15 @@ class TermListeners {
   void Add(TermListener& listener, bool lines = false, const LineFilter* filter = nullptr);
   void Remove(TermListener& listener);
   bool HearLines() const { return lineListeners_ != 0; }
+  // Would any listener hear this line? Where all of them filter, the filters
+  // answer here, before the line is told at all.
+  bool MayHear(std::string_view line) const {
+    if (lineListeners_ == 0) return false;
+    if (unfiltered_ > 0) return true;
+    for (const LineFilter* f : filters_)
+      if (f->Admits(line)) return true;
+    return false;
+  }
 
   template <class... Params, class... Args>
   void Tell(void (TermListener::*event)(Params...), const Args&... args) {
@@ -89,6 +98,9 @@ class TermListeners {
   bool emptied_ = false;  // entries wait to be dropped
   int depth_ = 0;
   int lineListeners_ = 0;
+  // Of the listeners for lines: those without a filter, and the filters.
+  int unfiltered_ = 0;
+  std::vector<const LineFilter*> filters_;
 };
 
 }  // namespace ombrel
