@@ -351,7 +351,16 @@ bool ScriptHost::MayAct(std::string_view raw) const {
 
 ScriptLineEffects ScriptHost::ProcessLine(std::string_view text) {
   ScriptLineEffects effects;
-  if (!L_ || !WantsLines() || depth_ > 0) return effects;
+  ProcessLine(text, effects);
+  return effects;
+}
+
+void ScriptHost::ProcessLine(std::string_view text, ScriptLineEffects& effects) {
+  effects.gag = false;
+  effects.highlights.clear();
+  effects.actions.clear();
+  effects.errors.clear();
+  if (!L_ || !WantsLines() || depth_ > 0) return;
   // Match every enabled trigger first, in C++: most lines fire nothing and
   // never enter Lua at all.
   enum : char { unchecked, missed, matched };
@@ -366,7 +375,7 @@ ScriptLineEffects ScriptHost::ProcessLine(std::string_view text) {
     lineState_[i] = hit ? matched : missed;
     any |= hit;
   }
-  if (!any && lineHandlers_ == 0) return effects;
+  if (!any && lineHandlers_ == 0) return;
 
   line_ = &effects;
   BeginCall();
@@ -390,9 +399,9 @@ ScriptLineEffects ScriptHost::ProcessLine(std::string_view text) {
   --depth_;
   EndCall();
   line_ = nullptr;
+  // The two buffers trade places: both keep what they have grown to.
   effects.actions.swap(pending_);
   effects.errors = Finish();
-  return effects;
 }
 
 // Every match of the trigger's pattern in the line, the first one given.

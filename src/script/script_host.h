@@ -128,6 +128,8 @@ class ScriptHost {
   // Nothing is done to the terminal yet: the caller shows the line (unless
   // gagged) with the highlights, runs the classic triggers, then Perform.
   ScriptLineEffects ProcessLine(std::string_view text);
+  // The same into `effects`, emptied first: its buffers are used again.
+  void ProcessLine(std::string_view text, ScriptLineEffects& effects);
   // Whether ProcessLine could do anything with a line whose text, colour
   // sequences and all, is `raw`: false saves taking them out.
   bool MayAct(std::string_view raw) const;

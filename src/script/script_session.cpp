@@ -105,7 +105,10 @@ void ScriptSession::LineStored(int32_t index, std::string_view text, bool receiv
   if (margin) text.remove_prefix(options.margin.size());
   if (!host_.MayAct(text)) return;
   StripEscapes(text, visible_, options.features.extendedcolours);
-  const ScriptLineEffects effects = host_.ProcessLine(visible_);
+  // The spare's buffers serve line after line (a line told while this one
+  // is done gets fresh ones).
+  ScriptLineEffects effects = std::move(spareEffects_);
+  host_.ProcessLine(visible_, effects);
   if (effects.gag) {
     session_.Core().Gag(index);
   } else if (!effects.highlights.empty()) {
@@ -121,6 +124,7 @@ void ScriptSession::LineStored(int32_t index, std::string_view text, bool receiv
   }
   host_.Perform(effects.actions);
   Report(effects.errors);
+  spareEffects_ = std::move(effects);
 }
 
 void ScriptSession::ConnectionChanged(ConnectionState state, bool) {

@@ -94,6 +94,7 @@ class ScriptSession : private TermListener, private ScriptTerminal, private Comm
   bool loadedForAttempt_ = false;
   ConnectionState state_ = ConnectionState::Disconnected;
   std::string visible_;  // the line being read, without colour sequences
+  ScriptLineEffects spareEffects_;
   std::unique_ptr<ScriptGameFeed> gameFeed_;
 };
 
