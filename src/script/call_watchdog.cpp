@@ -48,9 +48,9 @@ void CallWatchdog::InstallHandler() {
 }
 
 void CallWatchdog::Begin() {
+  caller_.store(pthread_self(), std::memory_order_relaxed);
   if (!thread_.joinable()) {
     InstallHandler();
-    caller_ = pthread_self();
     thread_ = std::thread(&CallWatchdog::Run, this);
   }
   serial_.store(serial_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
@@ -111,7 +111,8 @@ void CallWatchdog::Run() {
 
 void CallWatchdog::Signal() {
   CallWatchdog* expected = nullptr;
-  if (pending_.compare_exchange_strong(expected, this) || expected == this) pthread_kill(caller_, WatchdogSignal());
+  if (pending_.compare_exchange_strong(expected, this) || expected == this)
+    pthread_kill(caller_.load(std::memory_order_relaxed), WatchdogSignal());
 }
 
 void CallWatchdog::OnSignal(int) {
@@ -119,7 +120,7 @@ void CallWatchdog::OnSignal(int) {
   CallWatchdog* w = pending_.load();
   // Only on the thread whose call it is, and only while that call runs:
   // a call that ended meanwhile needs nothing.
-  if (w && pthread_equal(pthread_self(), w->caller_) && pending_.compare_exchange_strong(w, nullptr) &&
+  if (w && pthread_equal(pthread_self(), w->caller_.load(std::memory_order_relaxed)) && pending_.compare_exchange_strong(w, nullptr) &&
       w->running_.load() && w->Overrun())
     w->interrupt_(w->context_);
   errno = saved;

@@ -58,7 +58,7 @@ class CallWatchdog {
   std::atomic<uint64_t> overrun_{~0ull};  // the serial of the call judged too long
   std::atomic<bool> running_{false};
   std::atomic<bool> asleep_{false};
-  pthread_t caller_{};  // the thread making calls, to be signalled
+  std::atomic<pthread_t> caller_{};  // the thread making the call, to be signalled
 
   std::mutex mutex_;
   std::condition_variable wake_;
