@@ -120,9 +120,11 @@ void CallWatchdog::OnSignal(int) {
   CallWatchdog* w = pending_.load();
   // Only on the thread whose call it is, and only while that call runs:
   // a call that ended meanwhile needs nothing.
-  if (w && pthread_equal(pthread_self(), w->caller_.load(std::memory_order_relaxed)) && pending_.compare_exchange_strong(w, nullptr) &&
-      w->running_.load() && w->Overrun())
-    w->interrupt_(w->context_);
+  if (!w || !pthread_equal(pthread_self(), w->caller_.load(std::memory_order_relaxed))) {
+    errno = saved;
+    return;
+  }
+  if (pending_.compare_exchange_strong(w, nullptr) && w->running_.load() && w->Overrun()) w->interrupt_(w->context_);
   errno = saved;
 }
 
