@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 
 namespace ombrel {
 
@@ -68,10 +69,20 @@ void CallWatchdog::Begin() {
 
 void CallWatchdog::End() { running_.store(false, std::memory_order_release); }
 
+// The CPU time the calling thread has spent: a call is judged by what it
+// ran, not by how long the system kept its thread waiting.
+std::chrono::nanoseconds CallWatchdog::CallerTime() const {
+  clockid_t clock{};
+  timespec t{};
+  if (pthread_getcpuclockid(caller_.load(std::memory_order_relaxed), &clock) != 0 || clock_gettime(clock, &t) != 0)
+    return {};
+  return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
 void CallWatchdog::Run() {
   using Clock = std::chrono::steady_clock;
   uint64_t seen = 0;  // the call watched, by serial
-  Clock::time_point since;
+  std::chrono::nanoseconds since{};
   Clock::time_point lastCall = Clock::now();
   std::unique_lock lock(mutex_);
   while (!stopping_) {
@@ -83,8 +94,8 @@ void CallWatchdog::Run() {
       const uint64_t serial = serial_.load(std::memory_order_relaxed);
       if (serial != seen) {
         seen = serial;
-        since = now;
-      } else if (now - since >= budget_) {
+        since = CallerTime();
+      } else if (CallerTime() - since >= budget_) {
         // Again at every tick while it runs: a signal may have come while
         // the call was between hooks' reach, or for another watchdog.
         // By serial: the call may end, and the next begin, meanwhile.
