@@ -1,11 +1,11 @@
 // Watches the calls into one Lua state from a thread of its own, so that a
 // call need not watch itself. A count hook stops a runaway script too, but
 // Lua then traps on every instruction of every call, even the short ones a
-// trigger makes thousands of times a second. Here a call pays for two
-// stores. One whose thread has spent its budget of CPU time in it (time
-// the system kept the thread waiting does not count) is interrupted as
-// Lua's own interpreter stops a script on Ctrl-C: a signal to the thread
-// running it, whose handler sets the hook that raises the error.
+// trigger makes thousands of times a second. Here a call pays a few atomic
+// stores. One whose thread has spent its budget of CPU time in it (time the
+// system kept the thread waiting does not count) is interrupted as Lua's
+// own interpreter stops a script on Ctrl-C: a signal to the thread running
+// it, whose handler sets the hook that raises the error.
 #pragma once
 
 #include <atomic>
