@@ -37,21 +37,20 @@ ScriptHost::ScriptHost(ScriptTerminal& terminal, ScriptLimits limits)
 
 ScriptHost::~ScriptHost() { Unload(); }
 
-// Lua tells the size a block was asked with whenever it hands one back, so
-// that size says where the block came from: small ones from SmallBlocks.
+// Blocks from the small blocks' arena go back there, the rest to malloc.
+// The bound counts the bytes Lua asked for; the arena adds at most its own
+// fixed size to what a state holds.
 void* ScriptHost::Allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
   auto* host = static_cast<ScriptHost*>(ud);
   SmallBlocks& small = host->smallBlocks_;
   const size_t old = ptr ? osize : 0;
-  auto release = [&small](void* block, size_t size) {
-    if (size <= SmallBlocks::kLargest) {
-      small.Give(block, size);
-    } else {
-      std::free(block);
-    }
-  };
+  const bool pooled = ptr && small.Owns(ptr);
   if (nsize == 0) {
-    if (ptr) release(ptr, old);
+    if (pooled) {
+      small.Give(ptr, old);
+    } else {
+      std::free(ptr);
+    }
     host->used_ -= old;
     return nullptr;
   }
@@ -61,15 +60,16 @@ void* ScriptHost::Allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
     return nullptr;
   }
   void* block = nullptr;
-  if (ptr && old > SmallBlocks::kLargest && nsize > SmallBlocks::kLargest) {
-    block = std::realloc(ptr, nsize);
-  } else if (ptr && SmallBlocks::Fits(old, nsize)) {
+  if (pooled && SmallBlocks::Fits(old, nsize)) {
     block = ptr;
+  } else if (ptr && !pooled) {
+    block = std::realloc(ptr, nsize);
   } else {
-    block = nsize <= SmallBlocks::kLargest ? small.Take(nsize) : std::malloc(nsize);
+    if (nsize <= SmallBlocks::kLargest) block = small.Take(nsize);
+    if (!block) block = std::malloc(nsize);
     if (block && ptr) {
       std::memcpy(block, ptr, std::min(old, nsize));
-      release(ptr, old);
+      small.Give(ptr, old);
     }
   }
   if (block) host->used_ = host->used_ - old + nsize;

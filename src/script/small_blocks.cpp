@@ -10,15 +10,17 @@ void* SmallBlocks::Take(size_t size) {
     free_[c] = f->next;
     return f;
   }
-  const size_t bytes = (c + 1) * kGrain;
-  if (static_cast<size_t>(end_ - next_) < bytes) {
-    // What is left of the chunk stays unused: at most one block's worth.
-    std::unique_ptr<std::byte[]> chunk(new (std::nothrow) std::byte[kChunk]);
-    if (!chunk) return nullptr;
-    next_ = chunk.get();
-    end_ = next_ + kChunk;
-    chunks_.push_back(std::move(chunk));
+  if (!arena_) {
+    if (refused_) return nullptr;
+    arena_.reset(new (std::nothrow) std::byte[kArena]);
+    if (!arena_) {
+      refused_ = true;
+      return nullptr;
+    }
+    next_ = arena_.get();
   }
+  const size_t bytes = (c + 1) * kGrain;
+  if (static_cast<size_t>(arena_.get() + kArena - next_) < bytes) return nullptr;
   void* block = next_;
   next_ += bytes;
   return block;
@@ -31,8 +33,9 @@ void SmallBlocks::Give(void* block, size_t size) {
 
 void SmallBlocks::Clear() {
   for (Free*& f : free_) f = nullptr;
-  chunks_.clear();
-  next_ = end_ = nullptr;
+  arena_.reset();
+  next_ = nullptr;
+  refused_ = false;
 }
 
 }  // namespace ombrel

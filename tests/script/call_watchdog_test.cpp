@@ -52,7 +52,9 @@ TEST(CallWatchdog, InterruptsOnlyTheCallPastItsBudget) {
   const Clock::duration ran = RunawayCall(watchdog, interrupts);
   EXPECT_GE(ran, 30ms);
   EXPECT_LT(ran, 500ms);
-  EXPECT_EQ(interrupts.count.load(), 1);
+  // The signal comes again at each tick while the call runs: one may land
+  // before the call has seen the first.
+  EXPECT_GE(interrupts.count.load(), 1);
   EXPECT_EQ(interrupts.elsewhere.load(), 0);
 
   watchdog.Begin();
@@ -72,7 +74,7 @@ TEST(CallWatchdog, SleepsWhenIdleAndWakesForTheNextCall) {
   ASSERT_TRUE(watchdog.Asleep());
   EXPECT_LT(RunawayCall(watchdog, interrupts), 500ms);
   EXPECT_FALSE(watchdog.Asleep());
-  EXPECT_EQ(interrupts.count.load(), 1);
+  EXPECT_GE(interrupts.count.load(), 1);
 }
 
 // Two watchdogs of calls on different threads interrupt each its own.
@@ -86,8 +88,8 @@ TEST(CallWatchdog, EachInterruptsItsOwnThread) {
   });
   RunawayCall(wa, a);
   other.join();
-  EXPECT_EQ(a.count.load(), 1);
-  EXPECT_EQ(b.count.load(), 1);
+  EXPECT_GE(a.count.load(), 1);
+  EXPECT_GE(b.count.load(), 1);
   EXPECT_EQ(a.elsewhere.load() + b.elsewhere.load(), 0);
 }
 

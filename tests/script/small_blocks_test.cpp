@@ -48,6 +48,27 @@ TEST(SmallBlocks, BlocksAreAlignedDisjointAndReused) {
   }
 }
 
+// The arena is all the lists ever hold: once it is handed out, Take says
+// so (the caller goes to malloc), and a block given back serves again.
+TEST(SmallBlocks, TheArenaBoundsWhatIsKept) {
+  SmallBlocks blocks;
+  int local = 0;
+  EXPECT_FALSE(blocks.Owns(&local));
+  void* last = nullptr;
+  size_t taken = 0;
+  while (void* block = blocks.Take(100)) {
+    EXPECT_TRUE(blocks.Owns(block));
+    last = block;
+    ++taken;
+  }
+  EXPECT_EQ(taken, SmallBlocks::kArena / 112);
+  EXPECT_LE(blocks.Held(), SmallBlocks::kArena);
+  EXPECT_EQ(blocks.Take(200), nullptr);
+  blocks.Give(last, 100);
+  EXPECT_EQ(blocks.Take(97), last);
+  EXPECT_FALSE(blocks.Owns(&local));
+}
+
 TEST(SmallBlocks, WhatFitsTheSameBlock) {
   const struct {
     size_t a, b;
